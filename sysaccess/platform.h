@@ -1,0 +1,17 @@
+// The machine as the features see it: one object per concern, chosen once at
+// program start (Win32 backend in the programs, sim backend in native tests)
+// and passed down. Nothing here is global.
+#pragma once
+#include <string>
+
+#include "sysaccess/files.h"
+
+namespace vl::sys {
+
+struct Platform {
+  FileSystem* files = nullptr;
+  // Directory of the running program, with a trailing backslash.
+  std::string appDir;
+};
+
+}  // namespace vl::sys
