@@ -1,0 +1,151 @@
+// The SQLite layer: connections, statements, queries into memory, and the
+// error texts the user sees when any of them fails.
+#include "store/database.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "store/column_value.h"
+
+namespace vl::store {
+namespace {
+
+struct StatementFinalizer {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// context + ".\rError [code]: description.\r\"sql\": SQLite's message"
+[[noreturn]] void RaiseError(sqlite3* db, const char* context, const std::string& sql, int rc) {
+  int code = sqlite3_errcode(db);
+  std::string message;
+  if (code != SQLITE_OK) {
+    message = sqlite3_errmsg(db);
+  } else {
+    // The connection holds no error (a step result such as SQLITE_ROW): name the result itself.
+    code = rc;
+    message = sqlite3_errstr(rc);
+  }
+  throw DbError(std::string(context) + ".\rError [" + std::to_string(code) + "]: " +
+                sqlite3_errstr(code) + ".\r\"" + sql + "\": " + message);
+}
+
+sqlite3* OpenHandle(Connection& connection) {
+  if (!connection.IsOpen()) throw DbError("Database is not open");
+  return connection.Handle();
+}
+
+Statement Prepare(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* raw = nullptr;
+  const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+  Statement statement(raw);
+  if (rc != SQLITE_OK) RaiseError(db, "Error executing SQL", sql, rc);
+  // Empty text or only a comment: nothing to run.
+  if (!statement) RaiseError(db, "Could not prepare SQL statement", sql, rc);
+  return statement;
+}
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+}  // namespace
+
+Connection::Connection(Connection&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
+
+Connection& Connection::operator=(Connection&& other) noexcept {
+  if (this != &other) {
+    Close();
+    db_ = std::exchange(other.db_, nullptr);
+  }
+  return *this;
+}
+
+Connection::~Connection() { Close(); }
+
+void Connection::Close() {
+  // Every statement is finalized before its operation returns, so this closes for real.
+  if (db_) sqlite3_close(std::exchange(db_, nullptr));
+}
+
+Connection OpenDatabase(const std::string& utf8Path) {
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open(utf8Path.c_str(), &db);
+  if (rc != SQLITE_OK) {
+    const std::string message = db ? sqlite3_errmsg(db) : "unknown error";
+    if (db) sqlite3_close(db);
+    throw DbError("Failed to open database \"" + utf8Path + "\" : " + message);
+  }
+  return Connection(db);
+}
+
+void CloseDatabase(Connection& connection) { connection.Close(); }
+
+void RunStatement(Connection& connection, const std::string& sql) {
+  sqlite3* db = OpenHandle(connection);
+  Statement statement = Prepare(db, sql);
+  const int rc = sqlite3_step(statement.get());
+  if (rc != SQLITE_DONE) {
+    sqlite3_reset(statement.get());
+    RaiseError(db, "Error executing SQL statement", sql, rc);
+  }
+}
+
+ResultTable RunQuery(Connection& connection, const std::string& sql) {
+  sqlite3* db = OpenHandle(connection);
+  Statement statement = Prepare(db, sql);
+  const int columnCount = sqlite3_column_count(statement.get());
+  std::vector<std::string> columns;
+  columns.reserve(static_cast<std::size_t>(columnCount));
+  for (int i = 0; i < columnCount; ++i) {
+    const char* name = sqlite3_column_name(statement.get(), i);
+    columns.emplace_back(name ? name : "");
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (;;) {
+    const int rc = sqlite3_step(statement.get());
+    if (rc == SQLITE_DONE) break;
+    if (rc == SQLITE_ROW) {
+      std::vector<std::string> row;
+      row.reserve(columns.size());
+      for (int i = 0; i < columnCount; ++i) row.push_back(ReadColumnText(statement.get(), i));
+      rows.push_back(std::move(row));
+      continue;
+    }
+    // No busy timeout and no retry: a lock held elsewhere fails the query at once.
+    if ((rc & 0xff) == SQLITE_BUSY) {
+      throw DbError("Could not prepare SQL statement.\rSQLite is Busy.\r\"" + sql + "\"");
+    }
+    sqlite3_reset(statement.get());
+    RaiseError(db, "Could not retrieve data", sql, rc);
+  }
+  return ResultTable(std::move(columns), std::move(rows));
+}
+
+bool HasTable(Connection& connection, const std::string& name) {
+  // Names are program constants; doubling quotes keeps any other text a literal.
+  const std::string sql =
+      "select [sql] from sqlite_master where [type] = 'table' and lower(name) = " +
+      Quote(AsciiLower(name)) + " ";
+  return RunQuery(connection, sql).RowCount() > 0;
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted.push_back('\'');
+  for (char c : text) {
+    if (c == '\'') quoted.push_back('\'');
+    quoted.push_back(c);
+  }
+  quoted.push_back('\'');
+  return quoted;
+}
+
+}  // namespace vl::store
