@@ -1,0 +1,89 @@
+// The test dispatcher and the worker protocol's threading rules.
+#include "app/dispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "app/jobs.h"
+
+namespace vl {
+namespace {
+
+TEST(ManualDispatcher, StepsRunOnTheOwnerThreadInOrderAndBlockTheCaller) {
+  ManualDispatcher d;
+  JobRunner runner(d);
+  const auto owner = std::this_thread::get_id();
+  std::vector<int> order;
+  std::atomic<int> afterStep{0};
+  runner.Start([&] {
+    for (int i = 0; i < 5; ++i) {
+      d.Call([&, i] {
+        EXPECT_EQ(std::this_thread::get_id(), owner);
+        // The worker is blocked while its step runs.
+        EXPECT_EQ(afterStep.load(), i);
+        order.push_back(i);
+      });
+      afterStep++;
+    }
+  });
+  while (runner.running() > 0 || d.Pump() > 0) d.PumpWait(10);
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
+}
+
+TEST(ManualDispatcher, CallFromTheOwnerRunsAtOnce) {
+  ManualDispatcher d;
+  int ran = 0;
+  d.Call([&] { ran++; });
+  EXPECT_EQ(ran, 1);
+}
+
+class ThrowingWorker : public Worker {
+ public:
+  ThrowingWorker(JobRunner& r, int& endSteps, std::string& seen)
+      : Worker(r), endSteps_(endSteps), seen_(seen) {}
+  void Execute() override { throw std::runtime_error("disk on fire"); }
+  bool HasEndStep() const override { return true; }
+  void EndStep() override {
+    endSteps_++;
+    seen_ = error();
+  }
+
+ private:
+  int& endSteps_;
+  std::string& seen_;
+};
+
+TEST(Worker, EndStepRunsOnTheMainThreadAlsoWhenTheJobFails) {
+  ManualDispatcher d;
+  JobRunner runner(d);
+  int endSteps = 0;
+  std::string seen;
+  Worker::Start(runner, std::make_unique<ThrowingWorker>(runner, endSteps, seen));
+  while (runner.running() > 0) d.PumpWait(10);
+  d.Pump();
+  EXPECT_EQ(endSteps, 1);
+  EXPECT_EQ(seen, "disk on fire");
+  EXPECT_TRUE(runner.WaitIdle(1000));
+}
+
+TEST(JobRunner, CountsRunningWorkersAndWaitsForIdle) {
+  ManualDispatcher d;
+  JobRunner runner(d);
+  std::atomic<bool> release{false};
+  for (int i = 0; i < 3; ++i)
+    runner.Start([&] {
+      while (!release) std::this_thread::yield();
+    });
+  EXPECT_EQ(runner.running(), 3);
+  EXPECT_FALSE(runner.WaitIdle(20));
+  release = true;
+  EXPECT_TRUE(runner.WaitIdle(5000));
+  EXPECT_EQ(runner.running(), 0);
+}
+
+}  // namespace
+}  // namespace vl

@@ -1,0 +1,203 @@
+// The pages behind the five top buttons (status, cleanup, optimize, backup,
+// options) and the option pages reached from the options list.
+#include "app/overview_pages.h"
+
+#include "app/control_ids.h"
+#include "app/page_builder.h"
+
+namespace vl {
+
+using ui::FontStyle;
+using ui::Kind;
+using ui::Picture;
+namespace st = ui::style;
+
+namespace {
+
+void AddStatusPage(MainForm& m) {
+  ui::Form& f = m.form();
+  ui::PageBuilder b(f, sheet::tabStatus, MainForm::kWidth);
+  b.Title(id::labStatus_Title, "labStatus_Title", "Status");
+  b.Description(id::labStatus_Right_Title, "labStatus_Right_Title");
+  struct Row {
+    int capId;
+    const char* capName;
+    const char* caption;
+    int id;
+    const char* name;
+  };
+  const Row rows[] = {
+      {id::labLastScanCap, "labLastScanCap", "Last Scan", id::labLastScan, "labLastScan"},
+      {id::labLastBackupCap, "labLastBackupCap", "Last Registry Backup", id::labLastBackup,
+       "labLastBackup"},
+      {id::labLastOptimizationCap, "labLastOptimizationCap", "Last Optimization",
+       id::labLastOptimization, "labLastOptimization"},
+      {id::labAppVerCap, "labAppVerCap", "Application Version", id::labAppVer, "labAppVer"},
+  };
+  int y = 96;
+  for (const Row& r : rows) {
+    b.Label(r.capId, r.capName, {st::kMargin + 16, y, 190, 22}, r.caption, FontStyle::Bold);
+    b.Label(r.id, r.name, {st::kMargin + 210, y, 460, 22});
+    y += 34;
+  }
+  b.Label(id::labStatus_SummaryTitle, "labStatus_SummaryTitle", {st::kMargin, 246, 400, 24},
+          "Last scan results", FontStyle::Heading);
+  const Row counts[] = {
+      {id::labStatus_RegistryCap, "labStatus_RegistryCap", "Registry Cleaner", id::labStatus_Registry,
+       "labStatus_Registry"},
+      {id::labStatus_JunkCap, "labStatus_JunkCap", "Junk File Cleaner", id::labStatus_Junk,
+       "labStatus_Junk"},
+      {id::labStatus_EvidenceCap, "labStatus_EvidenceCap", "Evidence Cleaner", id::labStatus_Evidence,
+       "labStatus_Evidence"},
+  };
+  y = 280;
+  for (const Row& r : counts) {
+    b.Label(r.capId, r.capName, {st::kMargin + 16, y, 190, 22}, r.caption, FontStyle::Bold);
+    b.Label(r.id, r.name, {st::kMargin + 210, y, 300, 22}, "Not Scanned");
+    y += 30;
+  }
+  m.RegisterPage(1, sheet::tabStatus, [&m] {
+    m.control("labStatus_Right_Title")
+        .SetText("Deep scan, Clean and Optimize the Registry to boost your PC speed!");
+  });
+}
+
+void AddCleanupPage(MainForm& m) {
+  ui::PageBuilder b(m.form(), sheet::tabCleanup, MainForm::kWidth);
+  b.Title(id::labCleanupTitle, "labCleanupTitle", "Please select categories to perform cleanup");
+  struct Cleaner {
+    int imgId;
+    const char* imgName;
+    Picture picture;
+    int labId;
+    const char* labName;
+    const char* caption;
+    int descId;
+    const char* descName;
+    const char* desc;
+    int page;
+  };
+  const Cleaner cleaners[] = {
+      {id::imgRegistryCleaner, "imgRegistryCleaner", Picture::RegistryCleaner, id::labRegistry,
+       "labRegistry", "Registry Cleaner", id::labRegistryDesc, "labRegistryDesc",
+       "Repair registry problems and speed up PC performance", 101},
+      {id::imgJunkFile, "imgJunkFile", Picture::JunkCleaner, id::labJunk, "labJunk",
+       "Junk File Cleaner", id::labJunkDesc, "labJunkDesc",
+       "Clean up all junk files and free up valuable disk space", 201},
+      {id::imgEvidence, "imgEvidence", Picture::EvidenceCleaner, id::labEvidence, "labEvidence",
+       "Evidence Cleaner", id::labEvidenceDesc, "labEvidenceDesc",
+       "Clean up all traces of your PC and Internet activities", 301},
+  };
+  int y = 70;
+  for (const Cleaner& c : cleaners) {
+    ui::Control& img = b.Button(c.imgId, c.imgName, {60, y, 84, 84}, c.caption, c.picture);
+    ui::Control& lab = b.Label(c.labId, c.labName, {164, y + 14, 400, 26}, c.caption,
+                               FontStyle::Heading, st::kLink);
+    lab.underlineOnHover = true;
+    b.Label(c.descId, c.descName, {164, y + 44, 520, 22}, c.desc, FontStyle::Normal, st::kMuted);
+    int page = c.page;
+    img.onClick = lab.onClick = [&m, page] { m.ShowPage(page); };
+    y += 100;
+  }
+  m.RegisterPage(2, sheet::tabCleanup);
+}
+
+void AddOptimizePage(MainForm& m) {
+  ui::PageBuilder b(m.form(), sheet::tabOptimize, MainForm::kWidth);
+  b.Title(id::labOptimizeTitle, "labOptimizeTitle", "Please select an item you want to optimize");
+  ui::Control& top = m.form().Add(id::panOptimize_Top, Kind::Panel, "panOptimize_Top",
+                                  sheet::tabOptimize, {0, 0, MainForm::kWidth, 2});
+  top.background = st::kPage;
+  ui::Control& list = m.form().Add(id::lstvOptimize, Kind::IconList, "lstvOptimize",
+                                   sheet::tabOptimize, {st::kMargin, 70, 709, 300});
+  list.items = {{"Network", Picture::Network},
+                {"Disk Cache", Picture::DiskCache},
+                {"Desktop", Picture::Desktop},
+                {"File System", Picture::FileSystem},
+                {"Startup Manager", Picture::Startup}};
+  list.onItemClick = [&m](int item) {
+    if (item >= 0 && item <= 4) m.ShowPage(401 + item);
+  };
+  m.RegisterPage(3, sheet::tabOptimize, [&m] { m.control("lstvOptimize").SetSelected(-1); });
+}
+
+void AddBackupPage(MainForm& m) {
+  ui::PageBuilder b(m.form(), sheet::tabBackup, MainForm::kWidth);
+  b.Title(id::labBackup_Title, "labBackup_Title");
+  b.Description(id::labBackup_Desc, "labBackup_Desc");
+  m.RegisterPage(4, sheet::tabBackup, [&m] {
+    m.control("labBackup_Title").SetText("Registry Backup and Restore");
+    m.control("labBackup_Desc")
+        .SetText(
+            "Full Backup supports complete registry backup. To return to any previous "
+            "configuration, please select an item\r"
+            "from the list below and click on \"Restore\" button to start the restore.");
+  });
+}
+
+void AddOptionsPages(MainForm& m) {
+  ui::Form& f = m.form();
+  {
+    ui::PageBuilder b(f, sheet::tabOptions, MainForm::kWidth);
+    b.Title(id::labOptionsTitle, "labOptionsTitle", "Please select an item to customize preferences");
+    f.Add(id::panOptions_Top, Kind::Panel, "panOptions_Top", sheet::tabOptions,
+          {0, 0, MainForm::kWidth, 2})
+        .background = st::kPage;
+    ui::Control& list = f.Add(id::lstvOptions, Kind::IconList, "lstvOptions", sheet::tabOptions,
+                              {st::kMargin, 70, 709, 300});
+    list.items = {{"General Settings", Picture::Settings},
+                  {"Ignore List", Picture::IgnoreList},
+                  {"Scan Report", Picture::Report}};
+    list.onItemClick = [&m](int item) {
+      static const int kPages[] = {502, 503, 504};
+      if (item >= 0 && item < 3) m.ShowPage(kPages[item]);
+    };
+    m.RegisterPage(5, sheet::tabOptions, [&m] { m.control("lstvOptions").SetSelected(-1); });
+  }
+  {
+    ui::PageBuilder b(f, sheet::tabSettings, MainForm::kWidth);
+    b.Title(id::labSettingsTitle, "labSettingsTitle", "General Settings");
+    b.Description(id::labSettingsDesc, "labSettingsDesc");
+    f.Add(id::chkSEUpdate, Kind::CheckBox, "chkSEUpdate", sheet::tabSettings,
+          {st::kMargin + 16, 96, 500, 22});
+    b.Back(id::imgOPBack2, "imgOPBack2").onClick = [&m] { m.ShowPage(5); };
+    m.RegisterPage(502, sheet::tabSettings, [&m] {
+      m.control("labSettingsDesc").SetText("Customize how Vantorel behaves.");
+      m.control("chkSEUpdate").SetText("Check for Vantorel update automatically");
+    });
+  }
+  {
+    ui::PageBuilder b(f, sheet::tabReport, MainForm::kWidth);
+    b.Title(id::labReportTitle, "labReportTitle", "Scan Report");
+    b.Description(id::labReportDesc, "labReportDesc", "Errors and problems found on your system");
+    ui::Control& list = b.List(id::lstvReport, "lstvReport", {st::kMargin, 90, 709, 220});
+    list.columns = {{"Category", 420}, {"Entries", 130}, {"Cleaned", 130}};
+    list.striped = true;
+    b.Label(id::labRLastScan, "labRLastScan", {st::kMargin, 318, 709, 22});
+    b.Back(id::imgOPBack4, "imgOPBack4").onClick = [&m] { m.ShowPage(5); };
+    m.RegisterPage(504, sheet::tabReport);
+  }
+}
+
+}  // namespace
+
+void AddOverviewPages(MainForm& m) {
+  ui::Form& f = m.form();
+  const struct {
+    int sheet;
+    const char* name;
+  } sheets[] = {
+      {sheet::tabStatus, "tabStatus"},     {sheet::tabCleanup, "tabCleanup"},
+      {sheet::tabOptimize, "tabOptimize"}, {sheet::tabBackup, "tabBackup"},
+      {sheet::tabOptions, "tabOptions"},   {sheet::tabSettings, "tabSettings"},
+      {sheet::tabReport, "tabReport"},
+  };
+  for (auto& s : sheets) f.AddSheet(s.sheet, s.name, st::kPage);
+  AddStatusPage(m);
+  AddCleanupPage(m);
+  AddOptimizePage(m);
+  AddBackupPage(m);
+  AddOptionsPages(m);
+}
+
+}  // namespace vl

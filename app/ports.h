@@ -1,0 +1,28 @@
+// What the window model asks of the windowing system besides its controls:
+// message boxes, the modal wait window, hiding and closing the main window.
+// The Win32 program implements it with real dialogs; native tests script it.
+#pragma once
+#include <string>
+
+namespace vl {
+
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+class UiPorts {
+ public:
+  virtual ~UiPorts() = default;
+  virtual MsgAnswer ShowMessage(const std::string& text, const std::string& caption,
+                                MsgButtons buttons, MsgIcon icon) = 0;
+  // Shows the wait window modally; returns once CloseWait() was called. Main-thread
+  // steps of workers keep running meanwhile.
+  virtual void ShowWaitModal() = 0;
+  virtual void CloseWait() = 0;
+  // The main window itself.
+  virtual void HideMainWindow() = 0;
+  virtual void ShowMainWindow() = 0;
+  virtual void CloseMainWindow() = 0;
+};
+
+}  // namespace vl

@@ -1,0 +1,197 @@
+// The window as data: every control of the main window is a small object
+// holding its state. Handlers change this model; the Win32 binder
+// (app/win32) mirrors it into real child windows, and native tests read it
+// directly. Nothing here knows about Win32.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vl::ui {
+
+struct Rect {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
+// 0xRRGGBB; kNoColor means "the default of the control".
+using Color = uint32_t;
+inline constexpr Color kNoColor = 0xFFFFFFFFu;
+
+enum class Kind {
+  Panel,        // a painted area (title strip, navigation bar); may be disabled as a whole
+  Label,        // static text; clickable when it has a click handler
+  ImageButton,  // picture button; its text is the accessible name ("Scan", "Back" ...)
+  CheckBox,
+  Radio,
+  ListView,     // virtual report list: row count + row provider
+  IconList,     // large-icon list of a few fixed items (optimizer, options)
+  CheckList,    // list of captions with check boxes
+  Progress,
+};
+
+enum class FontStyle { Normal, Bold, Title, Heading, Small, Link };
+
+// One picture from our own set, drawn by the binder. Buttons that swap
+// pictures (navigation highlight, hover) change `picture`.
+enum class Picture {
+  None,
+  NavStatus, NavCleanup, NavOptimize, NavBackup, NavOptions,
+  Close, Minimize, Logo,
+  RegistryCleaner, JunkCleaner, EvidenceCleaner,
+  Scan, Stop, Repair, Export, Back, Save, Restore, Delete, OneClick, Network, DiskCache,
+  Desktop, FileSystem, Startup, Settings, IgnoreList, CheckUpdate, Report, Backup, Add, Edit,
+};
+
+struct Cell {
+  std::string text;
+  Color color = kNoColor;
+  Color background = kNoColor;
+  bool bold = false;
+  int image = -1;   // check image: 0 unchecked, 1 checked, -1 none
+  int indent = 0;
+};
+
+struct Column {
+  std::string caption;
+  int width = 100;
+};
+
+struct IconItem {
+  std::string caption;
+  Picture picture = Picture::None;
+};
+
+class Form;
+
+class Control {
+ public:
+  Control(Form& form, int id, Kind kind, std::string name, int sheet, Rect rect);
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  const int id;
+  const Kind kind;
+  const std::string name;
+  const int sheet;  // tab sheet the control lives on; 0 = always present
+  Rect rect;
+
+  const std::string& text() const { return text_; }
+  void SetText(const std::string& text);
+  bool visible() const { return visible_; }
+  void SetVisible(bool visible);
+  bool enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool checked() const { return checked_; }
+  void SetChecked(bool checked);
+  Picture picture() const { return picture_; }
+  void SetPicture(Picture picture);
+  // Navigation buttons: the highlighted picture of the current page.
+  bool highlighted() const { return highlighted_; }
+  void SetHighlighted(bool on);
+  bool hovered() const { return hovered_; }
+  void SetHovered(bool on);
+
+  // Looks; set while building the page, not changed later.
+  FontStyle font = FontStyle::Normal;
+  Color color = kNoColor;       // text colour
+  Color background = kNoColor;  // fill; kNoColor = the sheet's
+  bool centered = false;
+  bool underlineOnHover = false;  // cleaner names on the cleanup page
+
+  // Events (main thread).
+  std::function<void()> onClick;
+
+  // ListView.
+  std::vector<Column> columns;
+  std::function<Cell(int row, int col)> rowProvider;
+  int rowCount() const { return rowCount_; }
+  void SetRowCount(int rows);  // also repaints
+  void Repaint();
+  int selected() const { return selected_; }
+  void SetSelected(int row);
+  bool striped = false;  // every second row on RGB(249, 248, 242)
+  bool checkImages = false;
+  // Left button down: row under the cursor (-1 none) and whether the check image was hit.
+  std::function<void(int row, bool onImage)> onMouseDown;
+  std::function<void(int row)> onItemClick;  // also IconList (-1 = outside any item)
+
+  // IconList.
+  std::vector<IconItem> items;
+
+  // CheckList.
+  std::vector<std::string> checkItems;
+  std::vector<bool> itemChecked;
+  int checkColumns = 1;
+  void SetItemChecked(int index, bool on);
+
+  // Progress bar.
+  int position() const { return position_; }
+  void SetPosition(int pos);
+  int maximum = 100;
+
+ private:
+  void Changed(int what);
+  Form& form_;
+  std::string text_;
+  bool visible_ = true, enabled_ = true, checked_ = false, highlighted_ = false, hovered_ = false;
+  Picture picture_ = Picture::None;
+  int rowCount_ = 0, selected_ = -1, position_ = 0;
+};
+
+// What changed in a control, for the binder.
+enum Change : int {
+  kChangeText = 1, kChangeVisible = 2, kChangeEnabled = 4, kChangeChecked = 8,
+  kChangePicture = 16, kChangeRows = 32, kChangeRepaint = 64, kChangeSelection = 128,
+  kChangeItems = 256, kChangePosition = 512,
+};
+
+class FormObserver {
+ public:
+  virtual ~FormObserver() = default;
+  virtual void ControlChanged(Control& control, int what) = 0;
+  virtual void SheetShown(int sheet) = 0;
+};
+
+// A window's controls and its page control.
+class Form {
+ public:
+  explicit Form(std::string title, int width, int height);
+
+  const std::string& title() const { return title_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+  Control& Add(int id, Kind kind, std::string name, int sheet, Rect rect, std::string text = {});
+  Control* Find(int id);
+  Control* FindByName(const std::string& name);
+  Control& Get(const std::string& name);  // throws std::logic_error when missing
+  const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+
+  // Tab sheets of the page control: known sheets and the one shown.
+  void AddSheet(int sheet, std::string name, Color background);
+  struct Sheet {
+    int id;
+    std::string name;
+    Color background;
+  };
+  const std::vector<Sheet>& sheets() const { return sheets_; }
+  int activeSheet() const { return activeSheet_; }
+  void ShowSheet(int sheet);
+
+  void SetObserver(FormObserver* observer) { observer_ = observer; }
+  void Notify(Control& control, int what) {
+    if (observer_) observer_->ControlChanged(control, what);
+  }
+
+ private:
+  std::string title_;
+  int width_, height_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::vector<Sheet> sheets_;
+  int activeSheet_ = 0;
+  FormObserver* observer_ = nullptr;
+};
+
+}  // namespace vl::ui

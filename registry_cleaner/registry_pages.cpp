@@ -1,0 +1,99 @@
+// Registry cleaner pages 101 to 105 and the ignore list page 503: their
+// controls and what each page switch writes.
+#include "registry_cleaner/registry_pages.h"
+
+#include "app/control_ids.h"
+#include "app/page_builder.h"
+
+namespace vl::registry {
+
+using ui::Picture;
+namespace st = ui::style;
+
+void AddRegistryPages(MainForm& m) {
+  ui::Form& f = m.form();
+  f.AddSheet(sheet::tabRegistry, "tabRegistry", st::kPage);
+  f.AddSheet(sheet::tabRegistry_Scan, "tabRegistry_Scan", st::kPage);
+  f.AddSheet(sheet::tabRegistry_Result, "tabRegistry_Result", st::kPage);
+  f.AddSheet(sheet::tabRegistry_Finish, "tabRegistry_Finish", st::kPage);
+  f.AddSheet(sheet::tabIgnore, "tabIgnore", st::kPage);
+  auto toCleanup = [&m] { m.ShowPage(2); };
+  auto toOptions = [&m] { m.ShowPage(101); };
+
+  {
+    ui::PageBuilder b(f, sheet::tabRegistry, MainForm::kWidth);
+    b.Title(id::labRegistryOTitle, "labRegistryOTitle", "Registry Cleaner");
+    b.Description(id::labRegistryODesc, "labRegistryODesc",
+                  "Choose the categories of registry entries to scan.");
+    b.Back(id::imgCBack1, "imgCBack1").onClick = toCleanup;
+    m.RegisterPage(101, sheet::tabRegistry);
+  }
+  {
+    ui::PageBuilder b(f, sheet::tabRegistry_Scan, MainForm::kWidth);
+    b.Title(id::labRegTitle, "labRegTitle");
+    ui::Control& bar = f.Add(id::pbarRegistry, ui::Kind::Progress, "pbarRegistry",
+                             sheet::tabRegistry_Scan, {st::kMargin, 56, 709, 18});
+    bar.maximum = 15;
+    b.Label(id::labScanInfo, "labScanInfo", {st::kMargin, 80, 709, 20}, {}, ui::FontStyle::Small,
+            st::kMuted);
+    ui::Control& list = b.List(id::lstvRegistryScan, "lstvRegistryScan", {st::kMargin, 106, 709, 240});
+    list.columns = {{"Scan Items", 580}, {"Problems", 100}};
+    list.striped = true;
+    b.BottomButton(id::imgRegStop, "imgRegStop", -1, "Stop", Picture::Stop).onClick = [&m] {
+      m.imgJunkStopClick();
+    };
+    m.RegisterPage(102, sheet::tabRegistry_Scan, [&m] {
+      m.control("labRegTitle")
+          .SetText("Please be patient while Vantorel is scanning your system. It may take a few minutes.");
+    });
+    m.RegisterPage(104, sheet::tabRegistry_Scan, [&m] {
+      m.control("labRegTitle")
+          .SetText("Please be patient while Vantorel is repairing your errors. It may take a few minutes.");
+    });
+  }
+  {
+    ui::PageBuilder b(f, sheet::tabRegistry_Result, MainForm::kWidth);
+    b.Title(id::labRegistryRTitle, "labRegistryRTitle", "Scan Result");
+    b.Description(id::labRegistryRDesc, "labRegistryRDesc");
+    ui::Control& list = b.List(id::lstvRegistry, "lstvRegistry", {st::kMargin, 84, 709, 190});
+    list.columns = {{"Scan Items", 580}, {"Problems", 100}};
+    list.checkImages = true;
+    b.Label(id::labRegError, "labRegError", {st::kMargin, 280, 709, 18}, {}, ui::FontStyle::Bold);
+    b.Label(id::labErrorKey, "labErrorKey", {st::kMargin, 298, 709, 18}, {}, ui::FontStyle::Small);
+    b.Label(id::labErrorValue, "labErrorValue", {st::kMargin, 316, 480, 18}, {}, ui::FontStyle::Small);
+    b.Label(id::labErrorOpen, "labErrorOpen", {520, 316, 80, 18}, "Open Key", ui::FontStyle::Link,
+            st::kLink);
+    b.Label(id::labErrorIgnore, "labErrorIgnore", {604, 316, 130, 18}, "Add to Ignore List",
+            ui::FontStyle::Link, st::kLink);
+    b.Back(id::imgCBack4, "imgCBack4").onClick = toOptions;
+    m.RegisterPage(103, sheet::tabRegistry_Result, [&m] {
+      m.control("labRegError").SetText("");
+      m.control("labErrorKey").SetText("");
+      m.control("labErrorValue").SetText("");
+      m.control("labErrorOpen").SetVisible(false);
+      m.control("labErrorIgnore").SetVisible(false);
+    });
+  }
+  {
+    ui::PageBuilder b(f, sheet::tabRegistry_Finish, MainForm::kWidth);
+    b.Title(id::labRegistry_Finish_Title, "labRegistry_Finish_Title", "Finished");
+    b.Description(id::labRegistry_Finish_Desc, "labRegistry_Finish_Desc");
+    ui::Control& list = b.List(id::lstvRegFinish, "lstvRegFinish", {st::kMargin, 90, 709, 250});
+    list.columns = {{"Registry Name", 550}, {"Status", 120}};
+    list.striped = true;
+    b.BottomButton(id::imgRegFinish, "imgRegFinish", -1, "Finish", Picture::Back).onClick = toOptions;
+    m.RegisterPage(105, sheet::tabRegistry_Finish);
+  }
+  {
+    ui::PageBuilder b(f, sheet::tabIgnore, MainForm::kWidth);
+    b.Title(id::labIgnoreTitle, "labIgnoreTitle", "Ignore List");
+    b.Description(id::labIgnoreDesc, "labIgnoreDesc", "Ignore error you don't want to fix.");
+    ui::Control& list = b.List(id::lstvIgnore, "lstvIgnore", {st::kMargin, 90, 709, 250});
+    list.columns = {{"Category", 150}, {"Registry Key", 520}};
+    list.checkImages = true;
+    b.Back(id::imgOPBack3, "imgOPBack3").onClick = [&m] { m.ShowPage(5); };
+    m.RegisterPage(503, sheet::tabIgnore);
+  }
+}
+
+}  // namespace vl::registry
