@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/testing/scripted_ports.h"
+#include "sysaccess/sim/sim_platform.h"
 
 namespace vl {
 namespace {
@@ -18,8 +18,8 @@ TEST(IniFile, SectionsAndKeysMatchWithoutRegardToCase) {
 }
 
 TEST(IniFile, IntegersFallBackWhenMissingOrNotWholeNumbers) {
-  testing::TempFolder tmp;
-  testing::FolderFileSystem fs('C', tmp.path());
+  sys::SimPlatform sim;
+  sys::FileSystem& fs = sim.files();
   const std::string ini = "C:\\Settings.ini";
   EXPECT_EQ(ReadIniInteger(fs, ini, "Basic", "Auto Update", 1), 1);  // no file
   ASSERT_TRUE(fs.WriteFileBytes(ini,

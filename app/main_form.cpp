@@ -39,6 +39,7 @@ void MainForm::BuildFrame() {
   using namespace ui::style;
   ui::Control& top = form_.Add(id::panTop, Kind::Panel, "panTop", 0, {0, 0, kWidth, 40});
   top.background = kAccentDark;
+  top.dragsWindow = true;
   // The title image: logo and name; dragging it moves the window.
   ui::Control& title = form_.Add(id::imgTop, Kind::Label, "imgTop", 0, {0, 0, 560, 40}, "Vantorel Center");
   title.SetPicture(Picture::Logo);

@@ -11,6 +11,7 @@
 
 #include "app/control_ids.h"
 #include "app/testing/scripted_ports.h"
+#include "sysaccess/sim/sim_platform.h"
 #include "app/vantorel_app.h"
 #include "store/database.h"
 
@@ -19,11 +20,11 @@ namespace {
 
 class MainFormTest : public ::testing::Test {
  protected:
-  MainFormTest() : fs('C', tmp.path()), ports(dispatcher), runner(dispatcher) {
-    std::filesystem::create_directories(tmp.path() / "Vantorel");
-    platform.files = &fs;
+  MainFormTest() : fs(sim.files()), platform(sim.platform()), ports(dispatcher), runner(dispatcher) {
+    fs.CreateFolder("C:\\Vantorel");
     platform.appDir = "C:\\Vantorel\\";
   }
+  std::filesystem::path Host(const std::string& path) { return fs.NativePath(path); }
   ~MainFormTest() override { Drain(); }
 
   MainForm& Start() {
@@ -45,12 +46,12 @@ class MainFormTest : public ::testing::Test {
     return on;
   }
 
-  testing::TempFolder tmp;
-  testing::FolderFileSystem fs;
+  sys::SimPlatform sim;
+  sys::FileSystem& fs;
+  sys::Platform& platform;
   ManualDispatcher dispatcher;
   testing::ScriptedPorts ports;
   JobRunner runner;
-  sys::Platform platform;
   std::unique_ptr<MainForm> main;
 };
 
@@ -64,7 +65,7 @@ TEST_F(MainFormTest, FirstShowCreatesTheDatabaseAndShowsTheStatusPage) {
   EXPECT_EQ(Highlighted(), std::vector<std::string>{"imgMStatus"});
   EXPECT_TRUE(ports.messages.empty());
   // A second show (back from the tray) runs nothing again.
-  std::filesystem::remove(tmp.path() / "Vantorel" / "data.db");
+  std::filesystem::remove(Host("C:\\Vantorel\\data.db"));
   m.FormShow();
   EXPECT_FALSE(fs.FileExists("C:\\Vantorel\\data.db"));
 }
@@ -82,7 +83,7 @@ TEST_F(MainFormTest, AnExistingDatabaseIsLeftAlone) {
 
 TEST_F(MainFormTest, AStartUpErrorIsShownAndEndsTheSequence) {
   // A folder where data.db should be: opening it fails.
-  std::filesystem::create_directories(tmp.path() / "Vantorel" / "data.db");
+  std::filesystem::create_directories(Host("C:\\Vantorel\\data.db"));
   // FileExists is false for a folder, so creation is attempted and fails.
   MainForm& m = Start();
   ASSERT_EQ(ports.messages.size(), 1u);

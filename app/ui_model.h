@@ -99,6 +99,7 @@ class Control {
   Color background = kNoColor;  // fill; kNoColor = the sheet's
   bool centered = false;
   bool underlineOnHover = false;  // cleaner names on the cleanup page
+  bool dragsWindow = false;       // the title strip moves the borderless window
 
   // Events (main thread).
   std::function<void()> onClick;

@@ -25,7 +25,7 @@ orig=$(ls "$work"/sqlite3_*.orig.tar.* | grep -v -- '-www' | head -n1)
 tar -xf "$orig" -C "$work"
 src=$(find "$work" -maxdepth 1 -type d -name 'sqlite3-*' | head -n1)
 mkdir -p "$src/bld"
-( cd "$src/bld" && ../configure --disable-tcl >/dev/null && make sqlite3.c >/dev/null )
+( cd "$src/bld" && env -u CC -u CXX -u CFLAGS -u LDFLAGS CC=gcc ../configure --disable-tcl --build="$(gcc -dumpmachine)" >/dev/null && make sqlite3.c >/dev/null )
 mkdir -p "$dest"
 cp "$src/bld/sqlite3.c" "$src/bld/sqlite3.h" "$dest/"
 rm -rf "$work"

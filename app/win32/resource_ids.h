@@ -1,0 +1,3 @@
+// Resource IDs of Vantorel.exe.
+#pragma once
+#define IDI_VANTOREL 1

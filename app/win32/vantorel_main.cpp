@@ -1,0 +1,58 @@
+// Vantorel.exe: the instance guard, the real platform and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/jobs.h"
+#include "app/vantorel_app.h"
+#include "app/win32/main_window.h"
+#include "app/win32/win32_ports.h"
+#include "app/win32/win_util.h"
+#include "sysaccess/win32/win32_platform.h"
+
+namespace {
+
+std::string ApplicationDirectory() {
+  std::wstring path(32768, L'\0');
+  DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  path.resize(n);
+  size_t slash = path.find_last_of(L"\\/");
+  return vl::win::U(path.substr(0, slash + 1));
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // One instance per machine: a second start ends at once, silently.
+  if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"VL_APP_EXISTS")) {
+    CloseHandle(running);
+    return 0;
+  }
+  // Held for the life of the process; the system drops it at exit.
+  CreateMutexW(nullptr, FALSE, L"VL_APP_EXISTS");
+
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                            ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+  // Everything below lives until the process ends: workers may still be
+  // running when the window closes, and ExitProcess ends them first.
+  auto* platform = new vl::sys::Win32Platform(ApplicationDirectory());
+  auto* dispatcher = new vl::win::Win32Dispatcher(instance);
+  auto* runner = new vl::JobRunner(*dispatcher);
+  auto* ports = new vl::win::Win32Ports(instance);
+  vl::MainForm& main = *vl::BuildMainForm(platform->platform(), *ports, *runner).release();
+  main.wow64 = platform->platform().system->IsWow64();
+  main.systemLanguage = GetSystemDefaultLangID();
+
+  auto* window = new vl::win::MainWindow(instance, main, *ports);
+  window->Create(main.CoolTrayIconStartup());
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  ExitProcess(0);
+}

@@ -1,0 +1,36 @@
+// Drives a running Vantorel.exe from another process, as automation or a
+// screen reader would: finds windows, reads texts, clicks with BM_CLICK and
+// saves screenshots. Every wait polls a condition with a generous time-out.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vl::gui {
+
+// Polls `done` every 50 ms until it holds or `timeoutMs` passed.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 30000);
+
+// A child window anywhere below `top` with the control ID `id`.
+HWND FindById(HWND top, int id);
+// A child window anywhere below `top` with this window text.
+HWND FindByText(HWND top, const std::wstring& text);
+std::wstring TextOf(HWND h);
+
+// Top-level windows of a class (visible or not) owned by `pid` (0 = any).
+std::vector<HWND> TopWindows(const std::wstring& cls, DWORD pid = 0);
+
+struct Process {
+  HANDLE handle = nullptr;
+  DWORD pid = 0;
+};
+Process Start(const std::wstring& exe);
+// Exit code, or -1 when it did not end in time.
+long WaitExit(const Process& p, int timeoutMs);
+
+// Captures the window's screen area into a 24-bit BMP file.
+bool SaveScreenshot(HWND h, const std::wstring& bmpPath);
+
+}  // namespace vl::gui
