@@ -4,8 +4,36 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vl::sys {
+
+// File attributes as Windows reports them.
+constexpr uint32_t kAttrReadOnly = 0x1;
+constexpr uint32_t kAttrHidden = 0x2;
+constexpr uint32_t kAttrSystem = 0x4;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrNormal = 0x80;
+// Junctions and symbolic links: never entered by walks and deletions.
+constexpr uint32_t kAttrReparsePoint = 0x400;
+
+// One directory entry. Times are FILETIME values (100 ns since 1601, UTC).
+struct FileEntry {
+  std::string name;
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  uint64_t creationTime = 0;
+  uint64_t lastAccessTime = 0;
+  uint64_t lastWriteTime = 0;
+  bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
+  bool IsReparsePoint() const { return (attributes & kAttrReparsePoint) != 0; }
+};
+
+// Drive types as GetDriveType reports them.
+enum class DriveKind : uint32_t {
+  kUnknown = 0, kNoRootDir = 1, kRemovable = 2, kFixed = 3, kRemote = 4, kCdRom = 5, kRamDisk = 6
+};
 
 class FileSystem {
  public:
@@ -15,12 +43,38 @@ class FileSystem {
   virtual bool DirectoryExists(const std::string& path) = 0;
   // Whole file into `out`; false when it cannot be read.
   virtual bool ReadFileBytes(const std::string& path, std::string& out) = 0;
-  // Creates or replaces the file; false on failure.
+  // Creates or replaces the file, flushed to disk before returning; false on failure.
   virtual bool WriteFileBytes(const std::string& path, const std::string& data) = 0;
   // Creates the folder and its missing parents; true when it exists afterwards.
   virtual bool CreateFolder(const std::string& path) = 0;
   // The path a library that opens files by itself (SQLite) must be given.
   virtual std::string NativePath(const std::string& path) = 0;
+
+  // Up to `count` bytes from `offset` (file opened shared for reading and
+  // writing); false when the file cannot be opened or read.
+  virtual bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& out) = 0;
+  // Every entry of the folder except "." and "..". Links are reported as
+  // themselves (kAttrReparsePoint), not followed. False when the folder
+  // cannot be listed.
+  virtual bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) = 0;
+  // The entry the path names (no wildcards), not following a final link.
+  virtual bool GetEntry(const std::string& path, FileEntry& entry) = 0;
+  virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
+  // Deletes a file, or a file link itself.
+  virtual bool RemoveFile(const std::string& path) = 0;
+  // Removes an empty folder, or a folder link (junction) itself.
+  virtual bool RemoveFolder(const std::string& path) = 0;
+  // The path made absolute against the current folder.
+  virtual std::string FullPath(const std::string& path) = 0;
+  virtual std::string CurrentFolder() = 0;
+  virtual bool SetCurrentFolder(const std::string& path) = 0;
+
+  // Drives, by root ("C:\\").
+  virtual DriveKind DriveKindOf(const std::string& root) = 0;
+  virtual bool VolumeLabel(const std::string& root, std::string& label) = 0;
+  virtual bool DiskSpace(const std::string& root, uint64_t& total, uint64_t& totalFree) = 0;
+  // Switches off the system's critical-error dialogs for the rest of the run.
+  virtual void SuppressCriticalErrorDialogs() = 0;
 };
 
 }  // namespace vl::sys

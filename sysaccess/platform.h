@@ -5,6 +5,9 @@
 #include <string>
 
 #include "sysaccess/files.h"
+#include "sysaccess/registry.h"
+#include "sysaccess/shell.h"
+#include "sysaccess/system.h"
 
 namespace vl::sys {
 
@@ -12,6 +15,9 @@ struct Platform {
   FileSystem* files = nullptr;
   // Directory of the running program, with a trailing backslash.
   std::string appDir;
+  RegistryApi* registry = nullptr;
+  Shell* shell = nullptr;
+  System* system = nullptr;
 };
 
 }  // namespace vl::sys

@@ -1,0 +1,43 @@
+// Reading the registry editor's text format (REGEDIT4 and version 5, ANSI,
+// UTF-8 or UTF-16LE, hex continuation lines, key and value deletion), applying
+// it to a registry, and exporting a key tree the way the registry editor does.
+// The sim backend's registry editor stand-in and the native fixtures use it.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "sysaccess/registry.h"
+
+namespace vl::sys {
+
+struct RegFileOp {
+  enum Kind { kKey, kDeleteKey, kSetValue, kDeleteValue };
+  Kind kind = kKey;
+  RegRoot root = 0;
+  std::string key;
+  std::string name;  // "" for the unnamed value ("@")
+  RegData data;
+};
+
+struct RegFileContent {
+  int version = 0;  // 4 (REGEDIT4) or 5
+  std::vector<RegFileOp> ops;
+  std::vector<std::string> errors;  // lines that could not be understood
+};
+
+// Text of a file: UTF-16LE with BOM, UTF-8 (with or without BOM), otherwise
+// single bytes taken as Latin-1.
+std::string DecodeRegFileText(const std::string& bytes);
+// False when the text has no known header line.
+bool ParseRegFile(const std::string& fileBytes, RegFileContent* out);
+// Applies the operations; returns the number that failed.
+int ApplyRegFile(RegistryApi& api, const RegFileContent& content, uint32_t mask);
+// Lines of an export of `key` below `root` and everything under it (an empty
+// key exports the whole root), header and blank lines included, as the
+// registry editor writes them (long hex data wrapped with continuation lines).
+std::vector<std::string> ExportRegTree(RegistryApi& api, RegRoot root, const std::string& key,
+                                       uint32_t mask);
+// Lines of one value in export form ("@" for the unnamed value, wrapped).
+std::vector<std::string> ExportValueLines(const std::string& name, const RegData& data);
+
+}  // namespace vl::sys

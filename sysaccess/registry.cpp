@@ -1,0 +1,221 @@
+// The registry operations of the features, built on the backend primitives.
+#include "sysaccess/registry.h"
+
+#include "sysaccess/reg_writer.h"
+#include "sysaccess/text.h"
+
+namespace vl::sys {
+
+namespace {
+
+struct RootName {
+  RegRoot root;
+  const char* longName;
+  const char* shortName;
+};
+constexpr RootName kRootNames[] = {
+    {kHKCR, "HKEY_CLASSES_ROOT", "HKCR"},   {kHKCU, "HKEY_CURRENT_USER", "HKCU"},
+    {kHKLM, "HKEY_LOCAL_MACHINE", "HKLM"},  {kHKU, "HKEY_USERS", "HKU"},
+    {kHKCC, "HKEY_CURRENT_CONFIG", "HKCC"}, {kHKDD, "HKEY_DYN_DATA", "HKDD"},
+};
+
+// Limits are stated for single-byte text; the wide calls count characters,
+// so a text value gets two bytes per allowed character.
+uint32_t CapacityFor(uint32_t limit) { return limit * 2; }
+bool FitsLimit(const RegData& d, uint32_t limit) {
+  return IsTextType(d.type) ? d.size <= limit * 2 : d.size <= limit;
+}
+
+// Data taken as text up to its first zero, whatever the type: text types are
+// UTF-16, other data is single bytes.
+std::string DataAsText(const RegData& d) {
+  if (IsTextType(d.type)) {
+    std::u16string w;
+    for (size_t i = 0; i + 1 < d.bytes.size(); i += 2) {
+      char16_t c = static_cast<char16_t>(static_cast<unsigned char>(d.bytes[i]) |
+                                         (static_cast<unsigned char>(d.bytes[i + 1]) << 8));
+      if (c == 0) break;
+      w.push_back(c);
+    }
+    return Utf16ToUtf8(w);
+  }
+  std::u16string w;
+  for (char c : d.bytes) {
+    if (c == 0) break;
+    w.push_back(static_cast<unsigned char>(c));
+  }
+  return Utf16ToUtf8(w);
+}
+
+}  // namespace
+
+std::string RootLongName(RegRoot root) {
+  for (const auto& r : kRootNames) if (r.root == root) return r.longName;
+  return "";
+}
+
+std::string RootShortName(RegRoot root) {
+  for (const auto& r : kRootNames) if (r.root == root) return r.shortName;
+  return "";
+}
+
+bool ParseRootName(const std::string& name, RegRoot* root) {
+  for (const auto& r : kRootNames) {
+    if (EqualsNoCase(name, r.longName) || EqualsNoCase(name, r.shortName)) {
+      *root = r.root;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string EffectiveValueName(const std::string& name) {
+  return EqualsNoCase(name, "(default)") ? std::string() : name;
+}
+
+bool Registry::KeyExists(RegRoot root, const std::string& key, uint32_t mask) {
+  ScopedKey k(api_, root, key, mask);
+  return k.ok();
+}
+
+bool Registry::KeyIsEmpty(RegRoot root, const std::string& key, uint32_t mask) {
+  std::vector<std::string> subKeys;
+  if (EnumSubKeys(subKeys, root, key, mask) > 0) return false;
+  ScopedKey k(api_, root, key, mask);
+  if (!k.ok()) return true;
+  // Counts, not an enumeration: a value or subkey too long for the
+  // enumeration buffers still makes the key non-empty.
+  uint32_t nKeys = 0, nValues = 0;
+  if (api_.QueryKeyCounts(k.get(), &nKeys, &nValues) != kErrSuccess) {
+    RegData d;
+    std::string name;
+    long rc = api_.EnumValue(k.get(), 0, 32768, 0, &name, &d);
+    return rc == kErrNoMoreItems;
+  }
+  return nKeys == 0 && nValues == 0;
+}
+
+bool Registry::ValueExists(RegRoot root, const std::string& key, const std::string& name,
+                           uint32_t mask) {
+  ScopedKey k(api_, root, key, mask);
+  if (!k.ok()) return false;
+  RegData d;
+  return api_.QueryValue(k.get(), EffectiveValueName(name), 0, &d) == kErrSuccess;
+}
+
+std::string Registry::ReadString(RegRoot root, const std::string& key, const std::string& name,
+                                 uint32_t mask) {
+  ScopedKey k(api_, root, key, mask);
+  if (!k.ok()) return "";
+  RegData d;
+  if (api_.QueryValue(k.get(), EffectiveValueName(name), CapacityFor(kReadStringLimit), &d) != kErrSuccess)
+    return "";
+  if (!FitsLimit(d, kReadStringLimit)) return "";
+  return DataAsText(d);
+}
+
+bool Registry::SetValueOfType(RegRoot root, const std::string& key, const std::string& name,
+                              uint32_t type, const std::string& bytes, uint32_t mask) {
+  ScopedKey k(api_, root, key, mask);
+  if (!k.ok()) return false;
+  return api_.SetValue(k.get(), EffectiveValueName(name), type, bytes) == kErrSuccess;
+}
+
+bool Registry::WriteString(RegRoot root, const std::string& key, const std::string& name,
+                           const std::string& text, uint32_t mask) {
+  return SetValueOfType(root, key, name, kRegSz, Utf8ToUtf16Bytes(text) + std::string(2, '\0'), mask);
+}
+
+bool Registry::WriteDWord(RegRoot root, const std::string& key, const std::string& name,
+                          uint32_t value, uint32_t mask) {
+  std::string b(4, '\0');
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  return SetValueOfType(root, key, name, kRegDword, b, mask);
+}
+
+bool Registry::WriteBinary(RegRoot root, const std::string& key, const std::string& name,
+                           const std::string& bytes, uint32_t mask) {
+  return SetValueOfType(root, key, name, kRegBinary, bytes, mask);
+}
+
+bool Registry::DeleteValue(RegRoot root, const std::string& key, const std::string& name,
+                           uint32_t mask) {
+  ScopedKey k(api_, root, key, mask);
+  if (!k.ok()) return false;
+  return api_.RemoveValue(k.get(), EffectiveValueName(name)) == kErrSuccess;
+}
+
+bool Registry::DeleteKey(RegRoot root, const std::string& key, uint32_t mask) {
+  std::string path = key;
+  if (!path.empty() && path[0] == '\\') path.erase(0, 1);
+  if (path.empty()) return false;
+  if (mask != kMaskAll64) return DeleteKeyDepthFirst(root, path, mask);
+  ScopedKey k(api_, root, path, mask);
+  if (!k.ok()) return false;
+  // 64-bit view: the tree below goes through RegDeleteTree, the key itself
+  // through RegDeleteKeyEx so that the view flag is honoured.
+  if (api_.RemoveTree(k.get(), "") != kErrSuccess) return false;
+  return api_.RemoveKeyEx(root, path, mask) == kErrSuccess;
+}
+
+bool Registry::DeleteKeyDepthFirst(RegRoot root, const std::string& key, uint32_t mask) {
+  ScopedKey k(api_, root, key, mask);
+  if (!k.ok()) return false;
+  for (;;) {
+    // Index 0 every time: each deleted subkey moves the next one there.
+    std::string name;
+    long rc = api_.EnumKey(k.get(), 0, kDeleteNameChars, &name);
+    if (rc == kErrNoMoreItems) return api_.RemoveKey(root, key) == kErrSuccess;
+    if (rc != kErrSuccess) return false;
+    if (!DeleteKeyDepthFirst(root, key + "\\" + name, mask)) return false;
+  }
+}
+
+int Registry::EnumSubKeys(std::vector<std::string>& list, RegRoot root, const std::string& key,
+                          uint32_t mask) {
+  list.clear();
+  ScopedKey k(api_, root, key, mask);
+  if (!k.ok()) return 0;
+  for (uint32_t i = 0;; ++i) {
+    std::string name;
+    long rc = api_.EnumKey(k.get(), i, kSubKeyNameChars, &name);
+    if (rc == kErrMoreData) continue;  // too long for the buffer: not listed, go on
+    if (rc != kErrSuccess) break;
+    list.push_back(name);
+  }
+  return static_cast<int>(list.size());
+}
+
+int Registry::EnumValueNames(std::vector<std::string>& list, RegRoot root, const std::string& key,
+                             uint32_t mask) {
+  list.clear();
+  ScopedKey k(api_, root, key, mask);
+  if (!k.ok()) return 0;
+  for (uint32_t i = 0;; ++i) {
+    std::string name;
+    RegData d;
+    long rc = api_.EnumValue(k.get(), i, kValueNameChars, CapacityFor(kValueDataLimit), &name, &d);
+    if (rc != kErrSuccess || !FitsLimit(d, kValueDataLimit)) break;
+    list.push_back(name.empty() ? "(Default)" : name);
+  }
+  return static_cast<int>(list.size());
+}
+
+void Registry::ExportValue(RegRoot root, const std::string& key, const std::string& name,
+                           std::vector<std::string>& lines, uint32_t mask) {
+  ScopedKey k(api_, root, key, mask);
+  if (!k.ok()) return;
+  if (name.empty()) {
+    lines.push_back(RegKeyLine(root, key));
+    return;
+  }
+  // The name is taken as given here: "(Default)" is an ordinary name.
+  RegData d;
+  if (api_.QueryValue(k.get(), name, CapacityFor(kExportDataLimit), &d) != kErrSuccess) return;
+  if (!FitsLimit(d, kExportDataLimit)) return;
+  lines.push_back(RegKeyLine(root, key));
+  std::string line = RegValueLine(name, d);
+  if (!line.empty()) lines.push_back(line);
+}
+
+}  // namespace vl::sys

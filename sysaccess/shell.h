@@ -1,0 +1,37 @@
+// The shell: special folders, the shortcut object, the folder dialog and file
+// version resources.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vl::sys {
+
+// What a shortcut (.lnk) file says, in the order the link object reports it.
+struct TLinkInfo {
+  std::string path;
+  bool hasItemList = false;  // only its presence matters
+  std::string workingFolder;
+  std::string arguments;
+  std::string description;
+  std::string iconPath;  // the target path when the shortcut names no icon file
+  int32_t iconIndex = 0;
+  uint16_t hotKey = 0;
+  uint8_t showMode = 0;  // 0 normal, 1 minimized, 2 maximized
+};
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Path of a shell folder by CSIDL, as the system gives it; empty when the
+  // system has no such folder.
+  virtual std::string FolderByCsidl(int csidl) = 0;
+  // Reads a shortcut through the link object; false when it cannot be loaded
+  // or has no item list.
+  virtual bool LoadShortcut(const std::string& path, TLinkInfo& info) = 0;
+  // The folder dialog; empty when the user cancels. Main thread only.
+  virtual std::string BrowseForFolder(const std::string& startFolder, const std::string& title) = 0;
+  // The file's version string from its version resource; empty when none.
+  virtual std::string FileVersion(const std::string& path) = 0;
+};
+
+}  // namespace vl::sys

@@ -1,0 +1,68 @@
+// Simulated file system for native tests: drive letters mapped to host
+// folders (always temporary ones), Windows path rules on top of them (either
+// slash, names compared without regard to case, trailing blanks and dots of a
+// name ignored), host symbolic links shown as reparse points, and the WOW64
+// redirection of the system folder when the owning platform is a WOW64 one.
+#pragma once
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "sysaccess/files.h"
+
+namespace vl::sys {
+
+struct SimDrive {
+  std::string hostRoot;  // host folder the drive's root is
+  DriveKind kind = DriveKind::kFixed;
+  std::string label;
+  bool labelFails = false;
+  bool spaceFails = false;
+  // Sizes reported; zero total means "as the host folder's file system says".
+  uint64_t total = 0;
+  uint64_t free = 0;
+};
+
+class SimFileSystem : public FileSystem {
+ public:
+  void MapDrive(char letter, const SimDrive& drive);
+  // True while the calling thread's paths to the system folder go to SysWOW64.
+  void SetRedirection(std::function<bool()> active, std::string windowsFolder);
+  // Host path of a Windows path; empty when no drive maps it.
+  std::string HostPath(const std::string& path);
+  bool criticalErrorsSuppressed() const { return criticalOff_; }
+
+  bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
+  bool ReadFileBytes(const std::string& path, std::string& out) override;
+  bool WriteFileBytes(const std::string& path, const std::string& data) override;
+  bool CreateFolder(const std::string& path) override;
+  std::string NativePath(const std::string& path) override;
+  bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& out) override;
+  bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override;
+  bool GetEntry(const std::string& path, FileEntry& entry) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
+  std::string FullPath(const std::string& path) override;
+  std::string CurrentFolder() override;
+  bool SetCurrentFolder(const std::string& path) override;
+  DriveKind DriveKindOf(const std::string& root) override;
+  bool VolumeLabel(const std::string& root, std::string& label) override;
+  bool DiskSpace(const std::string& root, uint64_t& total, uint64_t& totalFree) override;
+  void SuppressCriticalErrorDialogs() override { criticalOff_ = true; }
+
+ private:
+  const SimDrive* Drive(char letter);
+  bool EntryOfHost(const std::string& host, const std::string& name, FileEntry& entry);
+
+  std::mutex mu_;
+  std::map<char, SimDrive> drives_;
+  std::string current_ = "C:\\";
+  std::function<bool()> redirect_;
+  std::string windows_;
+  bool criticalOff_ = false;
+};
+
+}  // namespace vl::sys

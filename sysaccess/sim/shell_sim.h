@@ -1,0 +1,40 @@
+// Simulated shell: special folders from a table, shortcuts read by the
+// portable reader of the shortcut file format, version resources read from
+// the PE file itself, and a folder dialog whose answers the test scripts.
+#pragma once
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "sysaccess/files.h"
+#include "sysaccess/shell.h"
+
+namespace vl::sys {
+
+class SimShell : public Shell {
+ public:
+  explicit SimShell(FileSystem& files) : files_(files) {}
+
+  // Folder of a CSIDL; an empty path removes it.
+  void SetFolder(int csidl, const std::string& path);
+  // The next answers of the folder dialog ("" is a cancel); with none
+  // queued the dialog is cancelled.
+  void QueueBrowseAnswer(const std::string& folder);
+  std::string lastBrowseStart() const { return lastStart_; }
+  std::string lastBrowseTitle() const { return lastTitle_; }
+
+  std::string FolderByCsidl(int csidl) override;
+  bool LoadShortcut(const std::string& path, TLinkInfo& info) override;
+  std::string BrowseForFolder(const std::string& startFolder, const std::string& title) override;
+  std::string FileVersion(const std::string& path) override;
+
+ private:
+  FileSystem& files_;
+  std::mutex mu_;
+  std::map<int, std::string> folders_;
+  std::deque<std::string> answers_;
+  std::string lastStart_, lastTitle_;
+};
+
+}  // namespace vl::sys

@@ -1,0 +1,31 @@
+// The contract suite's machine natively: a fresh simulated platform per test,
+// a WOW64 one like the 64-bit Wine prefix the Win32 run uses.
+#include <unistd.h>
+
+#include "sysaccess/sim/sim_platform.h"
+#include "sysaccess/test_env.h"
+
+namespace vl::sys {
+
+namespace {
+
+class SimTestEnv : public TestEnv {
+ public:
+  SimTestEnv() { sim_.SetWow64(true); }
+  Platform& platform() override { return sim_.platform(); }
+  bool real() const override { return false; }
+  std::string userSid() override { return sim_.registry().currentUserSid(); }
+  bool MakeFolderLink(const std::string& link, const std::string& target) override {
+    std::string l = sim_.files().HostPath(link), t = sim_.files().HostPath(target);
+    return !l.empty() && !t.empty() && symlink(t.c_str(), l.c_str()) == 0;
+  }
+
+ private:
+  SimPlatform sim_;
+};
+
+}  // namespace
+
+std::unique_ptr<TestEnv> MakeTestEnv() { return std::make_unique<SimTestEnv>(); }
+
+}  // namespace vl::sys

@@ -1,0 +1,53 @@
+// Simulated process services: a WOW64 switch, per-thread redirection state,
+// an environment, a fixed time zone, and the registry editor stand-in that
+// imports and exports .reg files against the simulated registry.
+#pragma once
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sysaccess/files.h"
+#include "sysaccess/registry.h"
+#include "sysaccess/system.h"
+
+namespace vl::sys {
+
+class SimSystem : public System {
+ public:
+  SimSystem(RegistryApi& registry, FileSystem& files) : registry_(registry), files_(files) {}
+
+  void SetWow64(bool on) { wow64_ = on; }
+  void SetEnvironmentVariable(const std::string& name, const std::string& value);
+  void SetUtcOffsetMinutes(int minutes) { utcOffset_ = minutes; }
+  // True while the calling thread has redirection on (WOW64 only).
+  bool RedirectionActive();
+  // Command lines the registry editor was run with.
+  std::vector<std::string> registryEditorRuns();
+
+  bool IsWow64() override { return wow64_; }
+  bool DisableFsRedirection(void** saved) override;
+  bool RevertFsRedirection(void* saved) override;
+  std::string EnvironmentVariable(const std::string& name) override;
+  bool FileTimeToLocal(uint64_t utc, uint64_t* local) override;
+  // "/s file" imports, "/e file [key]" exports (the whole registry without a
+  // key); other arguments fail.
+  bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) override;
+
+ private:
+  RegistryApi& registry_;
+  FileSystem& files_;
+  bool wow64_ = false;
+  int utcOffset_ = 0;
+  std::mutex mu_;
+  std::set<std::thread::id> redirectionOff_;
+  std::map<std::string, std::string> env_;  // upper-cased names
+  std::vector<std::string> runs_;
+};
+
+// Splits a command line into arguments (double quotes group, and are removed).
+std::vector<std::string> SplitArguments(const std::string& commandLine);
+
+}  // namespace vl::sys

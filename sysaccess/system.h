@@ -1,0 +1,44 @@
+// Process-level services: WOW64, the file system redirection switch, the
+// environment, local time and the registry editor.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vl::sys {
+
+class System {
+ public:
+  virtual ~System() = default;
+  // True only when the process is a 32-bit process on 64-bit Windows.
+  virtual bool IsWow64() = 0;
+  // Per thread. `saved` keeps what RevertFsRedirection needs. Without the
+  // system functions both do nothing and return true.
+  virtual bool DisableFsRedirection(void** saved) = 0;
+  virtual bool RevertFsRedirection(void* saved) = 0;
+  // Empty when undefined.
+  virtual std::string EnvironmentVariable(const std::string& name) = 0;
+  // FILETIME (UTC) to local FILETIME.
+  virtual bool FileTimeToLocal(uint64_t utc, uint64_t* local) = 0;
+  // Runs the system's registry editor with the arguments ("/s file",
+  // "/e file key") and waits up to timeoutMs; false when it could not run.
+  virtual bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) = 0;
+};
+
+// Keeps redirection off for the lifetime of the object (per thread).
+class ScopedFsRedirectionOff {
+ public:
+  explicit ScopedFsRedirectionOff(System& system) : system_(system) {
+    ok_ = system_.DisableFsRedirection(&saved_);
+  }
+  ~ScopedFsRedirectionOff() { system_.RevertFsRedirection(saved_); }
+  ScopedFsRedirectionOff(const ScopedFsRedirectionOff&) = delete;
+  ScopedFsRedirectionOff& operator=(const ScopedFsRedirectionOff&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  System& system_;
+  void* saved_ = nullptr;
+  bool ok_;
+};
+
+}  // namespace vl::sys

@@ -1,0 +1,54 @@
+// The machine a contract test runs on: the sim platform natively, the real
+// one under Wine. Every test gets its own registry keys and folder, removed
+// again afterwards.
+#pragma once
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "sysaccess/platform.h"
+#include "sysaccess/registry.h"
+
+namespace vl::sys {
+
+class TestEnv {
+ public:
+  virtual ~TestEnv() = default;
+  virtual Platform& platform() = 0;
+  // True for the Win32 backend.
+  virtual bool real() const = 0;
+  // SID of the user whose hive HKEY_CURRENT_USER is.
+  virtual std::string userSid() = 0;
+  // A folder link (junction or symbolic link) at `link` pointing at `target`;
+  // false when the platform cannot make one.
+  virtual bool MakeFolderLink(const std::string& link, const std::string& target) = 0;
+};
+
+std::unique_ptr<TestEnv> MakeTestEnv();
+
+// Fixture: a fresh key below HKCU and HKLM\SOFTWARE, and a fresh folder.
+class ContractTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  Platform& p() { return env_->platform(); }
+  RegistryApi& api() { return *env_->platform().registry; }
+  Registry& reg() { return *reg_; }
+  FileSystem& fs() { return *env_->platform().files; }
+  // Creates root\key (and parents); fails the test when it cannot.
+  void MakeKey(RegRoot root, const std::string& key);
+  void SetRaw(RegRoot root, const std::string& key, const std::string& name, uint32_t type,
+              const std::string& bytes);
+  RegData GetRaw(RegRoot root, const std::string& key, const std::string& name);
+
+  std::unique_ptr<TestEnv> env_;
+  std::unique_ptr<Registry> reg_;
+  uint32_t mask_ = kMaskAll;
+  std::string userKey_;     // below HKCU
+  std::string machineKey_;  // below HKLM, 64-bit view under WOW64
+  std::string folder_;      // no trailing backslash
+};
+
+}  // namespace vl::sys
