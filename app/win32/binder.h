@@ -4,6 +4,7 @@
 // routes notifications to the model's handlers.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <map>

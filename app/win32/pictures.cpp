@@ -20,6 +20,11 @@ namespace {
 
 constexpr int kSuper = 4;
 
+int CALLBACK FoundFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
 const wchar_t* FaceName() {
   static const wchar_t* face = [] {
     HDC dc = GetDC(nullptr);
@@ -27,12 +32,7 @@ const wchar_t* FaceName() {
     lf.lfCharSet = DEFAULT_CHARSET;
     wcscpy(lf.lfFaceName, L"Segoe UI");
     bool found = false;
-    EnumFontFamiliesExW(
-        dc, &lf, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) -> int {
-          *reinterpret_cast<bool*>(p) = true;
-          return 0;
-        },
-        reinterpret_cast<LPARAM>(&found), 0);
+    EnumFontFamiliesExW(dc, &lf, FoundFont, reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, dc);
     return found ? L"Segoe UI" : L"Tahoma";
   }();

@@ -2,6 +2,7 @@
 // large-icon lists and the check images of list views.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app/ui_model.h"
 

@@ -7,20 +7,7 @@
 #include "app/vantorel_app.h"
 #include "app/win32/main_window.h"
 #include "app/win32/win32_ports.h"
-#include "app/win32/win_util.h"
 #include "sysaccess/win32/win32_platform.h"
-
-namespace {
-
-std::string ApplicationDirectory() {
-  std::wstring path(32768, L'\0');
-  DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  path.resize(n);
-  size_t slash = path.find_last_of(L"\\/");
-  return vl::win::U(path.substr(0, slash + 1));
-}
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // One instance per machine: a second start ends at once, silently.
@@ -38,7 +25,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   // Everything below lives until the process ends: workers may still be
   // running when the window closes, and ExitProcess ends them first.
-  auto* platform = new vl::sys::Win32Platform(ApplicationDirectory());
+  auto* platform = vl::sys::MakeWin32Platform().release();
   auto* dispatcher = new vl::win::Win32Dispatcher(instance);
   auto* runner = new vl::JobRunner(*dispatcher);
   auto* ports = new vl::win::Win32Ports(instance);

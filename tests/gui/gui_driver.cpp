@@ -20,37 +20,47 @@ struct Search {
   std::wstring text;
   HWND found = nullptr;
 };
+
+BOOL CALLBACK MatchId(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<Search*>(p);
+  if (GetDlgCtrlID(h) != s->id) return TRUE;
+  s->found = h;
+  return FALSE;
+}
+
+BOOL CALLBACK MatchText(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<Search*>(p);
+  if (TextOf(h) != s->text) return TRUE;
+  s->found = h;
+  return FALSE;
+}
+
+struct TopSearch {
+  std::wstring cls;
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK MatchTop(HWND h, LPARAM p) {
+  auto* c = reinterpret_cast<TopSearch*>(p);
+  wchar_t name[128] = {};
+  GetClassNameW(h, name, 128);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(h, &owner);
+  if (c->cls == name && (c->pid == 0 || c->pid == owner)) c->found.push_back(h);
+  return TRUE;
+}
 }  // namespace
 
 HWND FindById(HWND top, int id) {
   Search s{id, {}};
-  EnumChildWindows(
-      top,
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (GetDlgCtrlID(h) == s->id) {
-          s->found = h;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&s));
+  EnumChildWindows(top, MatchId, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
 
 HWND FindByText(HWND top, const std::wstring& text) {
   Search s{0, text};
-  EnumChildWindows(
-      top,
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (TextOf(h) == s->text) {
-          s->found = h;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&s));
+  EnumChildWindows(top, MatchText, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
 
@@ -64,22 +74,8 @@ std::wstring TextOf(HWND h) {
 }
 
 std::vector<HWND> TopWindows(const std::wstring& cls, DWORD pid) {
-  struct Ctx {
-    std::wstring cls;
-    DWORD pid;
-    std::vector<HWND> found;
-  } ctx{cls, pid, {}};
-  EnumWindows(
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(p);
-        wchar_t name[128] = {};
-        GetClassNameW(h, name, 128);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(h, &owner);
-        if (c->cls == name && (c->pid == 0 || c->pid == owner)) c->found.push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&ctx));
+  TopSearch ctx{cls, pid, {}};
+  EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&ctx));
   return ctx.found;
 }
 
