@@ -171,7 +171,7 @@ TEST(ShortcutFormat, RefusesWhatIsNotAShortcutToAFile) {
 TEST(ShortcutFormat, ReadsShortcutsMadeByTheShellLinkObject) {
   std::string dir = std::string(VL_SYSACCESS_TESTDATA) + "/";
   int checked = 0;
-  for (const char* name : {"plain", "full", "unicode"}) {
+  for (const char* name : {"plain", "full", "unicode", "latin"}) {
     std::ifstream lnk(dir + name + ".lnk", std::ios::binary), txt(dir + name + ".txt", std::ios::binary);
     if (!lnk || !txt) continue;
     std::string bytes((std::istreambuf_iterator<char>(lnk)), std::istreambuf_iterator<char>());

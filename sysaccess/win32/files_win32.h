@@ -1,0 +1,30 @@
+// The real file system through the wide kernel32 functions.
+#pragma once
+#include "sysaccess/files.h"
+
+namespace vl::sys {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
+  bool ReadFileBytes(const std::string& path, std::string& out) override;
+  bool WriteFileBytes(const std::string& path, const std::string& data) override;
+  bool CreateFolder(const std::string& path) override;
+  std::string NativePath(const std::string& path) override;
+  bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& out) override;
+  bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override;
+  bool GetEntry(const std::string& path, FileEntry& entry) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
+  std::string FullPath(const std::string& path) override;
+  std::string CurrentFolder() override;
+  bool SetCurrentFolder(const std::string& path) override;
+  DriveKind DriveKindOf(const std::string& root) override;
+  bool VolumeLabel(const std::string& root, std::string& label) override;
+  bool DiskSpace(const std::string& root, uint64_t& total, uint64_t& totalFree) override;
+  void SuppressCriticalErrorDialogs() override;
+};
+
+}  // namespace vl::sys

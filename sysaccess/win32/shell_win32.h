@@ -1,0 +1,16 @@
+// The real shell: shell32 folders and folder dialog, the shell link object
+// through ole32, version resources through version.dll.
+#pragma once
+#include "sysaccess/shell.h"
+
+namespace vl::sys {
+
+class Win32Shell : public Shell {
+ public:
+  std::string FolderByCsidl(int csidl) override;
+  bool LoadShortcut(const std::string& path, TLinkInfo& info) override;
+  std::string BrowseForFolder(const std::string& startFolder, const std::string& title) override;
+  std::string FileVersion(const std::string& path) override;
+};
+
+}  // namespace vl::sys
