@@ -124,7 +124,7 @@ void AddOptimizePage(MainForm& m) {
 void AddBackupPage(MainForm& m) {
   ui::PageBuilder b(m.form(), sheet::tabBackup, MainForm::kWidth);
   b.Title(id::labBackup_Title, "labBackup_Title");
-  b.Description(id::labBackup_Desc, "labBackup_Desc");
+  b.Description(id::labBackup_Desc, "labBackup_Desc", {}, 54);
   m.RegisterPage(4, sheet::tabBackup, [&m] {
     m.control("labBackup_Title").SetText("Registry Backup and Restore");
     m.control("labBackup_Desc")

@@ -35,9 +35,10 @@ class PageBuilder {
     c.color = style::kText;
     return c;
   }
-  Control& Description(int id, const std::string& name, const std::string& text = {}) {
+  // Two lines fit by default; long texts that wrap ask for more.
+  Control& Description(int id, const std::string& name, const std::string& text = {}, int height = 36) {
     Control& c = form_.Add(id, Kind::Label, name, sheet_,
-                           {style::kMargin, 46, width_ - 2 * style::kMargin, 36}, text);
+                           {style::kMargin, 46, width_ - 2 * style::kMargin, height}, text);
     c.color = style::kMuted;
     return c;
   }

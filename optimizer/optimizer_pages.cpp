@@ -55,7 +55,7 @@ void AddOptimizerPages(MainForm& m) {
     ui::PageBuilder b(f, p.sheet, MainForm::kWidth);
     f.Add(p.topId, ui::Kind::Panel, p.topName, p.sheet, {0, 0, MainForm::kWidth, 2}).background = st::kPage;
     b.Title(p.titleId, p.titleName, p.title);
-    b.Description(p.descId, p.descName);
+    b.Description(p.descId, p.descName, {}, 54);
     b.Back(p.backId, p.backName).onClick = toOptimize;
     std::string descName = p.descName, desc = p.desc;
     m.RegisterPage(p.code, p.sheet, [&m, descName, desc] { m.control(descName).SetText(desc); });
