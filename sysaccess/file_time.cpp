@@ -3,7 +3,7 @@
 
 namespace vl::sys {
 
-DateTime FileTimeToSystemTime(uint64_t ft) {
+DateTime FileTimeToCalendar(uint64_t ft) {
   DateTime dt;
   // The system rejects file times with the top bit set.
   if (ft >= 0x8000000000000000ull) return dt;
@@ -51,7 +51,7 @@ double DateTime::ToSerial() const {
 DateTime FileTimeToDateTime(System& system, uint64_t fileTime, int mode) {
   uint64_t t = fileTime;
   if (mode == 1 && !system.FileTimeToLocal(fileTime, &t)) return DateTime();
-  return FileTimeToSystemTime(t);
+  return FileTimeToCalendar(t);
 }
 
 }  // namespace vl::sys

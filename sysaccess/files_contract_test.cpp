@@ -163,7 +163,7 @@ TEST_F(FilesContract, FileTimesConvertToCalendarTime) {
   uint64_t local;
   ASSERT_TRUE(p().system->FileTimeToLocal(ft, &local));
   DateTime loc = FileTimeToDateTime(*p().system, ft, 1);
-  DateTime expect = FileTimeToSystemTime(local);
+  DateTime expect = FileTimeToCalendar(local);
   EXPECT_EQ(loc.hour, expect.hour);
   EXPECT_EQ(loc.day, expect.day);
   EXPECT_FALSE(FileTimeToDateTime(*p().system, 0x8000000000000000ull, 0).valid);

@@ -59,18 +59,18 @@ TEST(SpecialFolders, IndexTable) {
 }
 
 TEST(FileTime, CalendarConversion) {
-  DateTime epoch = FileTimeToSystemTime(0);
+  DateTime epoch = FileTimeToCalendar(0);
   EXPECT_EQ(epoch.year, 1601);
   EXPECT_EQ(epoch.month, 1);
   EXPECT_EQ(epoch.day, 1);
   // 2000-02-29 23:59:59 (a leap day).
-  DateTime leap = FileTimeToSystemTime(125963423990000000ull);
+  DateTime leap = FileTimeToCalendar(125963423990000000ull);
   EXPECT_EQ(leap.year, 2000);
   EXPECT_EQ(leap.month, 2);
   EXPECT_EQ(leap.day, 29);
   EXPECT_EQ(leap.hour, 23);
   EXPECT_EQ(leap.second, 59);
-  DateTime unix0 = FileTimeToSystemTime(116444736000000000ull);
+  DateTime unix0 = FileTimeToCalendar(116444736000000000ull);
   EXPECT_DOUBLE_EQ(unix0.ToSerial(), 25569.0);
 }
 

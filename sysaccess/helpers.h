@@ -42,7 +42,7 @@ struct DateTime {
 };
 // Mode 1: converted to local time first; any other mode: as it is.
 DateTime FileTimeToDateTime(System& system, uint64_t fileTime, int mode);
-DateTime FileTimeToSystemTime(uint64_t fileTime);
+DateTime FileTimeToCalendar(uint64_t fileTime);
 
 // Size of the first entry found for the path (wildcards allowed in the last
 // component), low 32 bits taken as signed; 0 when none is found.
