@@ -397,54 +397,51 @@ void DrawImageButton(HDC dc, const RECT& r, const ui::Control& c, const ButtonLo
   Caption(dc, text, c.text(), fg, ui::FontStyle::Bold, DT_LEFT);
 }
 
+namespace {
+
+// Adds one `size` square image to `list`, drawn by `draw` on white.
+template <typename Draw>
+void AddImage(HIMAGELIST list, int size, Draw draw) {
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, size, size);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  RECT r{0, 0, size, size};
+  FillRect(mem, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  draw(mem, r);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  ImageList_Add(list, bmp, nullptr);
+  DeleteObject(bmp);
+}
+
+}  // namespace
+
 HIMAGELIST MakePictureList(const Picture* pictures, int count, int size) {
   HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, count, 0);
-  HDC screen = GetDC(nullptr);
-  for (int i = 0; i < count; ++i) {
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    RECT r{0, 0, size, size};
-    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-    FillRect(mem, &r, white);
-    DeleteObject(white);
-    FillRound(mem, r, RGB(0xE8, 0xF0, 0xFE), RGB(0xD2, 0xE3, 0xFC), size / 3);
-    RECT inner{size / 5, size / 5, size - size / 5, size - size / 5};
-    DrawGlyph(mem, inner, pictures[i], Rgb(ui::style::kAccent));
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    ImageList_Add(list, bmp, nullptr);
-    DeleteObject(bmp);
-  }
-  ReleaseDC(nullptr, screen);
+  for (int i = 0; i < count; ++i)
+    AddImage(list, size, [&](HDC dc, const RECT& r) {
+      FillRound(dc, r, RGB(0xE8, 0xF0, 0xFE), RGB(0xD2, 0xE3, 0xFC), size / 3);
+      RECT inner{size / 5, size / 5, size - size / 5, size - size / 5};
+      DrawGlyph(dc, inner, pictures[i], Rgb(ui::style::kAccent));
+    });
   return list;
 }
 
 HIMAGELIST MakeCheckImages() {
   const int size = 16;
   HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 2, 0);
-  HDC screen = GetDC(nullptr);
-  for (int checked = 0; checked < 2; ++checked) {
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    RECT r{0, 0, size, size};
-    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-    FillRect(mem, &r, white);
-    DeleteObject(white);
-    RECT box{1, 1, 15, 15};
-    if (checked) {
-      FillRound(mem, box, Rgb(ui::style::kAccent), Rgb(ui::style::kAccent), 4);
-      DrawGlyph(mem, RECT{2, 2, 14, 14}, Picture::Repair, RGB(255, 255, 255));
-    } else {
-      FillRound(mem, box, RGB(255, 255, 255), RGB(0x9A, 0xA3, 0xAE), 4);
-    }
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    ImageList_Add(list, bmp, nullptr);
-    DeleteObject(bmp);
-  }
-  ReleaseDC(nullptr, screen);
+  for (int checked = 0; checked < 2; ++checked)
+    AddImage(list, size, [&](HDC dc, const RECT&) {
+      RECT box{1, 1, 15, 15};
+      if (checked) {
+        FillRound(dc, box, Rgb(ui::style::kAccent), Rgb(ui::style::kAccent), 4);
+        DrawGlyph(dc, RECT{2, 2, 14, 14}, Picture::Repair, RGB(255, 255, 255));
+      } else {
+        FillRound(dc, box, RGB(255, 255, 255), RGB(0x9A, 0xA3, 0xAE), 4);
+      }
+    });
   return list;
 }
 
