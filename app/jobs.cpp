@@ -8,7 +8,10 @@
 namespace vl {
 
 void JobRunner::Start(std::function<void()> body) {
-  running_.fetch_add(1);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++running_;
+  }
   std::thread([this, body = std::move(body)] {
     try {
       body();
@@ -16,7 +19,7 @@ void JobRunner::Start(std::function<void()> body) {
       // Workers catch their own errors; nothing may escape a thread.
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    running_.fetch_sub(1);
+    --running_;
     idle_.notify_all();
   }).detach();
 }
@@ -24,7 +27,12 @@ void JobRunner::Start(std::function<void()> body) {
 bool JobRunner::WaitIdle(int timeoutMs) {
   std::unique_lock<std::mutex> lock(mutex_);
   return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                        [&] { return running_.load() == 0; });
+                        [&] { return running_ == 0; });
+}
+
+int JobRunner::running() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return running_;
 }
 
 void Worker::Start(JobRunner& runner, std::unique_ptr<Worker> worker) {

@@ -21,13 +21,15 @@ class JobRunner {
 
   // Runs `body` on a new detached thread.
   void Start(std::function<void()> body);
-  int running() const { return running_.load(); }
+  // Taken under the runner's lock: once it reads 0, no worker touches the
+  // runner any more and it may be destroyed.
+  int running();
   // For tests and shutdown: true when no worker runs within `timeoutMs`.
   bool WaitIdle(int timeoutMs);
 
  private:
   Dispatcher& dispatcher_;
-  std::atomic<int> running_{0};
+  int running_ = 0;
   std::mutex mutex_;
   std::condition_variable idle_;
 };

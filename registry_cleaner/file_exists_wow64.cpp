@@ -1,0 +1,43 @@
+// FileExistsWow64: the registry checks' file test.
+#include "registry_cleaner/file_exists_wow64.h"
+
+#include <cctype>
+
+namespace vl::registry {
+
+namespace {
+
+// ASCII letters only, so byte positions stay those of the original text.
+std::string AsciiLower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Replaces every occurrence of `from` (any letter case) by `to`.
+std::string ReplaceAllNoCase(const std::string& text, const std::string& from, const std::string& to) {
+  const std::string lower = AsciiLower(text), needle = AsciiLower(from);
+  std::string out;
+  size_t pos = 0;
+  for (size_t hit; (hit = lower.find(needle, pos)) != std::string::npos; pos = hit + from.size())
+    out += text.substr(pos, hit - pos) + to;
+  return out + text.substr(pos);
+}
+
+bool ContainsNoCase(const std::string& text, const std::string& part) {
+  return AsciiLower(text).find(AsciiLower(part)) != std::string::npos;
+}
+
+}  // namespace
+
+bool FileExistsWow64(sys::FileSystem& files, bool wow64, const std::string& systemFolder,
+                     const std::string& path, int mode) {
+  if (files.FileExists(path)) return true;
+  if (!wow64 || mode != 1) return false;
+  if (!systemFolder.empty() && ContainsNoCase(path, systemFolder))
+    return files.FileExists(ReplaceAllNoCase(path, "\\System32", "\\SysWOW64"));
+  if (ContainsNoCase(path, ":\\Program Files (x86)"))
+    return files.FileExists(ReplaceAllNoCase(path, ":\\Program Files (x86)", ":\\Program Files"));
+  return false;
+}
+
+}  // namespace vl::registry

@@ -1,0 +1,41 @@
+// What a category check sees while it runs: the machine, the registry view
+// of its thread, the stop flag, the progress line and the problem list. The
+// scan worker provides the real one; tests of the checks record problems.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "sysaccess/platform.h"
+#include "sysaccess/registry.h"
+
+namespace vl::registry {
+
+class ScanContext {
+ public:
+  virtual ~ScanContext() = default;
+
+  virtual sys::Platform& platform() = 0;
+  virtual sys::Registry& registry() = 0;
+  // 0xF013F on 64-bit Windows, else 0xF003F; every key of the scan opens with it.
+  virtual uint32_t access() const = 0;
+  // True when the program runs on 64-bit Windows (WOW64).
+  virtual bool wow64() const = 0;
+  // The system folder with a trailing backslash, as taken when the worker started.
+  virtual const std::string& systemFolder() const = 0;
+
+  // Checks test this before each item of their outer loops.
+  virtual bool Stopped() const = 0;
+  // The current item for the progress line (ShowProgress).
+  virtual void ShowProgress(const std::string& item) = 0;
+  // Files one problem (after the ignore test).
+  virtual void AddProblem(uint32_t root, const std::string& keyPath, uint32_t access, uint16_t code,
+                          const std::string& data, const std::string& valueName) = 0;
+  // Whether the file exists; mode 1 adds the 64-bit fallbacks (System32 →
+  // SysWOW64, Program Files (x86) → Program Files).
+  virtual bool FileExistsWow64(const std::string& path, int mode) = 0;
+};
+
+// The check of one category (0 to 14); does nothing for other numbers.
+void RunCategoryCheck(int category, ScanContext& context);
+
+}  // namespace vl::registry
