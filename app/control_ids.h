@@ -40,6 +40,8 @@
   X(lstvRegFinish, 2042) X(imgRegFinish, 2043)                                  \
   X(labIgnoreTitle, 2050) X(labIgnoreDesc, 2051) X(lstvIgnore, 2052)            \
   X(imgOPBack3, 2053)                                                           \
+  X(chklstRegistry, 2060) X(chkSelectAll, 2061) X(imgRegScan, 2062)            \
+  X(chkRegSelectAll, 2063) X(chkISelectAll, 2064) X(imgIDelete, 2065)          \
   /* junk cleaner pages */                                                      \
   X(labJunkSTitle, 3001) X(labJunkSDesc, 3002) X(imgCBack2, 3003)               \
   X(labJunk_Scan_Title, 3010) X(labJunk_Scan_Desc, 3011) X(lstvJunkScan, 3012)  \

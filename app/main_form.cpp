@@ -111,6 +111,7 @@ void MainForm::FormCreate() {
   firstShow_ = true;
   settingsPath_ = appDir() + "Settings.ini";
   dataDbPath_ = appDir() + "data.db";
+  if (exePath.empty()) exePath = appDir() + "Vantorel.exe";
   stopFlag.store(1);
 }
 

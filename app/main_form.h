@@ -23,6 +23,13 @@ struct ScanRecord {
   virtual ~ScanRecord() = default;
 };
 
+// A feature's state and handlers (the registry cleaner, the junk cleaner ...),
+// owned by the main window and living as long as it.
+class Feature {
+ public:
+  virtual ~Feature() = default;
+};
+
 class MainForm {
  public:
   static constexpr int kWidth = 757;
@@ -69,6 +76,20 @@ class MainForm {
   bool FormCloseQuery();
   // Whether the tray icon keeps the window hidden at start ("Startup Minimize").
   bool CoolTrayIconStartup();
+  // Keeps a feature alive with the window; returns it.
+  template <typename T>
+  T& AddFeature(std::unique_ptr<T> feature) {
+    T& ref = *feature;
+    features_.push_back(std::move(feature));
+    return ref;
+  }
+  // The feature of type T, or null.
+  template <typename T>
+  T* FindFeature() {
+    for (auto& f : features_)
+      if (T* t = dynamic_cast<T*>(f.get())) return t;
+    return nullptr;
+  }
   // Start-up work of the features, run by FormShow in ascending `order`
   // (the steps of the start-up sequence, 1 to 9).
   void AddStartupStep(int order, std::function<void()> step);
@@ -92,6 +113,8 @@ class MainForm {
   const std::string& dataDbPath() const { return dataDbPath_; }
   const std::string& settingsPath() const { return settingsPath_; }
   int systemLanguage = 0x0409;
+  // Full path of the running program (the run-at-startup value holds it).
+  std::string exePath;
   const std::string verb = "open";
 
  private:
@@ -108,6 +131,7 @@ class MainForm {
   };
   std::map<int, Page> pages_;
   std::multimap<int, std::function<void()>> startup_;
+  std::vector<std::unique_ptr<Feature>> features_;
   int currentPage_ = 0;
   bool firstShow_ = false;
   std::string dataDbPath_, settingsPath_;

@@ -10,7 +10,8 @@ namespace vl::registry {
 using ui::Picture;
 namespace st = ui::style;
 
-void AddRegistryPages(MainForm& m) {
+RegistryCleaner& AddRegistryPages(MainForm& m) {
+  RegistryCleaner& rc = m.AddFeature(std::make_unique<RegistryCleaner>(m));
   ui::Form& f = m.form();
   f.AddSheet(sheet::tabRegistry, "tabRegistry", st::kPage);
   f.AddSheet(sheet::tabRegistry_Scan, "tabRegistry_Scan", st::kPage);
@@ -25,7 +26,18 @@ void AddRegistryPages(MainForm& m) {
     b.Title(id::labRegistryOTitle, "labRegistryOTitle", "Registry Cleaner");
     b.Description(id::labRegistryODesc, "labRegistryODesc",
                   "Choose the categories of registry entries to scan.");
+    ui::Control& list = f.Add(id::chklstRegistry, ui::Kind::CheckList, "chklstRegistry",
+                              sheet::tabRegistry, {st::kMargin, 84, 709, 230});
+    for (int i = 0; i < kCategoryCount; ++i) list.checkItems.push_back(CategoryCaption(i));
+    list.itemChecked.assign(kCategoryCount, false);
+    list.checkColumns = 2;
+    ui::Control& all = f.Add(id::chkSelectAll, ui::Kind::CheckBox, "chkSelectAll", sheet::tabRegistry,
+                             {st::kMargin, 322, 200, 22}, "Select All");
+    all.onClick = [&rc] { rc.chkSelectAllClick(); };
     b.Back(id::imgCBack1, "imgCBack1").onClick = toCleanup;
+    b.BottomButton(id::imgRegScan, "imgRegScan", -1, "Scan", Picture::Scan).onClick = [&rc] {
+      rc.imgRegScanClick();
+    };
     m.RegisterPage(101, sheet::tabRegistry);
   }
   {
@@ -39,6 +51,17 @@ void AddRegistryPages(MainForm& m) {
     ui::Control& list = b.List(id::lstvRegistryScan, "lstvRegistryScan", {st::kMargin, 106, 709, 240});
     list.columns = {{"Scan Items", 580}, {"Problems", 100}};
     list.striped = true;
+    list.rowProvider = [&rc](int row, int col) {
+      ui::Cell cell;
+      if (TSearchRegistry* r = rc.Record(static_cast<size_t>(row))) {
+        cell.text = col == 0 ? CategoryCaption(r->category) : std::to_string(r->count.load());
+        if (col == 1) {
+          cell.bold = true;
+          cell.color = st::kRed;
+        }
+      }
+      return cell;
+    };
     b.BottomButton(id::imgRegStop, "imgRegStop", -1, "Stop", Picture::Stop).onClick = [&m] {
       m.imgJunkStopClick();
     };
@@ -58,13 +81,20 @@ void AddRegistryPages(MainForm& m) {
     ui::Control& list = b.List(id::lstvRegistry, "lstvRegistry", {st::kMargin, 84, 709, 190});
     list.columns = {{"Scan Items", 580}, {"Problems", 100}};
     list.checkImages = true;
+    list.rowProvider = [&rc](int row, int col) { return rc.lstvRegistryData(row, col); };
+    list.onMouseDown = [&rc](int row, bool onImage) { rc.lstvRegistryMouseDown(row, onImage); };
+    list.onItemClick = [&rc](int) { rc.lstvRegistryClick(); };
     b.Label(id::labRegError, "labRegError", {st::kMargin, 280, 709, 18}, {}, ui::FontStyle::Bold);
     b.Label(id::labErrorKey, "labErrorKey", {st::kMargin, 298, 709, 18}, {}, ui::FontStyle::Small);
     b.Label(id::labErrorValue, "labErrorValue", {st::kMargin, 316, 480, 18}, {}, ui::FontStyle::Small);
     b.Label(id::labErrorOpen, "labErrorOpen", {520, 316, 80, 18}, "Open Key", ui::FontStyle::Link,
             st::kLink);
     b.Label(id::labErrorIgnore, "labErrorIgnore", {604, 316, 130, 18}, "Add to Ignore List",
-            ui::FontStyle::Link, st::kLink);
+            ui::FontStyle::Link, st::kLink)
+        .onClick = [&rc] { rc.labErrorIgnoreClick(); };
+    f.Add(id::chkRegSelectAll, ui::Kind::CheckBox, "chkRegSelectAll", sheet::tabRegistry_Result,
+          {160, st::kButtonY + 7, 120, 22}, "Select All")
+        .onClick = [&rc] { rc.chkRegSelectAllClick(); };
     b.Back(id::imgCBack4, "imgCBack4").onClick = toOptions;
     m.RegisterPage(103, sheet::tabRegistry_Result, [&m] {
       m.control("labRegError").SetText("");
@@ -91,9 +121,28 @@ void AddRegistryPages(MainForm& m) {
     ui::Control& list = b.List(id::lstvIgnore, "lstvIgnore", {st::kMargin, 90, 709, 250});
     list.columns = {{"Category", 150}, {"Registry Key", 520}};
     list.checkImages = true;
+    list.rowProvider = [&rc](int row, int col) { return rc.lstvIgnoreData(row, col); };
+    list.onMouseDown = [&rc](int row, bool onImage) { rc.lstvIgnoreMouseDown(row, onImage); };
+    f.Add(id::chkISelectAll, ui::Kind::CheckBox, "chkISelectAll", sheet::tabIgnore,
+          {160, st::kButtonY + 7, 120, 22}, "Select All")
+        .onClick = [&rc] { rc.chkISelectAllClick(); };
+    b.BottomButton(id::imgIDelete, "imgIDelete", -1, "Delete", Picture::Delete).onClick = [&rc] {
+      rc.imgIDeleteClick();
+    };
     b.Back(id::imgOPBack3, "imgOPBack3").onClick = [&m] { m.ShowPage(5); };
-    m.RegisterPage(503, sheet::tabIgnore);
+    m.RegisterPage(503, sheet::tabIgnore, [&m, &rc] {
+      m.control("lstvIgnore").SetRowCount(static_cast<int>(rc.ignoreList.size()));
+      m.control("lstvIgnore").Repaint();
+    });
   }
+
+  // Start-up: the ignore list (step 5); all categories checked (step 8).
+  m.AddStartupStep(5, [&rc] { rc.LoadIgnoreList(); });
+  m.AddStartupStep(8, [&m, &rc] {
+    m.control("chkSelectAll").SetChecked(true);
+    rc.chkSelectAllClick();
+  });
+  return rc;
 }
 
 }  // namespace vl::registry

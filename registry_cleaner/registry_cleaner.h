@@ -1,0 +1,63 @@
+// The registry cleaner as the main window sees it: its lists (ignore list,
+// result rows), the start of a scan, the main-thread steps of the scan
+// workers, the result rows and the ignore actions.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+#include "registry_cleaner/scan_types.h"
+
+namespace vl::registry {
+
+class RegistryCleaner : public Feature {
+ public:
+  explicit RegistryCleaner(MainForm& m);
+
+  MainForm& main() { return m_; }
+
+  // --- lists owned by the window ------------------------------------------------
+  std::vector<TIgnore> ignoreList;
+  std::vector<TSearchRegResult> results;
+
+  // Records of the shared scan result list that are registry records.
+  TSearchRegistry* Record(size_t index);
+
+  // --- options page and scan start ----------------------------------------------
+  void chkSelectAllClick();
+  void imgRegScanClick();
+
+  // --- main-thread steps of the scan workers ------------------------------------
+  void ShowProgress(const std::string& item);
+  void UpdateScanList();
+  // After each category; the one that sees the counter at 0 shows the results.
+  void ScanFinished(int job);
+
+  // --- result page ----------------------------------------------------------------
+  void BuildResults();
+  ui::Cell lstvRegistryData(int row, int col) const;
+  void lstvRegistryMouseDown(int row, bool onImage);
+  void lstvRegistryClick();
+  void chkRegSelectAllClick();
+  void labErrorIgnoreClick();
+
+  // --- ignore list ------------------------------------------------------------------
+  void LoadIgnoreList();
+  ui::Cell lstvIgnoreData(int row, int col) const;
+  void lstvIgnoreMouseDown(int row, bool onImage);
+  void chkISelectAllClick();
+  void imgIDeleteClick();
+  // Whether a problem of `category` at root/key is covered by an ignore entry.
+  bool IsIgnored(int category, uint32_t root, const std::string& keyPath) const;
+
+  // The text of a key as shown: root long name + "\" + key path.
+  static std::string KeyText(uint32_t root, const std::string& keyPath);
+
+ private:
+  void ClearDetails();
+  int64_t NewIgnoreId() const;
+
+  MainForm& m_;
+};
+
+}  // namespace vl::registry

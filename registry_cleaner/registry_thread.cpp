@@ -1,0 +1,117 @@
+// TRegistryThread: scan of one category and the run-at-startup value.
+#include "registry_cleaner/registry_thread.h"
+
+#include "registry_cleaner/file_exists_wow64.h"
+#include "registry_cleaner/scan_context.h"
+#include "sysaccess/helpers.h"
+
+namespace vl::registry {
+
+namespace {
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunValue[] = "Vantorel";
+}  // namespace
+
+// The scan as the checks see it, on the worker's thread.
+class ThreadScanContext : public ScanContext {
+ public:
+  explicit ThreadScanContext(TRegistryThread& t)
+      : t_(t), m_(t.cleaner_.main()), registry_(*m_.platform().registry) {}
+
+  sys::Platform& platform() override { return m_.platform(); }
+  sys::Registry& registry() override { return registry_; }
+  uint32_t access() const override { return sys::AccessMask(t_.wow64_); }
+  bool wow64() const override { return t_.wow64_; }
+  const std::string& systemFolder() const override { return t_.systemFolder_; }
+  bool Stopped() const override { return m_.stopFlag.load() == 1; }
+
+  void ShowProgress(const std::string& item) override {
+    t_.currentItem_ = item;
+    t_.Synchronize([this] { t_.cleaner_.ShowProgress(t_.currentItem_); });
+  }
+
+  void AddProblem(uint32_t root, const std::string& keyPath, uint32_t access, uint16_t code,
+                  const std::string& data, const std::string& valueName) override {
+    const int category = t_.category_;
+    // Shortcut problems are files, never ignored.
+    if (category != kShortcuts && t_.cleaner_.IsIgnored(category, root, keyPath)) return;
+    TScanRegistry problem{root, keyPath, valueName, data, code, access};
+    if (!record_) record_ = FindRecord(category);
+    if (record_) {
+      record_->problems.push_back(std::move(problem));
+      record_->count.fetch_add(1);
+    } else {
+      // No record made for this category: the list changes shape, so on the main thread.
+      t_.Synchronize([&] {
+        auto rec = std::make_unique<TSearchRegistry>(static_cast<int16_t>(category));
+        rec->problems.push_back(problem);
+        rec->count = 1;
+        record_ = rec.get();
+        m_.scanResults.push_back(std::move(rec));
+      });
+    }
+    t_.Synchronize([this] { t_.cleaner_.UpdateScanList(); });
+  }
+
+  bool FileExistsWow64(const std::string& path, int mode) override {
+    return registry::FileExistsWow64(*m_.platform().files, t_.wow64_, t_.systemFolder_, path, mode);
+  }
+
+ private:
+  // The record was made before the worker started; the list keeps its shape meanwhile.
+  TSearchRegistry* FindRecord(int category) {
+    TSearchRegistry* found = nullptr;
+    t_.Synchronize([&] {
+      for (size_t i = 0; !found && i < m_.scanResults.size(); ++i) {
+        TSearchRegistry* r = t_.cleaner_.Record(i);
+        if (r && r->category == category) found = r;
+      }
+    });
+    return found;
+  }
+
+  TRegistryThread& t_;
+  MainForm& m_;
+  sys::Registry registry_;
+  TSearchRegistry* record_ = nullptr;
+};
+
+TRegistryThread::TRegistryThread(RegistryCleaner& cleaner, int job, int category, bool wow64)
+    : Worker(cleaner.main().runner()), cleaner_(cleaner), job_(job), category_(category), wow64_(wow64) {
+  systemFolder_ = sys::SpecialFolderPath(*cleaner.main().platform().shell, 25);
+}
+
+void TRegistryThread::Start(RegistryCleaner& cleaner, int job, int category, bool wow64) {
+  Worker::Start(cleaner.main().runner(),
+                std::unique_ptr<Worker>(new TRegistryThread(cleaner, job, category, wow64)));
+}
+
+void TRegistryThread::Execute() {
+  switch (job_) {
+    case kScanCategory: ScanCategory(); break;
+    case kRunAtStartup: RunAtStartup(); break;
+    default: break;
+  }
+}
+
+void TRegistryThread::ScanCategory() {
+  ThreadScanContext context(*this);
+  RunCategoryCheck(category_, context);
+}
+
+void TRegistryThread::EndStep() {
+  // Counted down here, on every path, so that the last worker always finds zero.
+  cleaner_.main().runningScans.fetch_sub(1);
+  cleaner_.ScanFinished(job_);
+}
+
+void TRegistryThread::RunAtStartup() {
+  sys::Registry reg(*cleaner_.main().platform().registry);
+  const uint32_t mask = sys::AccessMask(wow64_);
+  if (category_ == 1)
+    reg.WriteString(sys::kHKLM, kRunKey, kRunValue, cleaner_.main().exePath, mask);
+  else if (category_ == 2)
+    reg.DeleteValue(sys::kHKLM, kRunKey, kRunValue, mask);
+}
+
+}  // namespace vl::registry
