@@ -1,0 +1,32 @@
+// Category 4: font registrations whose font file is gone.
+#include "registry_cleaner/check_references.h"
+#include "registry_cleaner/check_refs_common.h"
+#include "registry_cleaner/scan_types.h"
+#include "sysaccess/helpers.h"
+
+namespace vl::registry {
+
+using namespace refs;
+
+void CheckFonts(ScanContext& context) {
+  const std::string key = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+  const uint32_t access = context.access();
+  sys::Registry& reg = context.registry();
+  RedirectionOff off(context);
+  const std::string fonts = sys::SpecialFolderPath(*context.platform().shell, 14);
+  std::vector<std::string> names;
+  reg.EnumValueNames(names, sys::kHKLM, key, access);
+  for (const std::string& name : names) {
+    if (context.Stopped()) break;
+    context.ShowProgress("HKEY_LOCAL_MACHINE\\" + key + "\\" + name);
+    const std::string value = Trim(reg.ReadString(sys::kHKLM, key, name, access));
+    bool invalid;
+    if (!IsDrivePath(value))  // a bare file name lives in the fonts folder
+      invalid = value.empty() || !context.FileExistsWow64(fonts + value, 1);
+    else
+      invalid = !context.FileExistsWow64(PathOf(context, value), 1);
+    if (invalid) context.AddProblem(sys::kHKLM, key, access, kInvalidPath, value, name);
+  }
+}
+
+}  // namespace vl::registry

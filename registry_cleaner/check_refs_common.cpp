@@ -1,0 +1,36 @@
+// Shared pieces of the reference checks.
+#include "registry_cleaner/check_refs_common.h"
+
+#include "sysaccess/helpers.h"
+
+namespace vl::registry::refs {
+
+std::string Trim(const std::string& text) {
+  size_t b = 0, e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+  return text.substr(b, e - b);
+}
+
+std::string PathOf(ScanContext& context, const std::string& text) {
+  return sys::CommandLineToPath(context.platform(), text);
+}
+
+bool IsDrivePath(const std::string& path) { return path.size() >= 3 && path.compare(1, 2, ":\\") == 0; }
+
+std::string WithBackslash(const std::string& path) {
+  return !path.empty() && path.back() == '\\' ? path : path + '\\';
+}
+
+bool FolderExists(ScanContext& context, const std::string& path) {
+  return context.platform().files->DirectoryExists(path);
+}
+
+bool HasExtension(const std::string& path) {
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return false;
+  size_t sep = path.find_last_of("\\:");
+  return sep == std::string::npos || dot > sep;
+}
+
+}  // namespace vl::registry::refs

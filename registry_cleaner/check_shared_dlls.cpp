@@ -1,0 +1,23 @@
+// Category 9: shared DLL usage counters (value name = the file) whose file
+// is gone.
+#include "registry_cleaner/check_references.h"
+#include "registry_cleaner/check_refs_common.h"
+#include "registry_cleaner/scan_types.h"
+
+namespace vl::registry {
+
+void CheckSharedDlls(ScanContext& context) {
+  const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+  const uint32_t access = context.access();
+  refs::RedirectionOff off(context);
+  std::vector<std::string> names;
+  context.registry().EnumValueNames(names, sys::kHKLM, key, access);
+  for (const std::string& name : names) {
+    if (context.Stopped()) break;
+    context.ShowProgress("HKEY_LOCAL_MACHINE\\" + key + "\\" + name);
+    if (!context.FileExistsWow64(name, 1))
+      context.AddProblem(sys::kHKLM, key, access, kInvalidPath, name, name);
+  }
+}
+
+}  // namespace vl::registry

@@ -1,0 +1,33 @@
+// Category 12: programs started with Windows (the Run keys of the machine and
+// of the user) whose program is gone.
+#include <vector>
+
+#include "registry_cleaner/check_references.h"
+#include "registry_cleaner/check_refs_common.h"
+#include "registry_cleaner/scan_types.h"
+
+namespace vl::registry {
+
+using namespace refs;
+
+void CheckStartup(ScanContext& context) {
+  const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const uint32_t access = context.access();
+  sys::Registry& reg = context.registry();
+  RedirectionOff off(context);
+  for (sys::RegRoot root : {sys::kHKLM, sys::kHKCU}) {
+    if (context.Stopped()) break;
+    std::vector<std::string> names;
+    reg.EnumValueNames(names, root, key, access);
+    for (const std::string& name : names) {
+      if (context.Stopped()) break;
+      context.ShowProgress(sys::RootLongName(root) + "\\" + key + "\\" + name);
+      const std::string value = Trim(reg.ReadString(root, key, name, access));
+      const std::string path = PathOf(context, value);
+      if (path.empty() || !context.FileExistsWow64(path, 1))
+        context.AddProblem(root, key, access, kInvalidPath, value, name);
+    }
+  }
+}
+
+}  // namespace vl::registry
