@@ -1,10 +1,21 @@
 // Process-level services: WOW64, the file system redirection switch, the
 // environment, local time and the registry editor.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 
 namespace vl::sys {
+
+// Month and weekday names and the clock designators of the user's locale.
+struct DateNames {
+  std::array<std::string, 12> longMonths, shortMonths;  // January first
+  std::array<std::string, 7> longDays, shortDays;       // Sunday first
+  std::string am, pm;
+};
+
+// The names the simulated platform gives, and the fallback of the real one.
+DateNames EnglishDateNames();
 
 class System {
  public:
@@ -22,6 +33,8 @@ class System {
   // Runs the system's registry editor with the arguments ("/s file",
   // "/e file key") and waits up to timeoutMs; false when it could not run.
   virtual bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) = 0;
+  // Names for dates shown to the user, from the user's locale.
+  virtual DateNames UserDateNames() = 0;
 };
 
 // Keeps redirection off for the lifetime of the object (per thread).

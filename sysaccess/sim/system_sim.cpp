@@ -65,6 +65,16 @@ bool SimSystem::FileTimeToLocal(uint64_t utc, uint64_t* local) {
   return true;
 }
 
+DateNames SimSystem::UserDateNames() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return names_;
+}
+
+void SimSystem::SetDateNames(const DateNames& names) {
+  std::lock_guard<std::mutex> lock(mu_);
+  names_ = names;
+}
+
 std::vector<std::string> SimSystem::registryEditorRuns() {
   std::lock_guard<std::mutex> lock(mu_);
   return runs_;

@@ -35,6 +35,9 @@ class SimSystem : public System {
   // "/s file" imports, "/e file [key]" exports (the whole registry without a
   // key); other arguments fail.
   bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) override;
+  // English unless a test set other names.
+  DateNames UserDateNames() override;
+  void SetDateNames(const DateNames& names);
 
  private:
   RegistryApi& registry_;
@@ -45,6 +48,7 @@ class SimSystem : public System {
   std::set<std::thread::id> redirectionOff_;
   std::map<std::string, std::string> env_;  // upper-cased names
   std::vector<std::string> runs_;
+  DateNames names_ = EnglishDateNames();
 };
 
 // Splits a command line into arguments (double quotes group, and are removed).

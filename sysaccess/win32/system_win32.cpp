@@ -97,4 +97,32 @@ bool Win32System::RunRegistryEditor(const std::string& arguments, uint32_t timeo
   return done;
 }
 
+namespace {
+// One locale item; `fallback` when the locale has none.
+std::string LocaleText(LCTYPE item, const std::string& fallback) {
+  wchar_t buf[128] = {0};
+  int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, item, buf, 128);
+  return n > 1 ? Narrow(buf, n - 1) : fallback;
+}
+}  // namespace
+
+DateNames Win32System::UserDateNames() {
+  DateNames names = EnglishDateNames();
+  for (int i = 0; i < 12; ++i) {
+    names.longMonths[i] = LocaleText(LOCALE_SMONTHNAME1 + i, names.longMonths[i]);
+    names.shortMonths[i] = LocaleText(LOCALE_SABBREVMONTHNAME1 + i, names.shortMonths[i]);
+  }
+  // The locale numbers days from Monday (DAYNAME1) to Sunday (DAYNAME7).
+  for (int d = 0; d < 7; ++d) {
+    int item = (d + 6) % 7;
+    names.longDays[d] = LocaleText(LOCALE_SDAYNAME1 + item, names.longDays[d]);
+    names.shortDays[d] = LocaleText(LOCALE_SABBREVDAYNAME1 + item, names.shortDays[d]);
+  }
+  // An empty designator is a valid locale choice (24-hour locales).
+  wchar_t buf[32] = {0};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_S1159, buf, 32) > 0) names.am = Narrow(buf, wcslen(buf));
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_S2359, buf, 32) > 0) names.pm = Narrow(buf, wcslen(buf));
+  return names;
+}
+
 }  // namespace vl::sys
