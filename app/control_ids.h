@@ -71,7 +71,12 @@
   X(labSettingsTitle, 6001) X(labSettingsDesc, 6002) X(imgOPBack2, 6003)        \
   X(chkSEUpdate, 6004)                                                          \
   X(labReportTitle, 6101) X(labReportDesc, 6102) X(lstvReport, 6103)            \
-  X(labRLastScan, 6104) X(imgOPBack4, 6105)
+  X(labRLastScan, 6104) X(imgOPBack4, 6105)                                    \
+  /* settings page groups and boxes, report page button */                      \
+  X(labSEUpdateGroup, 6010) X(labSEUpdate, 6011) X(labSEStartupGroup, 6012)     \
+  X(chkSEStartup, 6013) X(chkSEMin, 6014) X(labSEBackupGroup, 6015)             \
+  X(chkSENoBackup, 6016) X(chkSENoOBackup, 6017) X(imgSaveSet, 6018)            \
+  X(imgScanAgain, 6110)
 
 namespace vl::id {
 #define VL_CONTROL_ENUM(name, value) name = value,

@@ -1,5 +1,5 @@
-// The pages behind the five top buttons (status, cleanup, optimize, backup,
-// options) and the option pages reached from the options list.
+// The pages behind four of the top buttons: cleanup, optimize, backup and
+// options (the status page has a file of its own).
 #include "app/overview_pages.h"
 
 #include "app/control_ids.h"
@@ -13,54 +13,6 @@ using ui::Picture;
 namespace st = ui::style;
 
 namespace {
-
-void AddStatusPage(MainForm& m) {
-  ui::Form& f = m.form();
-  ui::PageBuilder b(f, sheet::tabStatus, MainForm::kWidth);
-  b.Title(id::labStatus_Title, "labStatus_Title", "Status");
-  b.Description(id::labStatus_Right_Title, "labStatus_Right_Title");
-  struct Row {
-    int capId;
-    const char* capName;
-    const char* caption;
-    int id;
-    const char* name;
-  };
-  const Row rows[] = {
-      {id::labLastScanCap, "labLastScanCap", "Last Scan", id::labLastScan, "labLastScan"},
-      {id::labLastBackupCap, "labLastBackupCap", "Last Registry Backup", id::labLastBackup,
-       "labLastBackup"},
-      {id::labLastOptimizationCap, "labLastOptimizationCap", "Last Optimization",
-       id::labLastOptimization, "labLastOptimization"},
-      {id::labAppVerCap, "labAppVerCap", "Application Version", id::labAppVer, "labAppVer"},
-  };
-  int y = 96;
-  for (const Row& r : rows) {
-    b.Label(r.capId, r.capName, {st::kMargin + 16, y, 190, 22}, r.caption, FontStyle::Bold);
-    b.Label(r.id, r.name, {st::kMargin + 210, y, 460, 22});
-    y += 34;
-  }
-  b.Label(id::labStatus_SummaryTitle, "labStatus_SummaryTitle", {st::kMargin, 246, 400, 24},
-          "Last scan results", FontStyle::Heading);
-  const Row counts[] = {
-      {id::labStatus_RegistryCap, "labStatus_RegistryCap", "Registry Cleaner", id::labStatus_Registry,
-       "labStatus_Registry"},
-      {id::labStatus_JunkCap, "labStatus_JunkCap", "Junk File Cleaner", id::labStatus_Junk,
-       "labStatus_Junk"},
-      {id::labStatus_EvidenceCap, "labStatus_EvidenceCap", "Evidence Cleaner", id::labStatus_Evidence,
-       "labStatus_Evidence"},
-  };
-  y = 280;
-  for (const Row& r : counts) {
-    b.Label(r.capId, r.capName, {st::kMargin + 16, y, 190, 22}, r.caption, FontStyle::Bold);
-    b.Label(r.id, r.name, {st::kMargin + 210, y, 300, 22}, "Not Scanned");
-    y += 30;
-  }
-  m.RegisterPage(1, sheet::tabStatus, [&m] {
-    m.control("labStatus_Right_Title")
-        .SetText("Deep scan, Clean and Optimize the Registry to boost your PC speed!");
-  });
-}
 
 void AddCleanupPage(MainForm& m) {
   ui::PageBuilder b(m.form(), sheet::tabCleanup, MainForm::kWidth);
@@ -154,29 +106,6 @@ void AddOptionsPages(MainForm& m) {
     };
     m.RegisterPage(5, sheet::tabOptions, [&m] { m.control("lstvOptions").SetSelected(-1); });
   }
-  {
-    ui::PageBuilder b(f, sheet::tabSettings, MainForm::kWidth);
-    b.Title(id::labSettingsTitle, "labSettingsTitle", "General Settings");
-    b.Description(id::labSettingsDesc, "labSettingsDesc");
-    f.Add(id::chkSEUpdate, Kind::CheckBox, "chkSEUpdate", sheet::tabSettings,
-          {st::kMargin + 16, 96, 500, 22});
-    b.Back(id::imgOPBack2, "imgOPBack2").onClick = [&m] { m.ShowPage(5); };
-    m.RegisterPage(502, sheet::tabSettings, [&m] {
-      m.control("labSettingsDesc").SetText("Customize how Vantorel behaves.");
-      m.control("chkSEUpdate").SetText("Check for Vantorel update automatically");
-    });
-  }
-  {
-    ui::PageBuilder b(f, sheet::tabReport, MainForm::kWidth);
-    b.Title(id::labReportTitle, "labReportTitle", "Scan Report");
-    b.Description(id::labReportDesc, "labReportDesc", "Errors and problems found on your system");
-    ui::Control& list = b.List(id::lstvReport, "lstvReport", {st::kMargin, 90, 709, 220});
-    list.columns = {{"Category", 420}, {"Entries", 130}, {"Cleaned", 130}};
-    list.striped = true;
-    b.Label(id::labRLastScan, "labRLastScan", {st::kMargin, 318, 709, 22});
-    b.Back(id::imgOPBack4, "imgOPBack4").onClick = [&m] { m.ShowPage(5); };
-    m.RegisterPage(504, sheet::tabReport);
-  }
 }
 
 }  // namespace
@@ -187,13 +116,10 @@ void AddOverviewPages(MainForm& m) {
     int sheet;
     const char* name;
   } sheets[] = {
-      {sheet::tabStatus, "tabStatus"},     {sheet::tabCleanup, "tabCleanup"},
-      {sheet::tabOptimize, "tabOptimize"}, {sheet::tabBackup, "tabBackup"},
-      {sheet::tabOptions, "tabOptions"},   {sheet::tabSettings, "tabSettings"},
-      {sheet::tabReport, "tabReport"},
+      {sheet::tabCleanup, "tabCleanup"}, {sheet::tabOptimize, "tabOptimize"},
+      {sheet::tabBackup, "tabBackup"},   {sheet::tabOptions, "tabOptions"},
   };
   for (auto& s : sheets) f.AddSheet(s.sheet, s.name, st::kPage);
-  AddStatusPage(m);
   AddCleanupPage(m);
   AddOptimizePage(m);
   AddBackupPage(m);

@@ -2,6 +2,9 @@
 #include "app/vantorel_app.h"
 
 #include "app/overview_pages.h"
+#include "app/report_page.h"
+#include "app/settings_page.h"
+#include "app/status_page.h"
 #include "evidence_cleaner/evidence_pages.h"
 #include "junk_cleaner/junk_pages.h"
 #include "optimizer/optimizer_pages.h"
@@ -13,7 +16,10 @@ namespace vl {
 std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports, JobRunner& runner) {
   auto m = std::make_unique<MainForm>(platform, ports, runner);
   MainForm& main = *m;
+  AddStatusPage(main);
   AddOverviewPages(main);
+  AddSettingsPage(main);
+  AddReportPage(main);
   registry::AddRegistryPages(main);
   junk::AddJunkPages(main);
   evidence::AddEvidencePages(main);

@@ -1,0 +1,117 @@
+// Settings page, Settings.ini and the run-at-startup switch.
+#include "app/settings_page.h"
+
+#include <stdexcept>
+
+#include "app/control_ids.h"
+#include "app/ini_file.h"
+#include "app/page_builder.h"
+#include "registry_cleaner/registry_thread.h"
+
+namespace vl {
+
+using ui::FontStyle;
+using ui::Kind;
+using ui::Picture;
+namespace st = ui::style;
+
+namespace {
+
+const char kSection[] = "Basic";
+
+// A box and its key. `checkedWhen` is the value that checks the box; saving
+// writes it for a checked box and its opposite otherwise ("Optimize backup"
+// runs the other way round from the rest).
+struct Key {
+  const char* box;
+  const char* key;
+  int fallback;
+  int checkedWhen;
+};
+const Key kKeys[] = {
+    {"chkSEStartup", "Windows Startup", 0, 1},
+    {"chkSEMin", "Startup Minimize", 0, 1},
+    {"chkSENoBackup", "No Backup", 0, 1},
+    {"chkSENoOBackup", "Optimize backup", 1, 0},
+    {"chkSEUpdate", "Auto Update", 1, 1},
+};
+
+void SetBackupSwitches(MainForm& m) {
+  m.backupBeforeRepair = !m.control("chkSENoBackup").checked();
+  m.backupBeforeOptimize = !m.control("chkSENoOBackup").checked();
+}
+
+ui::Control& Box(ui::Form& f, int id, const char* name, int y, const char* text) {
+  ui::Control& c = f.Add(id, Kind::CheckBox, name, sheet::tabSettings, {st::kMargin + 32, y, 660, 22}, text);
+  c.color = st::kText;
+  return c;
+}
+
+}  // namespace
+
+void AddSettingsPage(MainForm& m) {
+  ui::Form& f = m.form();
+  f.AddSheet(sheet::tabSettings, "tabSettings", st::kPage);
+  ui::PageBuilder b(f, sheet::tabSettings, MainForm::kWidth);
+  b.Title(id::labSettingsTitle, "labSettingsTitle", "General Settings");
+  b.Description(id::labSettingsDesc, "labSettingsDesc");
+
+  b.Label(id::labSEUpdateGroup, "labSEUpdateGroup", {st::kMargin + 8, 88, 400, 22}, "Update Options",
+          FontStyle::Heading);
+  b.Label(id::labSEUpdate, "labSEUpdate", {st::kMargin + 32, 114, 660, 20}, {}, FontStyle::Normal, st::kMuted);
+  Box(f, id::chkSEUpdate, "chkSEUpdate", 136, "");
+
+  b.Label(id::labSEStartupGroup, "labSEStartupGroup", {st::kMargin + 8, 172, 400, 22}, "Startup Options",
+          FontStyle::Heading);
+  Box(f, id::chkSEStartup, "chkSEStartup", 198, "Run at Windows startup");
+  Box(f, id::chkSEMin, "chkSEMin", 222, "Minimize to the system tray after startup");
+
+  b.Label(id::labSEBackupGroup, "labSEBackupGroup", {st::kMargin + 8, 258, 400, 22}, "Backup Options",
+          FontStyle::Heading);
+  Box(f, id::chkSENoBackup, "chkSENoBackup", 284,
+      "Don't automatically create registry backup before repairing registry. (Not recommended)");
+  Box(f, id::chkSENoOBackup, "chkSENoOBackup", 308,
+      "Don't automatically create registry backup before optimizing registry. (Not recommended)");
+
+  b.Back(id::imgOPBack2, "imgOPBack2").onClick = [&m] { m.ShowPage(5); };
+  b.BottomButton(id::imgSaveSet, "imgSaveSet", -1, "Save", Picture::Save).onClick = [&m] {
+    imgSaveSetClick(m);
+  };
+  m.RegisterPage(502, sheet::tabSettings, [&m] {
+    m.control("labSettingsDesc").SetText("Customize how Vantorel behaves.");
+    m.control("chkSEUpdate").SetText("Check for Vantorel update automatically");
+  });
+  m.AddStartupStep(6, [&m] { ReadSettings(m); });
+}
+
+void ReadSettings(MainForm& m) {
+  sys::FileSystem& files = *m.platform().files;
+  for (const Key& k : kKeys)
+    m.control(k.box).SetChecked(ReadIniInteger(files, m.settingsPath(), kSection, k.key, k.fallback) ==
+                                k.checkedWhen);
+  SetBackupSwitches(m);
+}
+
+void imgSaveSetClick(MainForm& m) {
+  sys::FileSystem& files = *m.platform().files;
+  std::string text;
+  if (files.FileExists(m.settingsPath()) && !files.ReadFileBytes(m.settingsPath(), text))
+    throw std::runtime_error("Unable to read " + m.settingsPath());
+  for (const Key& k : kKeys) {
+    int value = m.control(k.box).checked() ? k.checkedWhen : 1 - k.checkedWhen;
+    text = SetIniValue(text, kSection, k.key, std::to_string(value));
+  }
+  // One write for all five keys: a failure leaves the old file and changes nothing else.
+  if (!files.WriteFileBytes(m.settingsPath(), text))
+    throw std::runtime_error("Unable to write to " + m.settingsPath());
+
+  if (auto* cleaner = m.FindFeature<registry::RegistryCleaner>()) {
+    int sub = m.control("chkSEStartup").checked() ? 1 : 2;
+    registry::TRegistryThread::Start(*cleaner, registry::TRegistryThread::kRunAtStartup, sub, m.wow64);
+  }
+  SetBackupSwitches(m);
+  m.ports().ShowMessage("Settings have been saved successfully.", "Vantorel", MsgButtons::Ok,
+                        MsgIcon::Information);
+}
+
+}  // namespace vl

@@ -1,0 +1,14 @@
+// The settings page (page 502) and Settings.ini: reading it at start-up,
+// saving it with the page's save button, and the two backup switches.
+#pragma once
+#include "app/main_form.h"
+
+namespace vl {
+
+void AddSettingsPage(MainForm& m);
+// Start-up step 6: the five keys into the five boxes and the backup switches.
+void ReadSettings(MainForm& m);
+// Writes the five keys, starts the run-at-startup job and confirms.
+void imgSaveSetClick(MainForm& m);
+
+}  // namespace vl

@@ -1,0 +1,180 @@
+// Settings.ini into the settings page and back, the backup switches and the
+// run-at-startup value.
+#include "app/settings_page.h"
+
+#include "app/ini_file.h"
+#include "app/testing/app_fixture.h"
+#include "sysaccess/registry.h"
+
+namespace vl {
+namespace {
+
+constexpr char kIni[] = "C:\\Vantorel\\Settings.ini";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class SettingsPageTest : public vl::testing::AppFixture {
+ protected:
+  int Key(const char* key) {
+    std::string v;
+    if (!FindIniValue(ReadFile(kIni), "Basic", key, v)) return -100;
+    return std::stoi(v);
+  }
+  void AddRunKey() {
+    ASSERT_TRUE(sim.LoadReg("Windows Registry Editor Version 5.00\r\n\r\n"
+                            "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"));
+  }
+  std::string RunValue() {
+    return sys::Registry(sim.registry()).ReadString(sys::kHKLM, kRunKey, "Vantorel", sys::AccessMask(main->wow64));
+  }
+  bool RunValueExists() {
+    return sys::Registry(sim.registry()).ValueExists(sys::kHKLM, kRunKey, "Vantorel", sys::AccessMask(main->wow64));
+  }
+};
+
+TEST_F(SettingsPageTest, WithoutSettingsIniTheDefaultsApply) {
+  Start();
+  EXPECT_FALSE(Checked("chkSEStartup"));
+  EXPECT_FALSE(Checked("chkSEMin"));
+  EXPECT_FALSE(Checked("chkSENoBackup"));
+  EXPECT_FALSE(Checked("chkSENoOBackup"));
+  EXPECT_TRUE(Checked("chkSEUpdate"));
+  EXPECT_TRUE(main->backupBeforeRepair);
+  EXPECT_TRUE(main->backupBeforeOptimize);
+  EXPECT_FALSE(sim.files().FileExists(kIni));  // reading creates nothing
+  EXPECT_TRUE(ports.messages.empty());
+}
+
+TEST_F(SettingsPageTest, ValuesReadIntoTheBoxesWithTheirSenses) {
+  WriteFile(kIni,
+            "[Basic]\r\nWindows Startup=1\r\nStartup Minimize=1\r\nNo Backup=1\r\nOptimize backup=0\r\n"
+            "Auto Update=0\r\n");
+  Start();
+  EXPECT_TRUE(Checked("chkSEStartup"));
+  EXPECT_TRUE(Checked("chkSEMin"));
+  EXPECT_TRUE(Checked("chkSENoBackup"));
+  EXPECT_TRUE(Checked("chkSENoOBackup"));
+  EXPECT_FALSE(Checked("chkSEUpdate"));
+  EXPECT_FALSE(main->backupBeforeRepair);
+  EXPECT_FALSE(main->backupBeforeOptimize);
+}
+
+TEST_F(SettingsPageTest, OptimizeBackupZeroChecksItsBoxAndSavingUncheckedWritesOne) {
+  WriteFile(kIni, "[Basic]\r\nOptimize backup=0\r\n");
+  Start();
+  EXPECT_TRUE(Checked("chkSENoOBackup"));
+  EXPECT_FALSE(main->backupBeforeOptimize);
+  main->control("chkSENoOBackup").SetChecked(false);
+  EXPECT_FALSE(main->backupBeforeOptimize);  // nothing reacts before the save
+  main->control("imgSaveSet").onClick();
+  Drain();
+  EXPECT_EQ(Key("Optimize backup"), 1);
+  EXPECT_TRUE(main->backupBeforeOptimize);
+}
+
+TEST_F(SettingsPageTest, NoBackupTwoLeavesBackupsOnAndSavesZero) {
+  WriteFile(kIni, "[Basic]\r\nNo Backup=2\r\nStartup Minimize=2\r\n");
+  Start();
+  EXPECT_FALSE(Checked("chkSENoBackup"));
+  EXPECT_TRUE(main->backupBeforeRepair);
+  // The tray starts hidden although the box is unchecked.
+  EXPECT_FALSE(Checked("chkSEMin"));
+  EXPECT_TRUE(main->CoolTrayIconStartup());
+  main->control("imgSaveSet").onClick();
+  Drain();
+  EXPECT_EQ(Key("No Backup"), 0);
+  EXPECT_EQ(Key("Startup Minimize"), 0);
+}
+
+TEST_F(SettingsPageTest, NumbersThatAreNotWholeReadAsDefaults) {
+  WriteFile(kIni, "[Basic]\r\nWindows Startup=yes\r\nAuto Update=1.5\r\nOptimize backup=\r\n");
+  Start();
+  EXPECT_FALSE(Checked("chkSEStartup"));
+  EXPECT_TRUE(Checked("chkSEUpdate"));
+  EXPECT_FALSE(Checked("chkSENoOBackup"));
+}
+
+TEST_F(SettingsPageTest, SaveWritesAllFiveKeysKeepsOtherTextAndConfirms) {
+  WriteFile(kIni, "; mine\r\n[Other]\r\nx=y\r\n");
+  AddRunKey();
+  Start();
+  main->ShowPage(502);
+  EXPECT_EQ(Text("labSettingsDesc"), "Customize how Vantorel behaves.");
+  EXPECT_EQ(Text("chkSEUpdate"), "Check for Vantorel update automatically");
+  main->control("chkSEMin").SetChecked(true);
+  main->control("chkSENoBackup").SetChecked(true);
+  main->control("imgSaveSet").onClick();
+  ASSERT_EQ(ports.messages.size(), 1u);
+  EXPECT_EQ(ports.messages[0].text, "Settings have been saved successfully.");
+  EXPECT_EQ(ports.messages[0].caption, "Vantorel");
+  EXPECT_EQ(ports.messages[0].icon, MsgIcon::Information);
+  EXPECT_EQ(ports.messages[0].buttons, MsgButtons::Ok);
+  Drain();
+  EXPECT_EQ(Key("Windows Startup"), 0);
+  EXPECT_EQ(Key("Startup Minimize"), 1);
+  EXPECT_EQ(Key("No Backup"), 1);
+  EXPECT_EQ(Key("Optimize backup"), 1);
+  EXPECT_EQ(Key("Auto Update"), 1);
+  std::string v;
+  EXPECT_TRUE(FindIniValue(ReadFile(kIni), "Other", "x", v));
+  EXPECT_EQ(v, "y");
+  EXPECT_FALSE(main->backupBeforeRepair);
+  EXPECT_TRUE(main->backupBeforeOptimize);
+  EXPECT_EQ(main->currentPage(), 502);  // the page stays
+}
+
+TEST_F(SettingsPageTest, RunAtStartupIsWrittenAndRemovedInTheBackground) {
+  AddRunKey();
+  Start();
+  main->control("chkSEStartup").SetChecked(true);
+  main->control("imgSaveSet").onClick();
+  EXPECT_FALSE(main->busy());  // the window state is unchanged
+  Drain();
+  EXPECT_EQ(Key("Windows Startup"), 1);
+  EXPECT_EQ(RunValue(), main->exePath);
+  EXPECT_EQ(RunValue(), "C:\\Vantorel\\Vantorel.exe");
+
+  main->control("chkSEStartup").SetChecked(false);
+  main->control("imgSaveSet").onClick();
+  Drain();
+  EXPECT_EQ(Key("Windows Startup"), 0);
+  EXPECT_FALSE(RunValueExists());
+}
+
+TEST_F(SettingsPageTest, RunAtStartupGoesToTheSixtyFourBitViewUnderWow64) {
+  sim.SetWow64(true);
+  AddRunKey();
+  Build();
+  main->wow64 = true;
+  main->FormShow();
+  main->control("chkSEStartup").SetChecked(true);
+  main->control("imgSaveSet").onClick();
+  Drain();
+  EXPECT_EQ(sys::Registry(sim.registry()).ReadString(sys::kHKLM, kRunKey, "Vantorel", sys::kMaskAll64),
+            "C:\\Vantorel\\Vantorel.exe");
+}
+
+TEST_F(SettingsPageTest, AFailedRunAtStartupWriteIsSilent) {
+  Start();  // no Run key: the write fails
+  main->control("chkSEStartup").SetChecked(true);
+  main->control("imgSaveSet").onClick();
+  Drain();
+  EXPECT_EQ(Key("Windows Startup"), 1);
+  ASSERT_EQ(ports.messages.size(), 1u);
+  EXPECT_EQ(ports.messages[0].text, "Settings have been saved successfully.");
+}
+
+TEST_F(SettingsPageTest, AWriteFailureIsAnErrorAndChangesNothing) {
+  // A folder where the file should be: it cannot be written.
+  sim.files().CreateFolder(kIni);
+  Start();
+  main->control("chkSENoBackup").SetChecked(true);
+  main->Guard([&] { main->control("imgSaveSet").onClick(); });
+  Drain();
+  ASSERT_EQ(ports.messages.size(), 1u);
+  EXPECT_EQ(ports.messages[0].icon, MsgIcon::Error);
+  EXPECT_NE(ports.messages[0].text.find("Settings.ini"), std::string::npos);
+  EXPECT_TRUE(main->backupBeforeRepair);
+}
+
+}  // namespace
+}  // namespace vl
