@@ -204,6 +204,13 @@ void RegistryCleaner::lstvRegistryClick() {
   m_.control("labErrorIgnore").SetVisible(links);
 }
 
+void RegistryCleaner::labErrorOpenClick() {
+  int row = m_.control("lstvRegistry").selected();
+  if (row < 0 || row >= static_cast<int>(results.size())) return;
+  // The key alone: the editor's tree has no node for a value.
+  m_.platform().shell->ShowKeyInRegistryEditor(KeyText(results[row].root, results[row].keyPath));
+}
+
 void RegistryCleaner::chkRegSelectAllClick() {
   const bool on = m_.control("chkRegSelectAll").checked();
   for (auto& r : results) r.checked = on;

@@ -40,6 +40,7 @@ class RegistryCleaner : public Feature {
   void lstvRegistryClick();
   void chkRegSelectAllClick();
   void labErrorIgnoreClick();
+  void labErrorOpenClick();
 
   // --- ignore list ------------------------------------------------------------------
   void LoadIgnoreList();

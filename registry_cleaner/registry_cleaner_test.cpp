@@ -174,6 +174,8 @@ TEST_F(RegistryCleanerTest, DetailsPanelDescribesTheSelectedRow) {
   Select(2);
   EXPECT_EQ(Text("labErrorKey"), "Key: HKEY_LOCAL_MACHINE\\SOFTWARE\\K3_1\\v1");
   EXPECT_EQ(Text("labErrorValue"), "Value: ");
+  rc->labErrorOpenClick();
+  EXPECT_EQ(sim.shell().shownKeys(), std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\K3_1"});
   Select(4);  // a shortcut problem
   EXPECT_EQ(Text("labErrorKey"), "File: C:\\Users\\me\\Desktop\\x0.lnk");
   EXPECT_FALSE(main->control("labErrorOpen").visible());

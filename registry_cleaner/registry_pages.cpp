@@ -27,7 +27,7 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     b.Description(id::labRegistryODesc, "labRegistryODesc",
                   "Choose the categories of registry entries to scan.");
     ui::Control& list = f.Add(id::chklstRegistry, ui::Kind::CheckList, "chklstRegistry",
-                              sheet::tabRegistry, {st::kMargin, 84, 709, 230});
+                              sheet::tabRegistry, {st::kMargin, 84, 709, 200});
     for (int i = 0; i < kCategoryCount; ++i) list.checkItems.push_back(CategoryCaption(i));
     list.itemChecked.assign(kCategoryCount, false);
     list.checkColumns = 2;
@@ -42,9 +42,10 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
   }
   {
     ui::PageBuilder b(f, sheet::tabRegistry_Scan, MainForm::kWidth);
-    b.Title(id::labRegTitle, "labRegTitle");
+    // Long titles: a smaller font, room for two lines.
+    b.Label(id::labRegTitle, "labRegTitle", {st::kMargin, 14, 709, 40}, {}, ui::FontStyle::Heading);
     ui::Control& bar = f.Add(id::pbarRegistry, ui::Kind::Progress, "pbarRegistry",
-                             sheet::tabRegistry_Scan, {st::kMargin, 56, 709, 18});
+                             sheet::tabRegistry_Scan, {st::kMargin, 58, 709, 16});
     bar.maximum = 15;
     b.Label(id::labScanInfo, "labScanInfo", {st::kMargin, 80, 709, 20}, {}, ui::FontStyle::Small,
             st::kMuted);
@@ -88,7 +89,8 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     b.Label(id::labErrorKey, "labErrorKey", {st::kMargin, 298, 709, 18}, {}, ui::FontStyle::Small);
     b.Label(id::labErrorValue, "labErrorValue", {st::kMargin, 316, 480, 18}, {}, ui::FontStyle::Small);
     b.Label(id::labErrorOpen, "labErrorOpen", {520, 316, 80, 18}, "Open Key", ui::FontStyle::Link,
-            st::kLink);
+            st::kLink)
+        .onClick = [&rc] { rc.labErrorOpenClick(); };
     b.Label(id::labErrorIgnore, "labErrorIgnore", {604, 316, 130, 18}, "Add to Ignore List",
             ui::FontStyle::Link, st::kLink)
         .onClick = [&rc] { rc.labErrorIgnoreClick(); };

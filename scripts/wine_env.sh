@@ -18,6 +18,16 @@ vl_wine_drop_z() {
     echo "refusing to go on: $WINEPREFIX/dosdevices/z: still exists" >&2
     return 1
   fi
+  # Wine links the profile folders (Desktop, Documents ...) to the Linux home:
+  # make them plain folders of the prefix, so no walk or deletion reaches home.
+  local link
+  while IFS= read -r link; do
+    rm -f "$link" && mkdir -p "$link"
+  done < <(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type l 2>/dev/null)
+  if [ -n "$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type l 2>/dev/null)" ]; then
+    echo "refusing to go on: the prefix still links to folders outside it" >&2
+    return 1
+  fi
 }
 
 vl_wine_prefix() {

@@ -32,6 +32,10 @@ class Shell {
   virtual std::string BrowseForFolder(const std::string& startFolder, const std::string& title) = 0;
   // The file's version string from its version resource; empty when none.
   virtual std::string FileVersion(const std::string& path) = 0;
+  // Brings up the registry editor (started when it is not running) and walks
+  // its key tree to `keyText` ("HKEY_LOCAL_MACHINE\\SOFTWARE\\..."). Silent
+  // when the editor's window or tree cannot be found.
+  virtual void ShowKeyInRegistryEditor(const std::string& keyText) = 0;
 };
 
 }  // namespace vl::sys

@@ -207,7 +207,11 @@ HWND Binder::CreateControl(ui::Control& c, HWND parent, int offsetY) {
     }
   } else if (c.kind == ui::Kind::CheckList) {
     ListView_SetExtendedListViewStyle(h, LVS_EX_CHECKBOXES | LVS_EX_DOUBLEBUFFER);
-    ListView_SetColumnWidth(h, 0, c.rect.w / std::max(1, c.checkColumns) - 4);
+    // Rows tall enough that the items fill the columns evenly.
+    const int cols = std::max(1, c.checkColumns);
+    const int rows = std::max<int>(1, (static_cast<int>(c.checkItems.size()) + cols - 1) / cols);
+    const int rowHeight = std::max(18, c.rect.h / rows - 1);
+    ListView_SetImageList(h, ImageList_Create(1, rowHeight, ILC_COLOR, 1, 0), LVSIL_SMALL);
     for (size_t i = 0; i < c.checkItems.size(); ++i) {
       std::wstring cap = W(c.checkItems[i]);
       LVITEMW item{};
@@ -217,6 +221,8 @@ HWND Binder::CreateControl(ui::Control& c, HWND parent, int offsetY) {
       ListView_InsertItem(h, &item);
       ListView_SetCheckState(h, static_cast<int>(i), i < c.itemChecked.size() && c.itemChecked[i]);
     }
+    // Set once the items are in: the list ignores a width given before.
+    ListView_SetColumnWidth(h, 0, c.rect.w / cols - 4);
   } else if (c.kind == ui::Kind::Progress) {
     SendMessageW(h, PBM_SETRANGE32, 0, c.maximum);
     SendMessageW(h, PBM_SETPOS, c.position(), 0);

@@ -43,4 +43,9 @@ std::string SimShell::FileVersion(const std::string& path) {
   return FileVersionFromBlock(block);
 }
 
+void SimShell::ShowKeyInRegistryEditor(const std::string& keyText) {
+  std::lock_guard<std::mutex> lock(mu_);
+  shownKeys_.push_back(keyText);
+}
+
 }  // namespace vl::sys

@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "sysaccess/files.h"
 #include "sysaccess/shell.h"
@@ -28,6 +29,12 @@ class SimShell : public Shell {
   bool LoadShortcut(const std::string& path, TLinkInfo& info) override;
   std::string BrowseForFolder(const std::string& startFolder, const std::string& title) override;
   std::string FileVersion(const std::string& path) override;
+  // Records the key; tests read it back.
+  void ShowKeyInRegistryEditor(const std::string& keyText) override;
+  std::vector<std::string> shownKeys() {
+    std::lock_guard<std::mutex> lock(mu_);
+    return shownKeys_;
+  }
 
  private:
   FileSystem& files_;
@@ -35,6 +42,7 @@ class SimShell : public Shell {
   std::map<int, std::string> folders_;
   std::deque<std::string> answers_;
   std::string lastStart_, lastTitle_;
+  std::vector<std::string> shownKeys_;
 };
 
 }  // namespace vl::sys

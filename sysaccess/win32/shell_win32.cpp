@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -140,6 +141,37 @@ std::string Win32Shell::FileVersion(const std::string& path) {
   if (!VerQueryValueW(block.data(), query, &value, &len) || !value) return "";
   const wchar_t* text = static_cast<const wchar_t*>(value);
   return Narrow(text, wcsnlen(text, len));
+}
+
+void Win32Shell::ShowKeyInRegistryEditor(const std::string& keyText) {
+  HWND editor = FindWindowW(L"RegEdit_RegEdit", nullptr);
+  if (!editor) {
+    SHELLEXECUTEINFOW info{sizeof(info)};
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = L"open";
+    info.lpFile = L"regedit.exe";
+    info.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&info) && info.hProcess) {
+      WaitForInputIdle(info.hProcess, 200);
+      CloseHandle(info.hProcess);
+    }
+    editor = FindWindowW(L"RegEdit_RegEdit", nullptr);
+  }
+  if (!editor) return;
+  ShowWindow(editor, SW_SHOWNORMAL);
+  HWND tree = FindWindowExW(editor, nullptr, L"SysTreeView32", nullptr);
+  if (!tree) return;
+  SetForegroundWindow(tree);
+  // Collapse to the top of the tree, open it, then type the path: a backslash
+  // opens the node reached so far, other characters drive the tree's search.
+  for (int i = 0; i < 30; ++i) SendMessageW(tree, WM_KEYDOWN, VK_LEFT, 0);
+  SendMessageW(tree, WM_KEYDOWN, VK_RIGHT, 0);
+  for (wchar_t c : Wide(keyText)) {
+    if (c == L'\\')
+      SendMessageW(tree, WM_KEYDOWN, VK_RIGHT, 0);
+    else
+      SendMessageW(tree, WM_CHAR, c, 0);
+  }
 }
 
 }  // namespace vl::sys

@@ -11,6 +11,7 @@ class Win32Shell : public Shell {
   bool LoadShortcut(const std::string& path, TLinkInfo& info) override;
   std::string BrowseForFolder(const std::string& startFolder, const std::string& title) override;
   std::string FileVersion(const std::string& path) override;
+  void ShowKeyInRegistryEditor(const std::string& keyText) override;
 };
 
 }  // namespace vl::sys

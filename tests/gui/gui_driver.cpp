@@ -1,6 +1,8 @@
 // Window lookups, process control and screenshots for the GUI tests.
 #include "tests/gui/gui_driver.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 namespace vl::gui {
@@ -81,7 +83,8 @@ std::vector<HWND> TopWindows(const std::wstring& cls, DWORD pid) {
 
 Process Start(const std::wstring& exe) {
   std::wstring cmd = L"\"" + exe + L"\"";
-  STARTUPINFOW si{sizeof(si)};
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
   Process p;
   if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
@@ -97,6 +100,34 @@ long WaitExit(const Process& p, int timeoutMs) {
   DWORD code = 0;
   GetExitCodeProcess(p.handle, &code);
   return static_cast<long>(code);
+}
+
+int ListRowCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring ListCellText(HWND list, int row, int col) {
+  // The item structure and its text buffer must live in the list's own process.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return L"";
+  const int chars = 1024;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(proc, nullptr, sizeof(LVITEMW) + chars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  std::wstring text;
+  if (remote) {
+    LVITEMW item{};
+    item.iSubItem = col;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+    item.cchTextMax = chars;
+    WriteProcessMemory(proc, remote, &item, sizeof(item), nullptr);
+    LRESULT n = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+    std::wstring buf(chars, L'\0');
+    ReadProcessMemory(proc, remote + sizeof(LVITEMW), buf.data(), chars * sizeof(wchar_t), nullptr);
+    text = buf.substr(0, static_cast<size_t>(n));
+    VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(proc);
+  return text;
 }
 
 bool SaveScreenshot(HWND h, const std::wstring& bmpPath) {

@@ -30,6 +30,10 @@ Process Start(const std::wstring& exe);
 // Exit code, or -1 when it did not end in time.
 long WaitExit(const Process& p, int timeoutMs);
 
+// Rows of a list view of another process, and the text of one cell.
+int ListRowCount(HWND list);
+std::wstring ListCellText(HWND list, int row, int col);
+
 // Captures the window's screen area into a 24-bit BMP file.
 bool SaveScreenshot(HWND h, const std::wstring& bmpPath);
 

@@ -8,76 +8,21 @@
 
 #include "app/control_ids.h"
 #include "store/database.h"
-#include "tests/gui/gui_driver.h"
+#include "tests/gui/gui_test_app.h"
 
 namespace vl::gui {
 namespace {
 
 const wchar_t kMainClass[] = L"VantorelMainWindow";
 
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
-std::wstring ShotsFolder() {
-  wchar_t buf[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"VL_SHOTS", buf, MAX_PATH)) return std::wstring(buf) + L"\\";
-  CreateDirectoryW(L"C:\\vlshots", nullptr);
-  return L"C:\\vlshots\\";
-}
-
-std::string Narrow(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string s(n - 1, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-  return s;
-}
-
-// One running program in its own folder, closed at the end.
-class VantorelGui : public ::testing::Test {
+class VantorelGui : public GuiTestApp {
  protected:
-  static void SetUpTestSuite() {
-    // An application folder of our own: data.db and Settings.ini land there.
-    folder_ = L"C:\\vltest_gui\\";
-    CreateDirectoryW(folder_.c_str(), nullptr);
-    DeleteFileW((folder_ + L"data.db").c_str());
-    exe_ = folder_ + L"Vantorel.exe";
-    ASSERT_TRUE(CopyFileW((OwnFolder() + L"Vantorel.exe").c_str(), exe_.c_str(), FALSE));
-    // Keep the automatic full backup of the first start out of these tests.
-    CreateDirectoryW((folder_ + L"backup").c_str(), nullptr);
-    CreateDirectoryW((folder_ + L"backup\\full_backup").c_str(), nullptr);
-    process_ = Start(exe_);
-    ASSERT_NE(process_.handle, nullptr);
-    ASSERT_TRUE(WaitFor([] {
-      for (HWND h : TopWindows(kMainClass, process_.pid))
-        if (IsWindowVisible(h)) {
-          main_ = h;
-          return true;
-        }
-      return false;
-    }));
-  }
-  static void TearDownTestSuite() {
-    if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
-    if (WaitExit(process_, 30000) < 0) TerminateProcess(process_.handle, 1);
-    CloseHandle(process_.handle);
-  }
-
-  HWND Control(int id) { return FindById(main_, id); }
-  void Shot(const wchar_t* name) { SaveScreenshot(main_, ShotsFolder() + name + L".bmp"); }
   int HighlightedCount() {
     int n = 0;
     for (int id : {id::imgMStatus, id::imgMCleanup, id::imgMOptimize, id::imgMBackup, id::imgMOptions})
       if (SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED) ++n;
     return n;
   }
-
-  static inline std::wstring folder_, exe_;
-  static inline Process process_;
-  static inline HWND main_ = nullptr;
 };
 
 TEST_F(VantorelGui, MainWindowHasItsTitleAndSize) {

@@ -1,0 +1,82 @@
+// GuiTestApp: starting and closing the program under test.
+#include "tests/gui/gui_test_app.h"
+
+#include "app/control_ids.h"
+
+namespace vl::gui {
+
+namespace {
+
+const wchar_t kMainClass[] = L"VantorelMainWindow";
+
+std::wstring OwnFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p = path;
+  return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+std::wstring ShotsFolder() {
+  wchar_t buf[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(L"VL_SHOTS", buf, MAX_PATH)) return std::wstring(buf) + L"\\";
+  CreateDirectoryW(L"C:\\vlshots", nullptr);
+  return L"C:\\vlshots\\";
+}
+
+}  // namespace
+
+void GuiTestApp::SetUpTestSuite() {
+  // An application folder of our own: data.db and Settings.ini land there.
+  folder_ = L"C:\\vltest_gui\\";
+  CreateDirectoryW(folder_.c_str(), nullptr);
+  DeleteFileW((folder_ + L"data.db").c_str());
+  DeleteFileW((folder_ + L"Settings.ini").c_str());
+  exe_ = folder_ + L"Vantorel.exe";
+  ASSERT_TRUE(CopyFileW((OwnFolder() + L"Vantorel.exe").c_str(), exe_.c_str(), FALSE));
+  // Keep the automatic full backup of the first start out of these tests.
+  CreateDirectoryW((folder_ + L"backup").c_str(), nullptr);
+  CreateDirectoryW((folder_ + L"backup\\full_backup").c_str(), nullptr);
+  process_ = Start(exe_);
+  ASSERT_NE(process_.handle, nullptr);
+  ASSERT_TRUE(WaitFor([] {
+    for (HWND h : TopWindows(kMainClass, process_.pid))
+      if (IsWindowVisible(h)) {
+        main_ = h;
+        return true;
+      }
+    return false;
+  }));
+  // The start-up sequence ends on the status page; clicks before it would be undone.
+  ASSERT_TRUE(WaitFor([] {
+    HWND status = FindByText(main_, L"tabStatus");
+    HWND title = FindById(main_, id::labStatus_Right_Title);
+    return status && IsWindowVisible(status) && title && !TextOf(title).empty();
+  }));
+}
+
+void GuiTestApp::TearDownTestSuite() {
+  if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
+  if (WaitExit(process_, 30000) < 0) TerminateProcess(process_.handle, 1);
+  CloseHandle(process_.handle);
+  main_ = nullptr;
+}
+
+bool GuiTestApp::SheetShown(const wchar_t* sheet, int timeoutMs) {
+  return WaitFor(
+      [&] {
+        HWND h = FindByText(main_, sheet);
+        return h && IsWindowVisible(h);
+      },
+      timeoutMs);
+}
+
+void GuiTestApp::Shot(const wchar_t* name) { SaveScreenshot(main_, ShotsFolder() + name + L".bmp"); }
+
+std::string GuiTestApp::Narrow(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string s(n - 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+}  // namespace vl::gui
