@@ -61,8 +61,10 @@ size_t SimRegistry::OpenHandleCount() {
 }
 
 SimRegistry::NodePtr SimRegistry::Child(const NodePtr& node, const std::string& name) {
-  for (const auto& c : node->children)
-    if (EqualsNoCase(c->name, name)) return c;
+  // Children are kept sorted: a binary search keeps keys with many subkeys fast.
+  auto pos = std::lower_bound(node->children.begin(), node->children.end(), name,
+                              [](const NodePtr& a, const std::string& n) { return CompareNoCase(a->name, n) < 0; });
+  if (pos != node->children.end() && CompareNoCase((*pos)->name, name) == 0) return *pos;
   return nullptr;
 }
 
