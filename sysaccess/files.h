@@ -45,6 +45,9 @@ class FileSystem {
   virtual bool ReadFileBytes(const std::string& path, std::string& out) = 0;
   // Creates or replaces the file, flushed to disk before returning; false on failure.
   virtual bool WriteFileBytes(const std::string& path, const std::string& data) = 0;
+  // Adds to the end of the file (created when missing), flushed to disk
+  // before returning; false on failure.
+  virtual bool AppendFileBytes(const std::string& path, const std::string& data) = 0;
   // Creates the folder and its missing parents; true when it exists afterwards.
   virtual bool CreateFolder(const std::string& path) = 0;
   // The path a library that opens files by itself (SQLite) must be given.

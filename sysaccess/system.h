@@ -33,6 +33,9 @@ class System {
   // Runs the system's registry editor with the arguments ("/s file",
   // "/e file key") and waits up to timeoutMs; false when it could not run.
   virtual bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) = 0;
+  // Starts the registry editor hidden and does not wait; false when it could
+  // not be started.
+  virtual bool StartRegistryEditor(const std::string& arguments) = 0;
   // Names for dates shown to the user, from the user's locale.
   virtual DateNames UserDateNames() = 0;
 };

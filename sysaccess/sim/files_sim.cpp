@@ -159,6 +159,24 @@ bool SimFileSystem::WriteFileBytes(const std::string& path, const std::string& d
   return close(fd) == 0 && ok;
 }
 
+bool SimFileSystem::AppendFileBytes(const std::string& path, const std::string& data) {
+  std::string h = HostPath(path);
+  if (h.empty()) return false;
+  int fd = open(h.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = write(fd, data.data() + done, data.size() - done);
+    if (n <= 0) {
+      close(fd);
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  bool ok = fsync(fd) == 0;
+  return close(fd) == 0 && ok;
+}
+
 bool SimFileSystem::CreateFolder(const std::string& path) {
   std::string full = FullPath(path);
   if (full.size() < 3) return false;

@@ -80,7 +80,14 @@ std::vector<std::string> SimSystem::registryEditorRuns() {
   return runs_;
 }
 
+bool SimSystem::StartRegistryEditor(const std::string& arguments) {
+  if (editorMissing_) return false;
+  RunRegistryEditor(arguments, 0);
+  return true;
+}
+
 bool SimSystem::RunRegistryEditor(const std::string& arguments, uint32_t /*timeoutMs*/) {
+  if (editorMissing_) return false;
   {
     std::lock_guard<std::mutex> lock(mu_);
     runs_.push_back(arguments);

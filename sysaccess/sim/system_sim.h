@@ -35,6 +35,9 @@ class SimSystem : public System {
   // "/s file" imports, "/e file [key]" exports (the whole registry without a
   // key); other arguments fail.
   bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) override;
+  // The stand-in runs at once; it "cannot be started" while SetEditorMissing(true).
+  bool StartRegistryEditor(const std::string& arguments) override;
+  void SetEditorMissing(bool missing) { editorMissing_ = missing; }
   // English unless a test set other names.
   DateNames UserDateNames() override;
   void SetDateNames(const DateNames& names);
@@ -43,6 +46,7 @@ class SimSystem : public System {
   RegistryApi& registry_;
   FileSystem& files_;
   bool wow64_ = false;
+  bool editorMissing_ = false;
   int utcOffset_ = 0;
   std::mutex mu_;
   std::set<std::thread::id> redirectionOff_;

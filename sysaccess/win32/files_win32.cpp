@@ -75,6 +75,20 @@ bool Win32FileSystem::WriteFileBytes(const std::string& path, const std::string&
   return FlushFileBuffers(f.get()) != 0;
 }
 
+bool Win32FileSystem::AppendFileBytes(const std::string& path, const std::string& data) {
+  Handle f(CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f.ok()) return false;
+  size_t done = 0;
+  while (done < data.size()) {
+    DWORD n = 0;
+    if (!WriteFile(f.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &n, nullptr) || n == 0)
+      return false;
+    done += n;
+  }
+  return FlushFileBuffers(f.get()) != 0;
+}
+
 bool Win32FileSystem::CreateFolder(const std::string& path) {
   if (path.empty()) return false;
   if (DirectoryExists(path)) return true;

@@ -10,6 +10,7 @@ class Win32FileSystem : public FileSystem {
   bool DirectoryExists(const std::string& path) override;
   bool ReadFileBytes(const std::string& path, std::string& out) override;
   bool WriteFileBytes(const std::string& path, const std::string& data) override;
+  bool AppendFileBytes(const std::string& path, const std::string& data) override;
   bool CreateFolder(const std::string& path) override;
   std::string NativePath(const std::string& path) override;
   bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& out) override;

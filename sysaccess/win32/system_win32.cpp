@@ -71,7 +71,9 @@ bool Win32System::FileTimeToLocal(uint64_t utc, uint64_t* local) {
   return true;
 }
 
-bool Win32System::RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) {
+namespace {
+// Starts the native registry editor with `arguments`; false when it cannot start.
+bool LaunchRegistryEditor(System& system, const std::string& arguments, bool hidden, PROCESS_INFORMATION* pi) {
   wchar_t windows[MAX_PATH + 1] = {0};
   UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return false;
@@ -81,20 +83,37 @@ bool Win32System::RunRegistryEditor(const std::string& arguments, uint32_t timeo
   line.push_back(0);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
+  if (hidden) {
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+  }
   // A 32-bit process must start the native registry editor, or HKLM\SOFTWARE
   // data would be imported into the 32-bit view (Wine picks the editor's
   // bitness from the redirection state).
   void* saved = nullptr;
-  bool wow64 = IsWow64();
-  if (wow64) DisableFsRedirection(&saved);
-  BOOL started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-  if (wow64) RevertFsRedirection(saved);
-  if (!started) return false;
+  bool wow64 = system.IsWow64();
+  if (wow64) system.DisableFsRedirection(&saved);
+  BOOL started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi);
+  if (wow64) system.RevertFsRedirection(saved);
+  return started != FALSE;
+}
+}  // namespace
+
+bool Win32System::RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) {
+  PROCESS_INFORMATION pi = {};
+  if (!LaunchRegistryEditor(*this, arguments, false, &pi)) return false;
   bool done = WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return done;
+}
+
+bool Win32System::StartRegistryEditor(const std::string& arguments) {
+  PROCESS_INFORMATION pi = {};
+  if (!LaunchRegistryEditor(*this, arguments, true, &pi)) return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
 }
 
 namespace {
