@@ -76,7 +76,11 @@
   X(labSEUpdateGroup, 6010) X(labSEUpdate, 6011) X(labSEStartupGroup, 6012)     \
   X(chkSEStartup, 6013) X(chkSEMin, 6014) X(labSEBackupGroup, 6015)             \
   X(chkSENoBackup, 6016) X(chkSENoOBackup, 6017) X(imgSaveSet, 6018)            \
-  X(imgScanAgain, 6110)
+  X(imgScanAgain, 6110)                                                         \
+  /* backup page: tabs, lists, buttons */                                       \
+  X(imgFBackup, 1503) X(imgRBackup, 1504) X(imgOBackup, 1505)                   \
+  X(lstvFBackup, 1506) X(lstvRBackup, 1507) X(lstvOBackup, 1508)                \
+  X(imgBDelete, 1509) X(imgBRestore, 1510) X(imgRegBackup, 1511)
 
 namespace vl::id {
 #define VL_CONTROL_ENUM(name, value) name = value,

@@ -1,5 +1,5 @@
-// The pages behind four of the top buttons: cleanup, optimize, backup and
-// options (the status page has a file of its own).
+// The pages behind three of the top buttons: cleanup, optimize and options
+// (the status and backup pages have files of their own).
 #include "app/overview_pages.h"
 
 #include "app/control_ids.h"
@@ -73,20 +73,6 @@ void AddOptimizePage(MainForm& m) {
   m.RegisterPage(3, sheet::tabOptimize, [&m] { m.control("lstvOptimize").SetSelected(-1); });
 }
 
-void AddBackupPage(MainForm& m) {
-  ui::PageBuilder b(m.form(), sheet::tabBackup, MainForm::kWidth);
-  b.Title(id::labBackup_Title, "labBackup_Title");
-  b.Description(id::labBackup_Desc, "labBackup_Desc", {}, 54);
-  m.RegisterPage(4, sheet::tabBackup, [&m] {
-    m.control("labBackup_Title").SetText("Registry Backup and Restore");
-    m.control("labBackup_Desc")
-        .SetText(
-            "Full Backup supports complete registry backup. To return to any previous "
-            "configuration, please select an item\r"
-            "from the list below and click on \"Restore\" button to start the restore.");
-  });
-}
-
 void AddOptionsPages(MainForm& m) {
   ui::Form& f = m.form();
   {
@@ -116,13 +102,13 @@ void AddOverviewPages(MainForm& m) {
     int sheet;
     const char* name;
   } sheets[] = {
-      {sheet::tabCleanup, "tabCleanup"}, {sheet::tabOptimize, "tabOptimize"},
-      {sheet::tabBackup, "tabBackup"},   {sheet::tabOptions, "tabOptions"},
+      {sheet::tabCleanup, "tabCleanup"},
+      {sheet::tabOptimize, "tabOptimize"},
+      {sheet::tabOptions, "tabOptions"},
   };
   for (auto& s : sheets) f.AddSheet(s.sheet, s.name, st::kPage);
   AddCleanupPage(m);
   AddOptimizePage(m);
-  AddBackupPage(m);
   AddOptionsPages(m);
 }
 

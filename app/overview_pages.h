@@ -1,4 +1,4 @@
-// Pages of the five top buttons and of the options list.
+// Pages of the cleanup, optimize and options top buttons and of the options list.
 #pragma once
 #include "app/main_form.h"
 

@@ -117,6 +117,8 @@ class Control {
   // Left button down: row under the cursor (-1 none) and whether the check image was hit.
   std::function<void(int row, bool onImage)> onMouseDown;
   std::function<void(int row)> onItemClick;  // also IconList (-1 = outside any item)
+  std::function<void(int row)> onItemDoubleClick;  // ListView (-1 = outside any row)
+  bool showHeader = true;  // column headers of a ListView
 
   // IconList.
   std::vector<IconItem> items;

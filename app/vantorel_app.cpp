@@ -5,6 +5,7 @@
 #include "app/report_page.h"
 #include "app/settings_page.h"
 #include "app/status_page.h"
+#include "backup/backup_pages.h"
 #include "evidence_cleaner/evidence_pages.h"
 #include "junk_cleaner/junk_pages.h"
 #include "optimizer/optimizer_pages.h"
@@ -21,6 +22,7 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   AddSettingsPage(main);
   AddReportPage(main);
   registry::AddRegistryPages(main);
+  backup::AddBackupPages(main);
   junk::AddJunkPages(main);
   evidence::AddEvidencePages(main);
   optimizer::AddOptimizerPages(main);

@@ -149,6 +149,7 @@ HWND Binder::CreateControl(ui::Control& c, HWND parent, int offsetY) {
       cls = WC_LISTVIEWW;
       style |= LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
                WS_TABSTOP | WS_BORDER;
+      if (!c.showHeader) style |= LVS_NOCOLUMNHEADER;
       break;
     case ui::Kind::IconList:
       cls = WC_LISTVIEWW;
@@ -371,8 +372,20 @@ bool Binder::Route(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
           *result = 0;
           return true;
         }
+        case NM_DBLCLK: {
+          if (c->kind != ui::Kind::ListView || !c->onItemDoubleClick) return false;
+          int row = reinterpret_cast<NMITEMACTIVATE*>(lp)->iItem;
+          c->SetSelected(ListView_GetNextItem(hdr->hwndFrom, -1, LVNI_SELECTED));
+          guard_([&] { c->onItemDoubleClick(row); });
+          *result = 0;
+          return true;
+        }
         case LVN_ITEMCHANGED: {
           auto* lv = reinterpret_cast<NMLISTVIEW*>(lp);
+          // A row selected by keyboard or by another program reaches the model too.
+          if (c->kind == ui::Kind::ListView && (lv->uChanged & LVIF_STATE) && lv->iItem >= 0 &&
+              (lv->uNewState & LVIS_SELECTED) && !(lv->uOldState & LVIS_SELECTED))
+            c->SetSelected(lv->iItem);
           if (c->kind == ui::Kind::CheckList && (lv->uChanged & LVIF_STATE) &&
               ((lv->uNewState ^ lv->uOldState) & LVIS_STATEIMAGEMASK) && lv->iItem >= 0) {
             bool on = ListView_GetCheckState(hdr->hwndFrom, lv->iItem) != 0;

@@ -373,7 +373,8 @@ void DrawImageButton(HDC dc, const RECT& r, const ui::Control& c, const ButtonLo
   COLORREF fill, border, fg;
   if (!look.enabled) {
     fill = RGB(0xE4, 0xE7, 0xEB); border = fill; fg = RGB(0x9A, 0xA3, 0xAE);
-  } else if (IsSecondary(p)) {
+  } else if (IsSecondary(p) || (p == Picture::None && !look.highlighted)) {
+    // Tab buttons (no picture) are outlined unless theirs is the active tab.
     fill = look.hovered ? RGB(0xF1, 0xF4, 0xF8) : RGB(255, 255, 255);
     border = RGB(0xC5, 0xCD, 0xD8);
     fg = Rgb(st::kText);
@@ -388,7 +389,7 @@ void DrawImageButton(HDC dc, const RECT& r, const ui::Control& c, const ButtonLo
   SIZE ext{};
   GetTextExtentPoint32W(dc, wt.c_str(), static_cast<int>(wt.size()), &ext);
   SelectObject(dc, of);
-  const int glyphSize = 16, gap = 8;
+  const int glyphSize = p == Picture::None ? 0 : 16, gap = p == Picture::None ? 0 : 8;
   int total = glyphSize + gap + ext.cx;
   int x = r.left + (w - total) / 2;
   RECT glyph{x, r.top + (h - glyphSize) / 2, x + glyphSize, r.top + (h - glyphSize) / 2 + glyphSize};

@@ -1,0 +1,310 @@
+// The backup page in the main window: lists, tabs, deletion, restore and
+// the full backup, on the simulated platform with scripted message boxes.
+#include "backup/backup_pages.h"
+
+#include <gtest/gtest.h>
+#include <utime.h>
+
+#include <ctime>
+
+#include "app/control_ids.h"
+#include "app/testing/app_fixture.h"
+#include "sysaccess/registry.h"
+
+namespace vl::backup {
+namespace {
+
+const char kNotSelected[] = "You have not selected a registry backup file or backup file does not exist.";
+const char kApp[] = "C:\\Vantorel\\";
+
+class BackupPageTest : public vl::testing::AppFixture {
+ protected:
+  BackupPage& Page() {
+    if (!main) Start();
+    BackupPage* p = main->FindFeature<BackupPage>();
+    EXPECT_NE(p, nullptr);
+    return *p;
+  }
+  // A backup file of `kind` written `age` seconds before a fixed time.
+  std::string Put(BackupKind kind, const std::string& name, int age = 0, const std::string& text = kReg) {
+    const std::string folder = std::string(kApp) + BackupFolder(kind);
+    EXPECT_TRUE(sim.files().CreateFolder(folder));
+    const std::string path = folder + name;
+    WriteFile(path, text);
+    time_t when = 1717200000 - age;  // 2024-06-01 00:00:00 UTC
+    struct utimbuf times {when, when};
+    EXPECT_EQ(utime(sim.files().HostPath(path).c_str(), &times), 0);
+    return path;
+  }
+  void Select(BackupKind kind, int row) { Page().list(kind).SetSelected(row); }
+  std::vector<std::string> MessageTexts() {
+    std::vector<std::string> texts;
+    for (auto& m : ports.messages) texts.push_back(m.text);
+    return texts;
+  }
+  std::string ReadValue(const std::string& key, const std::string& name) {
+    sys::Registry reg(sim.registry());
+    return reg.ReadString(sys::kHKCU, key, name, sys::kMaskAll64);
+  }
+
+  static inline const std::string kReg =
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\VlBackupTest]\r\n"
+      "\"Colour\"=\"blue\"\r\n";
+};
+
+TEST_F(BackupPageTest, EnteringThePageShowsTheFullBackupsNewestFirst) {
+  Put(BackupKind::kFull, "FBackup_20240530120000.reg", 3600);
+  Put(BackupKind::kFull, "FBackup_20240531120000.reg", 60);
+  Put(BackupKind::kRepair, "20240531110000.reg");
+  Start();
+  main->ShowPage(4);
+  EXPECT_EQ(main->form().activeSheet(), sheet::tabBackup);
+  EXPECT_EQ(Text("labBackup_Title"), "Registry Backup and Restore");
+  EXPECT_EQ(Text("labBackup_Desc"),
+            "Full Backup supports complete registry backup. To return to any previous configuration, please "
+            "select an item\rfrom the list below and click on \"Restore\" button to start the restore.");
+  EXPECT_TRUE(main->control("imgMBackup").highlighted());
+  BackupPage& page = Page();
+  EXPECT_EQ(page.activeTab(), BackupKind::kFull);
+  EXPECT_TRUE(main->control("imgFBackup").highlighted());
+  EXPECT_FALSE(main->control("imgRBackup").highlighted());
+  ui::Control& list = main->control("lstvFBackup");
+  EXPECT_TRUE(list.visible());
+  EXPECT_FALSE(main->control("lstvRBackup").visible());
+  EXPECT_FALSE(main->control("lstvOBackup").visible());
+  ASSERT_EQ(list.rowCount(), 2);
+  EXPECT_EQ(list.rowProvider(0, 0).text, "May 31, 2024 (23:59:00)");
+  EXPECT_EQ(list.rowProvider(0, 1).text, "FBackup_20240531120000.reg");
+  EXPECT_EQ(list.rowProvider(1, 0).text, "May 31, 2024 (23:00:00)");
+  EXPECT_EQ(list.rowProvider(1, 1).text, "FBackup_20240530120000.reg");
+  // One visible date column of 300, the file name hidden; no headers.
+  ASSERT_EQ(list.columns.size(), 2u);
+  EXPECT_EQ(list.columns[0].width, 300);
+  EXPECT_EQ(list.columns[1].width, 0);
+  EXPECT_FALSE(list.showHeader);
+  EXPECT_TRUE(ports.messages.empty());
+}
+
+TEST_F(BackupPageTest, TabsSwitchListsAndReloadOnlyOnAClick) {
+  Put(BackupKind::kRepair, "20240501000000.reg");
+  Put(BackupKind::kOptimize, "20240502000000.reg", 10);
+  Put(BackupKind::kOptimize, "20240503000000.reg");
+  main = nullptr;
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  EXPECT_EQ(page.activeTab(), BackupKind::kRepair);
+  EXPECT_TRUE(main->control("lstvRBackup").visible());
+  EXPECT_FALSE(main->control("lstvFBackup").visible());
+  EXPECT_TRUE(main->control("imgRBackup").highlighted());
+  EXPECT_FALSE(main->control("imgFBackup").highlighted());
+  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 1);
+  // A file written meanwhile appears with the next click only.
+  Put(BackupKind::kRepair, "20240504000000.reg");
+  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 1);
+  page.imgOBackupClick();
+  EXPECT_EQ(main->control("lstvOBackup").rowCount(), 2);
+  EXPECT_EQ(page.RowData(BackupKind::kOptimize, 0, 1).text, "20240503000000.reg");
+  page.imgRBackupClick();
+  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 2);
+}
+
+TEST_F(BackupPageTest, AMissingFolderGivesAnEmptyListWithoutMessage) {
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgOBackupClick();
+  EXPECT_EQ(main->control("lstvOBackup").rowCount(), 0);
+  EXPECT_TRUE(ports.messages.empty());
+}
+
+TEST_F(BackupPageTest, DeleteOrRestoreWithoutASelectionSaysSo) {
+  Put(BackupKind::kFull, "FBackup_1.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgBDeleteClick();
+  page.imgBRestoreClick();
+  page.imgOBackupClick();  // an empty list
+  page.imgBRestoreClick();
+  ASSERT_EQ(ports.messages.size(), 3u);
+  for (auto& m : ports.messages) {
+    EXPECT_EQ(m.text, kNotSelected);
+    EXPECT_EQ(m.caption, "Vantorel");
+    EXPECT_EQ(m.icon, MsgIcon::Error);
+    EXPECT_EQ(m.buttons, MsgButtons::Ok);
+  }
+  EXPECT_EQ(ports.waitShown, 0);
+}
+
+TEST_F(BackupPageTest, DeletingAFullBackupAsksFirstAndNoKeepsEverything) {
+  const std::string path = Put(BackupKind::kFull, "FBackup_20240501000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  Select(BackupKind::kFull, 0);
+  ports.answers.push_back(MsgAnswer::No);
+  page.imgBDeleteClick();
+  ASSERT_EQ(ports.messages.size(), 1u);
+  EXPECT_EQ(ports.messages[0].text, "Are you sure to remove this backup file now?\rThis operation is not reversible!");
+  EXPECT_EQ(ports.messages[0].caption, "Confrim");
+  EXPECT_EQ(ports.messages[0].icon, MsgIcon::Information);
+  EXPECT_EQ(ports.messages[0].buttons, MsgButtons::YesNo);
+  EXPECT_TRUE(sim.files().FileExists(path));
+  EXPECT_EQ(main->control("lstvFBackup").rowCount(), 1);
+
+  ports.answers.push_back(MsgAnswer::Yes);
+  page.imgBDeleteClick();
+  EXPECT_EQ(ports.messages.size(), 2u);
+  EXPECT_FALSE(sim.files().FileExists(path));
+  EXPECT_EQ(main->control("lstvFBackup").rowCount(), 0);
+}
+
+TEST_F(BackupPageTest, RepairAndOptimizeBackupsAreDeletedWithoutAQuestion) {
+  const std::string repair = Put(BackupKind::kRepair, "20240501000000.reg");
+  const std::string older = Put(BackupKind::kOptimize, "20240501000000.reg", 100);
+  const std::string newer = Put(BackupKind::kOptimize, "20240502000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgOBackupClick();
+  Select(BackupKind::kOptimize, 1);
+  page.imgBDeleteClick();
+  EXPECT_FALSE(sim.files().FileExists(older));
+  EXPECT_TRUE(sim.files().FileExists(newer));
+  ASSERT_EQ(main->control("lstvOBackup").rowCount(), 1);
+  EXPECT_EQ(page.RowData(BackupKind::kOptimize, 0, 1).text, "20240502000000.reg");
+  EXPECT_EQ(main->control("lstvOBackup").selected(), -1);
+  page.imgRBackupClick();
+  Select(BackupKind::kRepair, 0);
+  page.imgBDeleteClick();
+  EXPECT_FALSE(sim.files().FileExists(repair));
+  EXPECT_TRUE(ports.messages.empty());
+}
+
+TEST_F(BackupPageTest, AFileAlreadyGoneLosesItsRowSilently) {
+  const std::string path = Put(BackupKind::kRepair, "20240501000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  ASSERT_TRUE(sim.files().RemoveFile(path));
+  Select(BackupKind::kRepair, 0);
+  page.imgBDeleteClick();
+  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 0);
+  EXPECT_TRUE(ports.messages.empty());
+}
+
+TEST_F(BackupPageTest, AFileThatCannotBeDeletedKeepsItsRowAndIsReported) {
+  const std::string path = Put(BackupKind::kRepair, "20240501000000.reg");
+  ASSERT_TRUE(sim.files().SetAttributes(path, sys::kAttrReadOnly));
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  Select(BackupKind::kRepair, 0);
+  page.imgBDeleteClick();
+  EXPECT_TRUE(sim.files().FileExists(path));
+  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 1);
+  ASSERT_EQ(ports.messages.size(), 1u);
+  EXPECT_EQ(ports.messages[0].text, "The backup file could not be deleted.");
+  EXPECT_EQ(ports.messages[0].icon, MsgIcon::Error);
+  sim.files().SetAttributes(path, sys::kAttrNormal);
+}
+
+TEST_F(BackupPageTest, RestoreImportsTheFileThroughTheRegistryEditor) {
+  const std::string path = Put(BackupKind::kRepair, "20240501000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  Select(BackupKind::kRepair, 0);
+  page.imgBRestoreClick();
+  EXPECT_EQ(ports.waitShown, 1);
+  EXPECT_FALSE(ports.waitOpen);
+  EXPECT_EQ(ReadValue("Software\\VlBackupTest", "Colour"), "blue");
+  std::vector<std::string> runs = sim.system().registryEditorRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0], "/s \"" + path + "\"");
+  ASSERT_EQ(ports.messages.size(), 2u);
+  EXPECT_EQ(ports.messages[0].text, "Would you like to restore the registry now?");
+  EXPECT_EQ(ports.messages[0].caption, "Confrim");
+  EXPECT_EQ(ports.messages[0].icon, MsgIcon::Information);
+  EXPECT_EQ(ports.messages[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(ports.messages[1].text, "The registry was restored successfully!");
+  EXPECT_EQ(ports.messages[1].caption, "Vantorel");
+  EXPECT_EQ(ports.messages[1].icon, MsgIcon::None);
+  EXPECT_EQ(ports.messages[1].buttons, MsgButtons::Ok);
+  EXPECT_TRUE(main->control("imgBRestore").enabled());
+}
+
+TEST_F(BackupPageTest, RestoreLeavesNewerValuesInPlace) {
+  sys::Registry reg(sim.registry());
+  ASSERT_TRUE(sim.LoadReg("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\VlBackupTest]\r\n"
+                          "\"Colour\"=\"red\"\r\n\"Later\"=\"kept\"\r\n"));
+  Put(BackupKind::kOptimize, "20240501000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgOBackupClick();
+  Select(BackupKind::kOptimize, 0);
+  page.imgBRestoreClick();
+  EXPECT_EQ(ReadValue("Software\\VlBackupTest", "Colour"), "blue");
+  EXPECT_EQ(ReadValue("Software\\VlBackupTest", "Later"), "kept");
+}
+
+TEST_F(BackupPageTest, DecliningTheRestoreChangesNothing) {
+  Put(BackupKind::kFull, "FBackup_20240501000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  Select(BackupKind::kFull, 0);
+  ports.answers.push_back(MsgAnswer::No);
+  page.imgBRestoreClick();
+  EXPECT_EQ(ports.waitShown, 0);
+  EXPECT_TRUE(sim.system().registryEditorRuns().empty());
+  EXPECT_EQ(ports.messages.size(), 1u);
+  EXPECT_TRUE(main->control("imgBRestore").enabled());
+}
+
+TEST_F(BackupPageTest, ALostFileIsReportedAndRestoreStaysUsable) {
+  const std::string path = Put(BackupKind::kRepair, "20240501000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  ASSERT_TRUE(sim.files().RemoveFile(path));
+  Select(BackupKind::kRepair, 0);
+  page.imgBRestoreClick();
+  ASSERT_EQ(ports.messages.size(), 2u);
+  EXPECT_EQ(ports.messages[1].text, "Registry backup file has been lost.");
+  EXPECT_EQ(ports.messages[1].caption, "Vantorel");
+  EXPECT_EQ(ports.messages[1].icon, MsgIcon::Error);
+  EXPECT_EQ(ports.waitShown, 0);
+  EXPECT_TRUE(sim.system().registryEditorRuns().empty());
+  EXPECT_TRUE(main->control("imgBRestore").enabled());
+  // The stale row stays until the next tab click.
+  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 1);
+  page.imgRBackupClick();
+  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 0);
+}
+
+TEST_F(BackupPageTest, AnImportTheEditorRefusesIsNotCalledASuccess) {
+  Put(BackupKind::kRepair, "20240501000000.reg", 0, "not a registry file");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  Select(BackupKind::kRepair, 0);
+  page.imgBRestoreClick();
+  EXPECT_FALSE(ports.waitOpen);
+  ASSERT_EQ(ports.messages.size(), 2u);
+  EXPECT_EQ(ports.messages[1].text,
+            "The registry could not be restored: the registry editor could not be started or did not finish.");
+  EXPECT_EQ(ports.messages[1].icon, MsgIcon::Error);
+  EXPECT_TRUE(main->control("imgBRestore").enabled());
+}
+
+TEST_F(BackupPageTest, ADoubleClickOnARowRestoresIt) {
+  Put(BackupKind::kFull, "FBackup_20240501000000.reg");
+  Page();
+  main->ShowPage(4);
+  Select(BackupKind::kFull, 0);
+  ASSERT_TRUE(main->control("lstvFBackup").onItemDoubleClick);
+  main->control("lstvFBackup").onItemDoubleClick(0);
+  EXPECT_EQ(ports.waitShown, 1);
+  EXPECT_EQ(ReadValue("Software\\VlBackupTest", "Colour"), "blue");
+  EXPECT_EQ(MessageTexts().back(), "The registry was restored successfully!");
+}
+
+}  // namespace
+}  // namespace vl::backup

@@ -1,0 +1,33 @@
+// The restore job: the registry editor imports the file while the wait
+// window is shown; the end step closes it and tells the user the outcome.
+#include "backup/op_thread.h"
+
+#include <stdexcept>
+
+namespace vl::backup {
+
+TOpThread::TOpThread(MainForm& main, int job, std::string text)
+    : Worker(main.runner()), main_(main), job_(job), text_(std::move(text)), system_(*main.platform().system) {}
+
+void TOpThread::Start(MainForm& main, int job, const std::string& text) {
+  if (job != kRestore) throw std::invalid_argument("TOpThread: unknown job " + std::to_string(job));
+  Worker::Start(main.runner(), std::unique_ptr<Worker>(new TOpThread(main, job, text)));
+}
+
+void TOpThread::Execute() {
+  // Waiting for the editor lets the message say what really happened
+  // instead of claiming success as soon as it was started.
+  editorRan_ = system_.RunRegistryEditor("/s \"" + text_ + "\"", kRestoreTimeoutMs);
+}
+
+void TOpThread::EndStep() {
+  main_.ports().CloseWait();
+  if (editorRan_ && error().empty())
+    main_.ports().ShowMessage("The registry was restored successfully!", "Vantorel", MsgButtons::Ok, MsgIcon::None);
+  else
+    main_.ports().ShowMessage(
+        "The registry could not be restored: the registry editor could not be started or did not finish.",
+        "Vantorel", MsgButtons::Ok, MsgIcon::Error);
+}
+
+}  // namespace vl::backup
