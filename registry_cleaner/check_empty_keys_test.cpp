@@ -104,6 +104,13 @@ TEST_F(EmptyKeysTest, ValuesOfAnySizeOrTypeKeepAKey) {
   EXPECT_THAT(Scan(), IsEmpty());
 }
 
+TEST_F(EmptyKeysTest, ASubkeyTooLongToListStillKeepsItsParent) {
+  // 255 characters: a valid key name that the subkey listing cannot take.
+  std::string longName(255, 'k');
+  ctx.LoadReg("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Vendor\\Parent\\" + longName + "]\n\"v\"=\"1\"\n");
+  EXPECT_THAT(Scan(), IsEmpty());
+}
+
 TEST_F(EmptyKeysTest, StopEndsAfterTheCurrentHiveIsWalkedWhole) {
   ctx.LoadReg(R"(REGEDIT4
 [HKEY_USERS\.DEFAULT\Software\Vendor\One]

@@ -64,6 +64,12 @@ TEST_F(FileExtensionsTest, UserFileExtsFollowTheClassesRootWithTheirOwnRoot) {
                                         std::string(kFileExts), std::string(kFileExts)));
 }
 
+TEST_F(FileExtensionsTest, ASubkeyTooLongToListStillCounts) {
+  std::string longName(255, 'p');
+  ctx.LoadReg("REGEDIT4\n[HKEY_CLASSES_ROOT\\.abc]\n@=\"\"\n[HKEY_CLASSES_ROOT\\.abc\\" + longName + "]\n");
+  EXPECT_THAT(Scan(), IsEmpty());
+}
+
 TEST_F(FileExtensionsTest, StopEndsBothPasses) {
   ctx.LoadReg(std::string("REGEDIT4\n"
                           "[HKEY_CLASSES_ROOT\\.a1]\n@=\"\"\n"
