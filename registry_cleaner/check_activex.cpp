@@ -64,7 +64,8 @@ void CheckActiveX(ScanContext& ctx) {
 
     if (reg.ValueExists(kRoot, k, "AppID", mask)) {
       std::string v = Trim(reg.ReadString(kRoot, k, "AppID", mask));
-      if (v.empty() || !appIds.Contains(v)) ctx.AddProblem(kRoot, k, mask, kInvalidAppId, v, "AppID");
+      if (v.empty() || !appIds.Contains(v))
+        ctx.AddProblem(kRoot, k, mask, kInvalidAppId, v, "AppID");
     }
     const std::string proxy = k + "\\ProxyStubClsid32";
     if (reg.KeyExists(kRoot, proxy, mask) && Trim(reg.ReadString(kRoot, proxy, "", mask)).empty())

@@ -17,7 +17,8 @@ const std::vector<const char*> kEmptyKeyExclusions = {
     "S-1-5-18", "S-1-5-19", "S-1-5-20", "Printers", "Network", "AppEvents", "Keyboard Layout",
     "Windows 3.1 Migration Status", "Control Panel", "Classes\\MIME", "SYSTEM\\CurrentControlSet",
     "Software\\Microsoft", "Software\\AppDataLow", "Microsoft\\RAS AutoDial",
-    "Software\\Policies\\Microsoft", "Software\\Policies\\Power", "Software\\Wow6432Node\\Microsoft",
+    "Software\\Policies\\Microsoft", "Software\\Policies\\Power",
+    "Software\\Wow6432Node\\Microsoft",
 };
 
 // Depth first, in enumeration order: only leaves can be collected.

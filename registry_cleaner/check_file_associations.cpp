@@ -80,7 +80,8 @@ void CheckFileAssociations(ScanContext& ctx) {
     const std::string clsid = n + "\\CLSID";
     if (reg.KeyExists(kRoot, clsid, mask)) {
       std::string v = Trim(reg.ReadString(kRoot, clsid, "", mask));
-      if (v.empty() || !classIds.Contains(v)) ctx.AddProblem(kRoot, clsid, mask, kInvalidProgId, v, "");
+      if (v.empty() || !classIds.Contains(v))
+        ctx.AddProblem(kRoot, clsid, mask, kInvalidProgId, v, "");
     }
     const std::string icon = n + "\\DefaultIcon";
     if (reg.KeyExists(kRoot, icon, mask)) {

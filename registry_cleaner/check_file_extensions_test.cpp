@@ -12,7 +12,8 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::Describe;
 
-constexpr char kFileExts[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+constexpr char kFileExts[] =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
 
 class FileExtensionsTest : public ::testing::Test {
  protected:
