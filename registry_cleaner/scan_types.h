@@ -3,6 +3,7 @@
 // (TSearchRegistry), one result row (TSearchRegResult), one ignore entry.
 #pragma once
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,9 +43,12 @@ struct TScanRegistry {
   uint32_t access = 0;
 };
 
+// Written by its own scan worker only; the window reads `count` while the
+// scan runs (hence atomic) and `problems` once it has ended.
 struct TSearchRegistry : ScanRecord {
+  explicit TSearchRegistry(int16_t c) : category(c) {}
   int16_t category = 0;
-  int32_t count = 0;
+  std::atomic<int32_t> count{0};
   std::vector<TScanRegistry> problems;
 };
 
