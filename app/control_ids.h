@@ -42,6 +42,7 @@
   X(imgOPBack3, 2053)                                                           \
   X(chklstRegistry, 2060) X(chkSelectAll, 2061) X(imgRegScan, 2062)            \
   X(chkRegSelectAll, 2063) X(chkISelectAll, 2064) X(imgIDelete, 2065)          \
+  X(imgRegClean, 2066) X(imgSOptimizer, 2067)                                   \
   /* junk cleaner pages */                                                      \
   X(labJunkSTitle, 3001) X(labJunkSDesc, 3002) X(imgCBack2, 3003)               \
   X(labJunk_Scan_Title, 3010) X(labJunk_Scan_Desc, 3011) X(lstvJunkScan, 3012)  \

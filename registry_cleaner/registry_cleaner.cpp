@@ -98,6 +98,8 @@ void RegistryCleaner::ScanFinished(int job) {
     m_.LeaveBusyState();
     BuildResults();
     m_.control("lstvRegistry").Repaint();
+  } else if (job == TRegistryThread::kOneClickRepair) {
+    m_.ShowPage(104);
   }
 }
 
@@ -215,6 +217,83 @@ void RegistryCleaner::chkRegSelectAllClick() {
   const bool on = m_.control("chkRegSelectAll").checked();
   for (auto& r : results) r.checked = on;
   m_.control("lstvRegistry").Repaint();
+}
+
+// --- repair, one-click repair, finish page ----------------------------------------------
+
+void RegistryCleaner::imgRegCleanClick() {
+  if (results.empty()) return;
+  if (m_.ports().ShowMessage("Do you want to fix the detected errors?", "Confirm", MsgButtons::YesNo,
+                             MsgIcon::Question) != MsgAnswer::Yes)
+    return;
+  m_.EnterBusyState();
+  m_.stopFlag = 0;
+  repairLog.clear();
+  ui::Control& bar = m_.control("pbarRegistry");
+  bar.maximum = static_cast<int>(results.size());
+  bar.SetPosition(0);
+  m_.ShowPage(104);
+  TRegistryThread::Start(*this, TRegistryThread::kRepair, 0, m_.wow64);
+}
+
+void RegistryCleaner::imgSOptimizerClick() {
+  if (m_.ports().ShowMessage("Are you want to perform One Click Optimization?", "Confirm", MsgButtons::YesNo,
+                             MsgIcon::Question) != MsgAnswer::Yes)
+    return;
+  m_.scanResults.clear();
+  results.clear();
+  repairLog.clear();
+  m_.control("lstvRegistry").SetRowCount(0);
+  ui::Control& bar = m_.control("pbarRegistry");
+  bar.maximum = 10000;
+  bar.SetPosition(0);
+  m_.EnterBusyState();
+  m_.stopFlag = 0;
+  for (int c = 0; c < kCategoryCount; ++c)
+    m_.scanResults.push_back(std::make_unique<TSearchRegistry>(static_cast<int16_t>(c)));
+  TRegistryThread::Start(*this, TRegistryThread::kOneClickRepair, 0, m_.wow64);
+  m_.ShowPage(102);
+  m_.control("lstvRegistryScan").SetRowCount(kCategoryCount);
+}
+
+void RegistryCleaner::JobFinished(int job, int category, bool started) {
+  if (job == TRegistryThread::kFullBackup) {
+    if (onFullBackupFinished) onFullBackupFinished(started);
+  } else {
+    m_.ShowPage(105);
+  }
+  m_.LeaveBusyState();
+}
+
+ui::Cell RegistryCleaner::lstvRegFinishData(int row, int col) const {
+  ui::Cell cell;
+  if (row < 0 || row >= static_cast<int>(repairLog.size())) return cell;
+  const TCleanInfo& info = repairLog[row];
+  if (col == 0) {
+    cell.text = info.text;
+  } else {
+    cell.text = info.status == 1 ? "Repaired Successfully" : "Repair failed";
+    cell.color = info.status == 1 ? 0x008000 : 0xFF0000;
+  }
+  return cell;
+}
+
+std::function<std::string()> RegistryCleaner::RepairBackupPath() {
+  if (!m_.backupBeforeRepair) return nullptr;
+  const std::string folder = m_.appDir() + "backup\\repair_backup\\";
+  return [folder] { return folder + NowTimestamp() + ".reg"; };
+}
+
+bool RegistryCleaner::StartFullBackup() {
+  sys::FileSystem& files = *m_.platform().files;
+  const std::string folder = m_.appDir() + "backup\\full_backup\\";
+  if (!files.DirectoryExists(folder)) files.CreateFolder(folder);
+  const std::string file = folder + "FBackup_" + NowTimestamp() + ".reg";
+  if (!m_.platform().system->StartRegistryEditor("/E \"" + file + "\"")) return false;
+  WithDatabase(files, m_.dataDbPath(), {"sysset"}, [&](store::Connection& c) {
+    store::RunStatement(c, "update sysset set last_backup='" + NowTimestamp() + "'");
+  });
+  return true;
 }
 
 // --- ignore list ----------------------------------------------------------------------

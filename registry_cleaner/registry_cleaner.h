@@ -2,10 +2,12 @@
 // result rows), the start of a scan, the main-thread steps of the scan
 // workers, the result rows and the ignore actions.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/main_form.h"
+#include "registry_cleaner/repair.h"
 #include "registry_cleaner/scan_types.h"
 
 namespace vl::registry {
@@ -19,6 +21,10 @@ class RegistryCleaner : public Feature {
   // --- lists owned by the window ------------------------------------------------
   std::vector<TIgnore> ignoreList;
   std::vector<TSearchRegResult> results;
+  std::vector<TCleanInfo> repairLog;
+  // Set by the backup page: runs when a full backup started from it ended
+  // (`started` false when the registry editor could not be started).
+  std::function<void(bool started)> onFullBackupFinished;
 
   // Records of the shared scan result list that are registry records.
   TSearchRegistry* Record(size_t index);
@@ -41,6 +47,18 @@ class RegistryCleaner : public Feature {
   void chkRegSelectAllClick();
   void labErrorIgnoreClick();
   void labErrorOpenClick();
+
+  // --- repair, one-click repair, finish page ------------------------------------
+  void imgRegCleanClick();
+  void imgSOptimizerClick();
+  // End of jobs 1 (from the backup page), 4 and 6.
+  void JobFinished(int job, int category, bool started);
+  ui::Cell lstvRegFinishData(int row, int col) const;
+  // Where a repair's backup goes: backup\repair_backup\<time>.reg; empty
+  // when backups are off.
+  std::function<std::string()> RepairBackupPath();
+  // The full backup of job 1; false when the registry editor could not start.
+  bool StartFullBackup();
 
   // --- ignore list ------------------------------------------------------------------
   void LoadIgnoreList();

@@ -94,9 +94,13 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     b.Label(id::labErrorIgnore, "labErrorIgnore", {604, 316, 130, 18}, "Add to Ignore List",
             ui::FontStyle::Link, st::kLink)
         .onClick = [&rc] { rc.labErrorIgnoreClick(); };
-    f.Add(id::chkRegSelectAll, ui::Kind::CheckBox, "chkRegSelectAll", sheet::tabRegistry_Result,
-          {160, st::kButtonY + 7, 120, 22}, "Select All")
-        .onClick = [&rc] { rc.chkRegSelectAllClick(); };
+    ui::Control& all = f.Add(id::chkRegSelectAll, ui::Kind::CheckBox, "chkRegSelectAll",
+                             sheet::tabRegistry_Result, {160, st::kButtonY + 7, 120, 22}, "Select All");
+    all.SetChecked(true);
+    all.onClick = [&rc] { rc.chkRegSelectAllClick(); };
+    b.BottomButton(id::imgRegClean, "imgRegClean", -1, "Repair", Picture::Repair).onClick = [&rc] {
+      rc.imgRegCleanClick();
+    };
     b.Back(id::imgCBack4, "imgCBack4").onClick = toOptions;
     m.RegisterPage(103, sheet::tabRegistry_Result, [&m] {
       m.control("labRegError").SetText("");
@@ -113,8 +117,15 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     ui::Control& list = b.List(id::lstvRegFinish, "lstvRegFinish", {st::kMargin, 90, 709, 250});
     list.columns = {{"Registry Name", 550}, {"Status", 120}};
     list.striped = true;
+    list.rowProvider = [&rc](int row, int col) { return rc.lstvRegFinishData(row, col); };
     b.BottomButton(id::imgRegFinish, "imgRegFinish", -1, "Finish", Picture::Back).onClick = toOptions;
-    m.RegisterPage(105, sheet::tabRegistry_Finish);
+    m.RegisterPage(105, sheet::tabRegistry_Finish, [&m, &rc] {
+      ui::Control& finish = m.control("lstvRegFinish");
+      finish.SetRowCount(static_cast<int>(rc.repairLog.size()));
+      finish.Repaint();
+      m.control("labRegistry_Finish_Desc")
+          .SetText(std::to_string(rc.repairLog.size()) + " Entrie(s) have been repaired.");
+    });
   }
   {
     ui::PageBuilder b(f, sheet::tabIgnore, MainForm::kWidth);
@@ -136,6 +147,15 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
       m.control("lstvIgnore").SetRowCount(static_cast<int>(rc.ignoreList.size()));
       m.control("lstvIgnore").Repaint();
     });
+  }
+
+  // The one-click scan and repair sits on the status page.
+  {
+    ui::PageBuilder b(f, sheet::tabStatus, MainForm::kWidth);
+    b.BottomButton(id::imgSOptimizer, "imgSOptimizer", -1, "One Click Optimization", Picture::OneClick)
+        .onClick = [&rc] { rc.imgSOptimizerClick(); };
+    f.Get("imgSOptimizer").rect.w = 220;
+    f.Get("imgSOptimizer").rect.x = MainForm::kWidth - st::kMargin - 220;
   }
 
   // Start-up: the ignore list (step 5); all categories checked (step 8).

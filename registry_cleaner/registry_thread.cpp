@@ -1,7 +1,9 @@
 // TRegistryThread: scan of one category and the run-at-startup value.
 #include "registry_cleaner/registry_thread.h"
 
+#include "app/db_access.h"
 #include "registry_cleaner/file_exists_wow64.h"
+#include "registry_cleaner/repair.h"
 #include "registry_cleaner/scan_context.h"
 #include "sysaccess/helpers.h"
 
@@ -86,10 +88,18 @@ void TRegistryThread::Start(RegistryCleaner& cleaner, int job, int category, boo
                 std::unique_ptr<Worker>(new TRegistryThread(cleaner, job, category, wow64)));
 }
 
+bool TRegistryThread::HasEndStep() const {
+  return job_ == kScanCategory || job_ == kRepair || job_ == kOneClickRepair ||
+         (job_ == kFullBackup && category_ == 1);
+}
+
 void TRegistryThread::Execute() {
   switch (job_) {
+    case kFullBackup: started_ = cleaner_.StartFullBackup(); break;
     case kScanCategory: ScanCategory(); break;
+    case kRepair: Repair(); break;
     case kRunAtStartup: RunAtStartup(); break;
+    case kOneClickRepair: OneClickRepair(); break;
     default: break;
   }
 }
@@ -100,9 +110,62 @@ void TRegistryThread::ScanCategory() {
 }
 
 void TRegistryThread::EndStep() {
-  // Counted down here, on every path, so that the last worker always finds zero.
-  cleaner_.main().runningScans.fetch_sub(1);
-  cleaner_.ScanFinished(job_);
+  if (job_ == kScanCategory) {
+    // Counted down here, on every path, so that the last worker always finds zero.
+    cleaner_.main().runningScans.fetch_sub(1);
+    cleaner_.ScanFinished(job_);
+    return;
+  }
+  cleaner_.JobFinished(job_, category_, started_);
+}
+
+void TRegistryThread::RemoveProblem(Repairer& repairer, int category, const TScanRegistry& problem,
+                                    int* counters) {
+  currentItem_ = "Cleaning " + problem.keyPath;
+  Synchronize([this] { cleaner_.ShowProgress(currentItem_); });
+  TCleanInfo info = repairer.Remove(category, problem);
+  if (info.status == 1 && counters && category >= 0 && category < kCategoryCount) ++counters[category];
+  cleaner_.repairLog.push_back(std::move(info));
+}
+
+void TRegistryThread::Repair() {
+  MainForm& m = cleaner_.main();
+  if (cleaner_.results.empty()) return;
+  Repairer repairer(m.platform(), cleaner_.RepairBackupPath());
+  int counters[kCategoryCount] = {};
+  for (const TSearchRegResult& row : cleaner_.results) {
+    if (m.stopFlag.load() == 1) break;
+    if (row.rowKind != 1 || !row.checked) continue;
+    TScanRegistry p{row.root, row.keyPath, row.valueName, row.data, static_cast<uint16_t>(row.code), row.access};
+    RemoveProblem(repairer, row.category, p, counters);
+  }
+  WithDatabase(*m.platform().files, m.dataDbPath(), {"scanlog"}, [&](store::Connection& c) {
+    for (int i = 0; i < kCategoryCount; ++i)
+      store::RunStatement(c, "update scanlog set cleannum=" + std::to_string(counters[i]) +
+                                 " where type=1 and id=" + std::to_string(i));
+  });
+}
+
+void TRegistryThread::OneClickRepair() {
+  MainForm& m = cleaner_.main();
+  for (int c = 0; c < kCategoryCount; ++c) {
+    category_ = c;
+    {
+      ThreadScanContext context(*this);
+      RunCategoryCheck(c, context);
+    }
+    Synchronize([this] { cleaner_.ScanFinished(job_); });
+  }
+  // Stopped while scanning: nothing is removed.
+  if (m.stopFlag.load() == 1 || m.scanResults.empty()) return;
+  Repairer repairer(m.platform(), cleaner_.RepairBackupPath());
+  for (size_t i = 0; i < m.scanResults.size(); ++i) {
+    if (m.stopFlag.load() == 1) break;
+    TSearchRegistry* rec = cleaner_.Record(i);
+    if (!rec) continue;
+    for (const TScanRegistry& p : rec->problems) RemoveProblem(repairer, rec->category, p, nullptr);
+  }
+  Synchronize([&m] { m.scanResults.clear(); });
 }
 
 void TRegistryThread::RunAtStartup() {

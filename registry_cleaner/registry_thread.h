@@ -1,12 +1,13 @@
 // TRegistryThread: the registry cleaner's worker. One job per thread,
-// chosen by its job code: 3 scans one category, 5 writes or removes the
-// run-at-startup value. (1 full backup, 4 repair and 6 one-click repair
-// come with the repair.)
+// chosen by its job code: 1 full backup, 3 scan of one category, 4 repair
+// of the checked problems, 5 the run-at-startup value, 6 one-click scan and
+// repair of all fifteen categories.
 #pragma once
 #include <string>
 
 #include "app/jobs.h"
 #include "registry_cleaner/registry_cleaner.h"
+#include "registry_cleaner/repair.h"
 
 namespace vl::registry {
 
@@ -21,18 +22,23 @@ class TRegistryThread : public Worker {
 
  protected:
   void Execute() override;
-  bool HasEndStep() const override { return job_ == kScanCategory; }
+  bool HasEndStep() const override;
   void EndStep() override;
 
  private:
   TRegistryThread(RegistryCleaner& cleaner, int job, int category, bool wow64);
   void ScanCategory();
   void RunAtStartup();
+  void Repair();
+  void OneClickRepair();
+  // Removes one problem (backup first), logs it and shows progress.
+  void RemoveProblem(Repairer& repairer, int category, const TScanRegistry& problem, int* counters);
   friend class ThreadScanContext;
 
   RegistryCleaner& cleaner_;
   const int job_;
-  const int category_;
+  int category_;  // changes during a one-click repair
+  bool started_ = false;  // full backup: the registry editor started
   const bool wow64_;
   std::string systemFolder_;
   std::string currentItem_;

@@ -1,0 +1,215 @@
+// Removal of scan problems with their backup written first.
+#include "registry_cleaner/repair.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+#include "sysaccess/reg_file.h"
+#include "sysaccess/reg_writer.h"
+#include "sysaccess/registry.h"
+
+namespace vl::registry {
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == '\\') {
+      parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  parts.push_back(part);
+  return parts;
+}
+
+std::string Join(const std::vector<std::string>& parts, size_t count) {
+  std::string out;
+  for (size_t i = 0; i < count && i < parts.size(); ++i) out += (i ? "\\" : "") + parts[i];
+  return out;
+}
+
+// Container keys the checks walk, relative to a user's or the machine's
+// software root (classes keys relative to the classes root, with "classes\").
+const std::set<std::string>& Containers() {
+  static const std::set<std::string> kContainers = {
+      "classes\\clsid",
+      "classes\\typelib",
+      "classes\\appid",
+      "classes\\interface",
+      "classes\\wow6432node\\clsid",
+      "classes\\wow6432node\\typelib",
+      "classes\\wow6432node\\appid",
+      "classes\\wow6432node\\interface",
+      "classes\\applications",
+      "software\\microsoft\\windows\\currentversion\\app paths",
+      "software\\microsoft\\windows\\currentversion\\uninstall",
+      "software\\microsoft\\windows\\currentversion\\run",
+      "software\\microsoft\\windows\\currentversion\\runonce",
+      "software\\microsoft\\windows\\currentversion\\runservices",
+      "software\\microsoft\\windows\\currentversion\\runservicesonce",
+      "software\\microsoft\\windows\\currentversion\\shareddlls",
+      "software\\microsoft\\windows\\currentversion\\fonts",
+      "software\\microsoft\\windows nt\\currentversion\\fonts",
+      "software\\microsoft\\windows\\help",
+      "software\\microsoft\\windows\\htmlhelp",
+      "software\\microsoft\\windows\\currentversion\\explorer\\menuorder",
+      "software\\microsoft\\windows\\currentversion\\explorer\\recentdocs",
+      "software\\microsoft\\windows\\currentversion\\explorer\\shell folders",
+      "software\\microsoft\\windows\\currentversion\\explorer\\user shell folders",
+      "software\\wow6432node\\microsoft\\windows\\currentversion\\app paths",
+      "software\\wow6432node\\microsoft\\windows\\currentversion\\uninstall",
+      "software\\wow6432node\\microsoft\\windows\\currentversion\\run",
+      "system\\currentcontrolset\\services",
+      "system\\controlset001\\services",
+      "system\\controlset002\\services",
+      "appevents\\schemes\\apps",
+      "appevents\\schemes\\apps\\.default",
+      "appevents\\eventlabels",
+  };
+  return kContainers;
+}
+
+// The path as seen from a software root: HKCR keys gain "classes\", user
+// hives lose their SID, and HKLM\SOFTWARE\Classes becomes "classes\".
+std::string Normalized(uint32_t root, const std::string& keyPath) {
+  std::string p = Lower(keyPath);
+  while (!p.empty() && p.front() == '\\') p.erase(0, 1);
+  while (!p.empty() && p.back() == '\\') p.pop_back();
+  if (root == sys::kHKU) {
+    size_t slash = p.find('\\');
+    p = slash == std::string::npos ? "" : p.substr(slash + 1);
+  }
+  if (root == sys::kHKCR) p = p.empty() ? "classes" : "classes\\" + p;
+  const std::string softwareClasses = "software\\classes";
+  if (p.compare(0, softwareClasses.size(), softwareClasses) == 0)
+    p = "classes" + p.substr(softwareClasses.size());
+  return p;
+}
+
+}  // namespace
+
+bool IsProtectedKey(uint32_t root, const std::string& keyPath) {
+  std::string trimmed = keyPath;
+  while (!trimmed.empty() && (trimmed.front() == '\\' || trimmed.back() == '\\'))
+    trimmed = trimmed.front() == '\\' ? trimmed.substr(1) : trimmed.substr(0, trimmed.size() - 1);
+  if (trimmed.empty()) return true;  // a root
+  if (root == sys::kHKU && trimmed.find('\\') == std::string::npos) return true;  // a user hive
+  const std::string p = Normalized(root, trimmed);
+  if (p.empty() || p == "classes" || p == "software" || p == "system") return true;
+  for (const std::string& c : Containers())
+    if (c == p || (c.size() > p.size() && c.compare(0, p.size(), p) == 0 && c[p.size()] == '\\'))
+      return true;  // the container itself or one of its ancestors
+  return false;
+}
+
+Repairer::Repairer(sys::Platform& platform, std::function<std::string()> backupPath)
+    : platform_(platform), registry_(*platform.registry) {
+  if (backupPath) backup_ = std::make_unique<sys::RegBackupFile>(*platform.files, std::move(backupPath));
+}
+
+const std::string& Repairer::backupFile() const {
+  static const std::string kNone;
+  return backup_ ? backup_->path() : kNone;
+}
+
+bool Repairer::Backup(const std::vector<std::string>& lines) {
+  return !backup_ || backup_->Append(lines);
+}
+
+bool Repairer::RemoveKeyTree(const TScanRegistry& p) {
+  if (IsProtectedKey(p.root, p.keyPath)) return false;
+  // The whole tree goes, so the whole tree is backed up.
+  std::vector<std::string> lines = sys::ExportRegTree(*platform_.registry, p.root, p.keyPath, p.access);
+  if (lines.size() > 2) lines.erase(lines.begin(), lines.begin() + 2);  // header and blank line
+  else lines.clear();
+  if (lines.empty() || !Backup(lines)) return false;
+  return registry_.DeleteKey(p.root, p.keyPath, p.access);
+}
+
+bool Repairer::RemoveValue(const TScanRegistry& p) {
+  const std::string name = sys::EffectiveValueName(p.valueName);
+  sys::ScopedKey key(*platform_.registry, p.root, p.keyPath, p.access);
+  if (!key.ok()) return false;
+  // The value's full data, however large.
+  sys::RegData data;
+  if (platform_.registry->QueryValue(key.get(), name, 0, &data) != sys::kErrSuccess) return false;
+  if (platform_.registry->QueryValue(key.get(), name, std::max<uint32_t>(data.size, 1), &data) !=
+      sys::kErrSuccess)
+    return false;
+  std::vector<std::string> lines{sys::RegKeyLine(p.root, p.keyPath)};
+  for (const std::string& l : sys::ExportValueLines(name, data)) lines.push_back(l);
+  if (!Backup(lines)) return false;
+  return registry_.DeleteValue(p.root, p.keyPath, p.valueName, p.access);
+}
+
+bool Repairer::Climb(const TScanRegistry& p) {
+  const std::vector<std::string> parts = SplitPath(p.keyPath);
+  long n = static_cast<long>(parts.size()) - 1;
+  std::string current = p.keyPath;
+  bool outcome = true;
+  for (;;) {
+    // A key that filled up since the scan stays, and counts as repaired.
+    if (!registry_.KeyIsEmpty(p.root, current, p.access)) break;
+    // The guard ends the climb; it refuses only when it stops the problem's own key.
+    if (IsProtectedKey(p.root, current)) {
+      if (current == p.keyPath) outcome = false;
+      break;
+    }
+    if (!Backup({sys::RegKeyLine(p.root, current), ""})) return false;
+    outcome = registry_.DeleteKey(p.root, current, p.access);
+    if (--n <= 0) break;  // the hive's own key is never removed
+    current = Join(parts, static_cast<size_t>(n) + 1);
+  }
+  return outcome;
+}
+
+TCleanInfo Repairer::Remove(int category, const TScanRegistry& p) {
+  TCleanInfo info;
+  const std::string key = sys::RootShortName(p.root) + "\\" + p.keyPath;
+  bool ok = false;
+  switch (category) {
+    case kActiveX:
+      info.text = key;
+      ok = p.code == kInvalidAppId ? RemoveValue(p) : RemoveKeyTree(p);
+      break;
+    case kEmptyKeys:
+      info.text = key;
+      ok = Climb(p);
+      break;
+    case kFonts:
+    case kHelp:
+    case kMru:
+    case kSharedDlls:
+    case kStartup:
+      info.text = key + "\\" + p.valueName;
+      ok = RemoveValue(p);
+      break;
+    case kShortcuts: {
+      info.text = p.keyPath;
+      // Only shortcut files, whatever a record says.
+      const std::string lower = Lower(p.keyPath);
+      ok = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".lnk") == 0 &&
+           platform_.files->RemoveFile(p.keyPath);
+      break;
+    }
+    default:
+      info.text = key;
+      ok = RemoveKeyTree(p);
+      break;
+  }
+  info.status = ok ? 1 : 0;
+  return info;
+}
+
+}  // namespace vl::registry

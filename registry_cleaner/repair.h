@@ -1,0 +1,43 @@
+// Removing one problem found by a scan, backing it up first: the removal
+// table by category, the climb for empty keys, the guard that never lets a
+// problem record delete a root or a container key, and the log line.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "registry_cleaner/scan_types.h"
+#include "sysaccess/platform.h"
+#include "sysaccess/reg_backup_file.h"
+
+namespace vl::registry {
+
+struct TCleanInfo {
+  std::string text;
+  uint16_t status = 0;  // 1 removed, 0 not removed
+};
+
+// Keys no problem record may delete: roots, user hives, and the container
+// keys the checks walk (and their ancestors).
+bool IsProtectedKey(uint32_t root, const std::string& keyPath);
+
+class Repairer {
+ public:
+  // `backupPath` names the backup file when the first lines are written;
+  // null switches backups off.
+  Repairer(sys::Platform& platform, std::function<std::string()> backupPath);
+
+  TCleanInfo Remove(int category, const TScanRegistry& problem);
+  const std::string& backupFile() const;
+
+ private:
+  bool Backup(const std::vector<std::string>& lines);
+  bool RemoveKeyTree(const TScanRegistry& p);
+  bool RemoveValue(const TScanRegistry& p);
+  bool Climb(const TScanRegistry& p);
+
+  sys::Platform& platform_;
+  sys::Registry registry_;
+  std::unique_ptr<sys::RegBackupFile> backup_;
+};
+
+}  // namespace vl::registry

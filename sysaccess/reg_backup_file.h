@@ -1,0 +1,32 @@
+// A registry backup written as it is made: nothing exists until the first
+// lines arrive, then the file is created with the version-5 header and every
+// later batch of lines is appended and flushed before the caller goes on to
+// change the registry. A crash therefore never loses what was removed.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sysaccess/files.h"
+
+namespace vl::sys {
+
+class RegBackupFile {
+ public:
+  // `makePath` names the file when the first lines are written.
+  RegBackupFile(FileSystem& files, std::function<std::string()> makePath)
+      : files_(files), makePath_(std::move(makePath)) {}
+
+  // Writes the lines; false when they could not be written (the caller must
+  // then leave the registry alone).
+  bool Append(const std::vector<std::string>& lines);
+  bool created() const { return !path_.empty(); }
+  const std::string& path() const { return path_; }
+
+ private:
+  FileSystem& files_;
+  std::function<std::string()> makePath_;
+  std::string path_;
+};
+
+}  // namespace vl::sys
