@@ -286,5 +286,125 @@ TEST_F(RegistryCleanerTest, StopEndsTheScanOnTheResultPage) {
   EXPECT_EQ(main->runningScans.load(), 0);
 }
 
+class RegistryRepairTest : public RegistryCleanerTest {
+ protected:
+  const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  void Plant() {
+    ASSERT_TRUE(sim.LoadReg(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+        "\"GhostA\"=\"c:\\\\gone\\\\a.exe\"\r\n\"GhostB\"=\"c:\\\\gone\\\\b.exe\"\r\n"));
+  }
+  bool HasRunValue(const std::string& name) {
+    return sys::Registry(*sim.platform().registry).ValueExists(sys::kHKCU, kRun, name, sys::kMaskAll);
+  }
+  std::vector<std::string> RepairBackups() {
+    std::vector<sys::FileEntry> entries;
+    sim.files().ListFolder("C:\\Vantorel\\backup\\repair_backup", entries);
+    std::vector<std::string> names;
+    for (auto& e : entries) names.push_back(e.name);
+    return names;
+  }
+};
+
+TEST_F(RegistryRepairTest, RepairRemovesTheCheckedProblemsAndShowsTheFinishPage) {
+  Start();
+  Plant();
+  Check({kStartup});
+  rc->imgRegScanClick();
+  Drain();
+  ASSERT_EQ(main->currentPage(), 103);
+  ASSERT_EQ(rc->results.size(), 3u);  // the category and both values
+  rc->lstvRegistryMouseDown(2, true);  // keep the second one
+  ports.answers = {MsgAnswer::No};
+  rc->imgRegCleanClick();
+  EXPECT_EQ(main->currentPage(), 103);
+  EXPECT_EQ(ports.messages.back().text, "Do you want to fix the detected errors?");
+  EXPECT_EQ(ports.messages.back().caption, "Confirm");
+  rc->imgRegCleanClick();  // Yes
+  EXPECT_EQ(main->currentPage(), 104);
+  EXPECT_TRUE(main->busy());
+  Drain();
+  EXPECT_EQ(main->currentPage(), 105);
+  EXPECT_FALSE(main->busy());
+  EXPECT_FALSE(HasRunValue("GhostA"));
+  EXPECT_TRUE(HasRunValue("GhostB"));
+  ASSERT_EQ(rc->repairLog.size(), 1u);
+  EXPECT_EQ(rc->lstvRegFinishData(0, 1).text, "Repaired Successfully");
+  EXPECT_EQ(Text("labRegistry_Finish_Desc"), "1 Entrie(s) have been repaired.");
+  EXPECT_EQ(main->control("lstvRegFinish").rowCount(), 1);
+  EXPECT_EQ(RepairBackups().size(), 1u);
+  auto db = Db();
+  EXPECT_EQ(store::RunQuery(db, "select cleannum from scanlog where type=1 and id=12").ColumnText(0), "1");
+  EXPECT_EQ(store::RunQuery(db, "select cleannum from scanlog where type=1 and id=3").ColumnText(0), "0");
+  // The result rows stay as they were.
+  EXPECT_EQ(rc->results.size(), 3u);
+}
+
+TEST_F(RegistryRepairTest, FailedRemovalsAreLoggedAndCounted) {
+  Start();
+  FakeScan({{12, 2}});  // keys that do not exist
+  rc->imgRegCleanClick();
+  Drain();
+  ASSERT_EQ(rc->repairLog.size(), 2u);
+  EXPECT_EQ(rc->lstvRegFinishData(1, 1).text, "Repair failed");
+  EXPECT_EQ(rc->lstvRegFinishData(1, 1).color, 0xFF0000u);
+  EXPECT_EQ(Text("labRegistry_Finish_Desc"), "2 Entrie(s) have been repaired.");
+  EXPECT_TRUE(RepairBackups().empty());
+}
+
+TEST_F(RegistryRepairTest, WithBackupsOffNoFileIsWritten) {
+  Start();
+  Plant();
+  main->backupBeforeRepair = false;
+  Check({kStartup});
+  rc->imgRegScanClick();
+  Drain();
+  rc->imgRegCleanClick();
+  Drain();
+  EXPECT_FALSE(HasRunValue("GhostA"));
+  EXPECT_TRUE(RepairBackups().empty());
+}
+
+TEST_F(RegistryRepairTest, OneClickScansEverythingAndHonoursTheIgnoreList) {
+  Start();
+  Plant();
+  main->control("chkSelectAll").SetChecked(false);
+  rc->chkSelectAllClick();  // the options page selection is not used
+  rc->ignoreList.push_back({1, sys::kHKCU, kRun, "", kStartup, false});  // covers both values
+  ports.answers = {MsgAnswer::No};
+  rc->imgSOptimizerClick();
+  EXPECT_EQ(ports.messages.back().text, "Are you want to perform One Click Optimization?");
+  EXPECT_FALSE(main->busy());
+  rc->imgSOptimizerClick();
+  EXPECT_EQ(main->control("lstvRegistryScan").rowCount(), 15);
+  EXPECT_TRUE(main->busy());
+  Drain();
+  EXPECT_EQ(main->currentPage(), 105);
+  EXPECT_FALSE(main->busy());
+  EXPECT_TRUE(HasRunValue("GhostA"));  // ignored
+  EXPECT_TRUE(HasRunValue("GhostB"));
+  EXPECT_TRUE(main->scanResults.empty());
+  EXPECT_TRUE(rc->results.empty());
+  // Without the ignore entry both go.
+  rc->ignoreList.clear();
+  rc->imgSOptimizerClick();
+  Drain();
+  EXPECT_FALSE(HasRunValue("GhostA"));
+  EXPECT_FALSE(HasRunValue("GhostB"));
+  EXPECT_GE(rc->repairLog.size(), 2u);
+}
+
+TEST_F(RegistryRepairTest, OneClickStoppedWhileScanningRemovesNothing) {
+  Start();
+  Plant();
+  rc->imgSOptimizerClick();
+  main->control("imgRegStop").onClick();
+  Drain();
+  EXPECT_EQ(main->currentPage(), 105);
+  EXPECT_TRUE(HasRunValue("GhostA"));
+  EXPECT_TRUE(rc->repairLog.empty());
+}
+
 }  // namespace
 }  // namespace vl::registry
