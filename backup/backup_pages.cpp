@@ -187,6 +187,9 @@ BackupPage& AddBackupPages(MainForm& m) {
     page.imgBRestoreClick();
   };
 
+  if (registry::RegistryCleaner* cleaner = m.FindFeature<registry::RegistryCleaner>())
+    cleaner->onFullBackupFinished = [&page](bool started) { page.FullBackupFinished(started); };
+
   m.RegisterPage(4, sheet::tabBackup, [&m, &page] {
     m.control("labBackup_Title").SetText("Registry Backup and Restore");
     m.control("labBackup_Desc")

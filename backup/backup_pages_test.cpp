@@ -306,5 +306,46 @@ TEST_F(BackupPageTest, ADoubleClickOnARowRestoresIt) {
   EXPECT_EQ(MessageTexts().back(), "The registry was restored successfully!");
 }
 
+TEST_F(BackupPageTest, AFullBackupFromThePageIsListedAndClosesTheWaitWindow) {
+  ASSERT_TRUE(sim.LoadReg("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\VlBackupTest]\r\n"
+                          "\"Colour\"=\"green\"\r\n"));
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  EXPECT_EQ(main->control("lstvFBackup").rowCount(), 0);
+  page.imgRegBackupClick();
+  EXPECT_EQ(ports.waitShown, 1);
+  EXPECT_FALSE(ports.waitOpen);
+  EXPECT_TRUE(ports.messages.empty());
+  // The full list is shown, reloaded, with the new export in it.
+  EXPECT_EQ(page.activeTab(), BackupKind::kFull);
+  ui::Control& list = main->control("lstvFBackup");
+  EXPECT_TRUE(list.visible());
+  ASSERT_EQ(list.rowCount(), 1);
+  const std::string name = list.rowProvider(0, 1).text;
+  EXPECT_EQ(name.rfind("FBackup_", 0), 0u);
+  EXPECT_EQ(name.size(), std::string("FBackup_20240101000000.reg").size());
+  const std::string exported = ReadFile(std::string(kApp) + "backup\\full_backup\\" + name);
+  EXPECT_FALSE(exported.empty());
+  std::vector<std::string> runs = sim.system().registryEditorRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0], "/E \"C:\\Vantorel\\backup\\full_backup\\" + name + "\"");
+  // The navigation stays usable.
+  EXPECT_TRUE(main->control("panMain_Top").enabled());
+}
+
+TEST_F(BackupPageTest, AFullBackupWithoutARegistryEditorSaysSo) {
+  sim.system().SetEditorMissing(true);
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRegBackupClick();
+  EXPECT_FALSE(ports.waitOpen);
+  ASSERT_EQ(ports.messages.size(), 1u);
+  EXPECT_EQ(ports.messages[0].text, "The registry editor could not be started, so no full backup was taken.");
+  EXPECT_EQ(ports.messages[0].caption, "Vantorel");
+  EXPECT_EQ(ports.messages[0].icon, MsgIcon::Error);
+  EXPECT_EQ(main->control("lstvFBackup").rowCount(), 0);
+}
+
 }  // namespace
 }  // namespace vl::backup

@@ -324,6 +324,11 @@ LRESULT Binder::CustomDraw(ui::Control& c, NMLVCUSTOMDRAW* cd) {
       ui::Color bg = cell.background;
       if (bg == ui::kNoColor) bg = (c.striped && row % 2 == 1) ? ui::style::kStripe : 0xFFFFFF;
       cd->clrTextBk = Rgb(bg);
+      // The row colours would hide the selection: the selected row keeps the system's.
+      if (ListView_GetItemState(cd->nmcd.hdr.hwndFrom, row, LVIS_SELECTED) & LVIS_SELECTED) {
+        cd->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        cd->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+      }
       SelectObject(cd->nmcd.hdc, FontFor(cell.bold ? ui::FontStyle::Bold : ui::FontStyle::Normal));
       return CDRF_NEWFONT;
     }

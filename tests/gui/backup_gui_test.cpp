@@ -1,0 +1,132 @@
+// The backup page of the real program: a full backup taken from the page
+// appears in the full list; a repair backup placed in its folder is
+// restored through the registry editor.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/control_ids.h"
+#include "tests/gui/gui_test_app.h"
+
+namespace vl::gui {
+namespace {
+
+const wchar_t kTestKey[] = L"Software\\VlGuiBackupTest";
+
+class BackupGui : public GuiTestApp {
+ protected:
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
+
+  bool OpenBackupPage() {
+    Click(id::imgMBackup);
+    return SheetShown(L"tabBackup");
+  }
+  // Selects a row as the keyboard would: the state is set in the list's own process.
+  bool SelectRow(HWND list, int row) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!proc) return false;
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    void* remote = VirtualAllocEx(proc, nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
+    bool ok = remote && WriteProcessMemory(proc, remote, &item, sizeof item, nullptr) &&
+              SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote));
+    if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+    CloseHandle(proc);
+    return ok;
+  }
+  // Waits for the program's message box, reads its text and presses `button`.
+  bool Answer(int button, std::wstring* text, int timeoutMs = 60000) {
+    HWND box = nullptr;
+    if (!WaitFor(
+            [&] {
+              for (HWND h : TopWindows(L"#32770", process_.pid))
+                if (IsWindowVisible(h)) box = h;
+              return box != nullptr;
+            },
+            timeoutMs))
+      return false;
+    *text = TextOf(GetDlgItem(box, 0xFFFF));
+    SendMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+  }
+  bool WaitWindowGone(int timeoutMs) {
+    return WaitFor(
+        [&] {
+          for (HWND h : TopWindows(L"VantorelWait", process_.pid))
+            if (IsWindowVisible(h)) return false;
+          return true;
+        },
+        timeoutMs);
+  }
+  std::wstring ReadValue(const wchar_t* name) {
+    wchar_t data[256] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, kTestKey, name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+      return L"";
+    return data;
+  }
+};
+
+TEST_F(BackupGui, AFullBackupFromThePageIsListed) {
+  ASSERT_TRUE(OpenBackupPage());
+  EXPECT_EQ(TextOf(Control(id::labBackup_Title)), L"Registry Backup and Restore");
+  EXPECT_EQ(SendMessageW(Control(id::imgFBackup), BM_GETCHECK, 0, 0), BST_CHECKED);
+  HWND list = Control(id::lstvFBackup);
+  ASSERT_TRUE(list && IsWindowVisible(list));
+  const int before = ListRowCount(list);
+  Shot(L"backup_page");
+  PostMessageW(Control(id::imgRegBackup), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitWindowGone(120000));
+  // The editor writes the export after it started: look again with each tab click.
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        Click(id::imgFBackup);
+        return ListRowCount(list) > before;
+      },
+      180000));
+  std::wstring name = ListCellText(list, 0, 1);
+  EXPECT_EQ(name.rfind(L"FBackup_", 0), 0u) << Narrow(name);
+  EXPECT_NE(ListCellText(list, 0, 0).find(L", 20"), std::wstring::npos);
+  Shot(L"backup_full");
+}
+
+TEST_F(BackupGui, ARepairBackupIsRestoredThroughTheRegistryEditor) {
+  const std::wstring folder = folder_ + L"backup\\repair_backup\\";
+  CreateDirectoryW((folder_ + L"backup").c_str(), nullptr);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring file = folder + L"20240101120000.reg";
+  const std::string reg =
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\VlGuiBackupTest]\r\n"
+      "\"Colour\"=\"blue\"\r\n\r\n";
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(h, reg.data(), static_cast<DWORD>(reg.size()), &written, nullptr);
+  CloseHandle(h);
+  ASSERT_EQ(ReadValue(L"Colour"), L"");
+
+  ASSERT_TRUE(OpenBackupPage());
+  Click(id::imgRBackup);
+  HWND list = Control(id::lstvRBackup);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(list) && ListRowCount(list) >= 1; }));
+  EXPECT_EQ(ListCellText(list, 0, 1), L"20240101120000.reg");
+  ASSERT_TRUE(SelectRow(list, 0));
+  Shot(L"backup_repair");
+  PostMessageW(Control(id::imgBRestore), BM_CLICK, 0, 0);
+  std::wstring text;
+  ASSERT_TRUE(Answer(IDYES, &text));
+  EXPECT_EQ(text, L"Would you like to restore the registry now?");
+  ASSERT_TRUE(Answer(IDOK, &text, 120000));
+  EXPECT_EQ(text, L"The registry was restored successfully!");
+  EXPECT_EQ(ReadValue(L"Colour"), L"blue");
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(Control(id::imgBRestore)) != FALSE; }));
+}
+
+}  // namespace
+}  // namespace vl::gui
