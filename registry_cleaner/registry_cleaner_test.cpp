@@ -371,7 +371,8 @@ TEST_F(RegistryRepairTest, OneClickScansEverythingAndHonoursTheIgnoreList) {
   Plant();
   main->control("chkSelectAll").SetChecked(false);
   rc->chkSelectAllClick();  // the options page selection is not used
-  rc->ignoreList.push_back({1, sys::kHKCU, kRun, "", kStartup, false});  // covers both values
+  // Covers both values: the check files them under this spelling of the key.
+  rc->ignoreList.push_back({1, sys::kHKCU, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "", kStartup, false});
   ports.answers = {MsgAnswer::No};
   rc->imgSOptimizerClick();
   EXPECT_EQ(ports.messages.back().text, "Are you want to perform One Click Optimization?");
