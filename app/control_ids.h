@@ -81,7 +81,9 @@
   /* backup page: tabs, lists, buttons */                                       \
   X(imgFBackup, 1503) X(imgRBackup, 1504) X(imgOBackup, 1505)                   \
   X(lstvFBackup, 1506) X(lstvRBackup, 1507) X(lstvOBackup, 1508)                \
-  X(imgBDelete, 1509) X(imgBRestore, 1510) X(imgRegBackup, 1511)
+  X(imgBDelete, 1509) X(imgBRestore, 1510) X(imgRegBackup, 1511)              \
+  /* scan result export */                                                      \
+  X(imgRegExport, 2070)
 
 namespace vl::id {
 #define VL_CONTROL_ENUM(name, value) name = value,

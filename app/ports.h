@@ -1,5 +1,6 @@
 // What the window model asks of the windowing system besides its controls:
-// message boxes, the modal wait window, hiding and closing the main window.
+// message boxes, the save dialog, the modal wait window, hiding and closing
+// the main window.
 // The Win32 program implements it with real dialogs; native tests script it.
 #pragma once
 #include <string>
@@ -15,6 +16,11 @@ class UiPorts {
   virtual ~UiPorts() = default;
   virtual MsgAnswer ShowMessage(const std::string& text, const std::string& caption,
                                 MsgButtons buttons, MsgIcon icon) = 0;
+  // The save dialog: `defaultName` preset, `defaultExt` with its dot (".html")
+  // added to a name typed without one, `filter` as "description|pattern"
+  // pairs ("Html File|*.html"). The chosen full file name; empty when cancelled.
+  virtual std::string SaveFileDialog(const std::string& defaultName, const std::string& defaultExt,
+                                     const std::string& filter) = 0;
   // Shows the wait window modally; returns once CloseWait() was called. Main-thread
   // steps of workers keep running meanwhile.
   virtual void ShowWaitModal() = 0;

@@ -9,6 +9,7 @@
 #include "evidence_cleaner/evidence_pages.h"
 #include "junk_cleaner/junk_pages.h"
 #include "optimizer/optimizer_pages.h"
+#include "registry_cleaner/registry_export.h"
 #include "registry_cleaner/registry_pages.h"
 #include "store/schema.h"
 
@@ -22,6 +23,7 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   AddSettingsPage(main);
   AddReportPage(main);
   registry::AddRegistryPages(main);
+  registry::AddRegistryExport(main);
   backup::AddBackupPages(main);
   junk::AddJunkPages(main);
   evidence::AddEvidencePages(main);

@@ -17,6 +17,15 @@ MsgAnswer ScriptedPorts::ShowMessage(const std::string& text, const std::string&
   return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
 
+std::string ScriptedPorts::SaveFileDialog(const std::string& defaultName, const std::string& defaultExt,
+                                          const std::string& filter) {
+  saveDialogs.push_back({defaultName, defaultExt, filter});
+  if (saveAnswers.empty()) return "";
+  std::string chosen = saveAnswers.front();
+  saveAnswers.pop_front();
+  return chosen;
+}
+
 void ScriptedPorts::ShowWaitModal() {
   waitOpen = true;
   ++waitShown;

@@ -16,11 +16,17 @@ struct ShownMessage {
   MsgIcon icon;
 };
 
+struct ShownSaveDialog {
+  std::string defaultName, defaultExt, filter;
+};
+
 class ScriptedPorts : public UiPorts {
  public:
   explicit ScriptedPorts(ManualDispatcher& dispatcher) : dispatcher_(dispatcher) {}
   MsgAnswer ShowMessage(const std::string& text, const std::string& caption, MsgButtons buttons,
                         MsgIcon icon) override;
+  std::string SaveFileDialog(const std::string& defaultName, const std::string& defaultExt,
+                             const std::string& filter) override;
   void ShowWaitModal() override;
   void CloseWait() override { waitOpen = false; }
   void HideMainWindow() override { mainVisible = false; }
@@ -29,6 +35,8 @@ class ScriptedPorts : public UiPorts {
 
   std::vector<ShownMessage> messages;
   std::deque<MsgAnswer> answers;  // next answers; Ok/Yes when empty
+  std::vector<ShownSaveDialog> saveDialogs;
+  std::deque<std::string> saveAnswers;  // chosen file names; "" or none left = cancelled
   bool waitOpen = false;
   int waitShown = 0;
   bool mainVisible = true;

@@ -1,5 +1,10 @@
-// Dispatcher, message boxes and the wait window on Win32.
+// Dispatcher, message boxes, the save dialog and the wait window on Win32.
 #include "app/win32/win32_ports.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "app/page_builder.h"
 #include "app/win32/pictures.h"
@@ -72,6 +77,33 @@ MsgAnswer Win32Ports::ShowMessage(const std::string& text, const std::string& ca
     case IDCANCEL: return MsgAnswer::Cancel;
     default: return MsgAnswer::Ok;
   }
+}
+
+std::string Win32Ports::SaveFileDialog(const std::string& defaultName, const std::string& defaultExt,
+                                       const std::string& filter) {
+  // "Html File|*.html" becomes the dialog's NUL-separated, double-NUL-ended list.
+  std::wstring filterList = W(filter);
+  for (wchar_t& c : filterList)
+    if (c == L'|') c = L'\0';
+  filterList.append(2, L'\0');
+  std::wstring ext = W(defaultExt);
+  if (!ext.empty() && ext[0] == L'.') ext.erase(0, 1);
+  // Room for long paths; the preset name is cut to fit.
+  std::vector<wchar_t> file(32768, L'\0');
+  std::wstring preset = W(defaultName).substr(0, file.size() - 1);
+  std::copy(preset.begin(), preset.end(), file.begin());
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = main_ && IsWindowVisible(main_) ? main_ : nullptr;
+  ofn.lpstrFilter = filterList.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
+  // The program's own folder stays its current folder whatever the user browses to.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_ENABLESIZING;
+  if (!GetSaveFileNameW(&ofn)) return "";
+  return U(file.data());
 }
 
 void Win32Ports::ShowWaitModal() {

@@ -1,6 +1,6 @@
 // Win32 implementations of the window's ports: the main-thread dispatcher
-// (a message-only window), message boxes, the modal wait window and the
-// main window's show/hide/close.
+// (a message-only window), message boxes, the save dialog, the modal wait
+// window and the main window's show/hide/close.
 #pragma once
 #include <windows.h>
 
@@ -33,6 +33,8 @@ class Win32Ports : public UiPorts {
 
   MsgAnswer ShowMessage(const std::string& text, const std::string& caption, MsgButtons buttons,
                         MsgIcon icon) override;
+  std::string SaveFileDialog(const std::string& defaultName, const std::string& defaultExt,
+                             const std::string& filter) override;
   void ShowWaitModal() override;
   void CloseWait() override;
   void HideMainWindow() override;
