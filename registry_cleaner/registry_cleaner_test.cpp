@@ -17,7 +17,8 @@ namespace {
 class RegistryCleanerTest : public ::testing::Test {
  protected:
   RegistryCleanerTest() : ports(dispatcher), runner(dispatcher) {
-    sim.files().CreateFolder("C:\\Vantorel");
+    // As after the first start: no automatic full backup in the way.
+    sim.files().CreateFolder("C:\\Vantorel\\backup\\full_backup");
     sim.platform().appDir = "C:\\Vantorel\\";
   }
   ~RegistryCleanerTest() override { Drain(); }
@@ -79,6 +80,24 @@ TEST_F(RegistryCleanerTest, AllCategoriesStartChecked) {
   main->control("chkSelectAll").SetChecked(false);
   rc->chkSelectAllClick();
   for (bool on : list.itemChecked) EXPECT_FALSE(on);
+}
+
+TEST_F(RegistryCleanerTest, TheFirstStartTakesAFullBackupOnlyOnce) {
+  sim.files().RemoveFolder("C:\\Vantorel\\backup\\full_backup");
+  Start();
+  Drain();
+  std::vector<sys::FileEntry> files;
+  ASSERT_TRUE(sim.files().ListFolder("C:\\Vantorel\\backup\\full_backup", files));
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].name.rfind("FBackup_", 0), 0u);
+  EXPECT_EQ(sim.system().registryEditorRuns().size(), 1u);
+  auto db = Db();
+  EXPECT_EQ(store::RunQuery(db, "select last_backup from sysset").ColumnText(0).size(), 14u);
+  // A later start finds the folder and takes none.
+  main.reset();
+  Start();
+  Drain();
+  EXPECT_EQ(sim.system().registryEditorRuns().size(), 1u);
 }
 
 TEST_F(RegistryCleanerTest, NothingCheckedGivesTheHintAndStartsNothing) {

@@ -4,6 +4,7 @@
 
 #include "app/control_ids.h"
 #include "app/page_builder.h"
+#include "registry_cleaner/registry_thread.h"
 
 namespace vl::registry {
 
@@ -160,6 +161,11 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
 
   // Start-up: the ignore list (step 5); all categories checked (step 8).
   m.AddStartupStep(5, [&rc] { rc.LoadIgnoreList(); });
+  // The first start leaves a complete backup of the registry (step 9).
+  m.AddStartupStep(9, [&m, &rc] {
+    if (!m.platform().files->DirectoryExists(m.appDir() + "backup\\full_backup\\"))
+      TRegistryThread::Start(rc, TRegistryThread::kFullBackup, 0, m.wow64);
+  });
   m.AddStartupStep(8, [&m, &rc] {
     m.control("chkSelectAll").SetChecked(true);
     rc.chkSelectAllClick();
