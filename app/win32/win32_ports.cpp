@@ -143,12 +143,16 @@ void Win32Ports::ShowWaitModal() {
 }
 
 void Win32Ports::CloseWait() {
+  const bool wasOpen = waitOpen_;
   waitOpen_ = false;
   if (main_) EnableWindow(main_, TRUE);
   if (wait_) {
     DestroyWindow(wait_);
     wait_ = nullptr;
   }
+  // A worker's step arrives as a sent message, handled inside GetMessage,
+  // which then keeps waiting for a posted one: wake the modal loop.
+  if (wasOpen) PostMessageW(nullptr, WM_NULL, 0, 0);
 }
 
 LRESULT CALLBACK Win32Ports::WaitProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
