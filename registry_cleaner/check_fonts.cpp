@@ -21,7 +21,13 @@ void CheckFonts(ScanContext& context) {
     context.ShowProgress("HKEY_LOCAL_MACHINE\\" + key + "\\" + name);
     const std::string value = Trim(reg.ReadString(sys::kHKLM, key, name, access));
     bool invalid;
-    if (!IsDrivePath(value))  // a bare file name lives in the fonts folder
+    if (value.rfind("\\??\\", 0) == 0) {
+      // An object-manager path ("\??\C:\..."): its drive path is tested;
+      // any other device (Wine's "\??\unix\...") is beyond our reach, and a
+      // registration we cannot test is not reported.
+      const std::string dos = value.substr(4);
+      invalid = IsDrivePath(dos) && !context.FileExistsWow64(PathOf(context, dos), 1);
+    } else if (!IsDrivePath(value))  // a bare file name lives in the fonts folder
       invalid = value.empty() || !context.FileExistsWow64(fonts + value, 1);
     else
       invalid = !context.FileExistsWow64(PathOf(context, value), 1);

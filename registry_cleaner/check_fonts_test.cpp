@@ -50,6 +50,16 @@ TEST_F(FontsTest, On64BitWindowsFullPathsUseTheFallback) {
   EXPECT_THAT(Run(kFonts), ElementsAre(Problem("Gone", "C:\\Windows\\System32\\gone.fon")));
 }
 
+TEST_F(FontsTest, ObjectManagerPathsAreNotBareNames) {
+  Reg(R"reg([HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts]
+"Host (TrueType)"="\\??\\unix\\usr\\share\\fonts\\truetype\\host.ttf"
+"Here (TrueType)"="\\??\\C:\\Vendor\\here.ttf"
+"Gone (TrueType)"="\\??\\C:\\Vendor\\gone.ttf"
+)reg");
+  File("C:\\Vendor\\here.ttf");
+  EXPECT_THAT(Run(kFonts), ElementsAre(Problem("Gone (TrueType)", "\\??\\C:\\Vendor\\gone.ttf")));
+}
+
 TEST_F(FontsTest, StopsBeforeTheNextValue) {
   Reg(R"reg([HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts]
 "A"="a.ttf"

@@ -159,6 +159,7 @@ TEST_F(Win32ChecksTest, Fonts) {
 "VlTest Native"="C:\\Windows\\System32\\VlTestNative.fon"
 "VlTest Wow"="C:\\Windows\\System32\\VlTestWow.fon"
 "VlTest Missing"="C:\\Windows\\System32\\VlTestMissing.fon"
+"VlTest Host (TrueType)"="\\??\\unix\\VlTestHost\\host.ttf"
 )reg");
   const std::string key = "HKLM|SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts|";
   EXPECT_THAT(Run(kFonts), ElementsAre(key + "VlTest Gone (TrueType)|vltestgone.ttf|201|F013F",
@@ -345,6 +346,28 @@ TEST_F(Win32ChecksTest, CleanUpRemovesPlantedKeysValuesAndFiles) {
                                           "VlTestClean", sys::kMaskAll64));
   EXPECT_TRUE(ctx.registry().KeyExists(sys::kHKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", sys::kMaskAll64));
   EXPECT_FALSE(ctx.platform().files->DirectoryExists("C:\\VlTestClean"));
+}
+
+}  // namespace
+}  // namespace vl::registry::testing
+
+namespace vl::registry::testing {
+namespace {
+
+// Not a test: lists what every check finds on this machine, for the review
+// of false alarms on a healthy installation. Run with
+// --gtest_also_run_disabled_tests --gtest_filter=*ScanDump*.
+TEST(Win32ScanDump, DISABLED_ScanDump) {
+  Win32RecordingContext ctx;
+  for (int category = 0; category < kCategoryCount; ++category) {
+    ctx.Run(category);
+    std::printf("== category %d: %zu problems, %zu items\n", category, ctx.problems.size(), ctx.progress.size());
+    for (const TScanRegistry& p : ctx.problems) {
+      std::string root = p.root == sys::kHKU ? "HKU" : sys::RootShortName(p.root);
+      std::printf("%d|%s|%s|%s|%s|%u\n", category, root.c_str(), p.keyPath.c_str(), p.valueName.c_str(),
+                  p.data.c_str(), static_cast<unsigned>(p.code));
+    }
+  }
 }
 
 }  // namespace
