@@ -43,10 +43,17 @@ void CheckShell(ScanContext& ctx, const std::string& n) {
   for (const std::string& w : verbs) {
     const std::string verb = s + "\\" + w;
     const std::string c = verb + "\\Command";
+    // Verbs carried out by a handler object or by DDE have no command line:
+    // they work, and removing them would break the file type.
+    if (reg.ValueExists(kRoot, verb, "DelegateExecute", mask) ||
+        reg.ValueExists(kRoot, verb, "ExplorerCommandHandler", mask) ||
+        reg.KeyExists(kRoot, verb + "\\ddeexec", mask))
+      continue;
     if (!reg.KeyExists(kRoot, c, mask)) {
       ctx.AddProblem(kRoot, verb, mask, kEmptyShellKey, "", "");
       continue;
     }
+    if (reg.ValueExists(kRoot, c, "DelegateExecute", mask)) continue;
     std::string v = Trim(reg.ReadString(kRoot, c, "", mask));
     // The file itself is the program (scripts, documents that run themselves).
     if (StartsWith(v, "%1") || StartsWith(v, "\"%1\"")) continue;

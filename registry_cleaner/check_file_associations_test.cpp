@@ -94,6 +94,23 @@ TEST_F(FileAssociationsTest, ShellVerbsNeedCommandsThatNameExistingPrograms) {
       "HKCR\\Contoso.Verbs\\Shell\\zempty\\Command [] =  #204"));
 }
 
+TEST_F(FileAssociationsTest, VerbsRunByHandlersOrDdeAreNotProblems) {
+  ctx.LoadReg(R"(REGEDIT4
+[HKEY_CLASSES_ROOT\Contoso.Modern\Shell\open]
+"DelegateExecute"="{11111111-0000-4000-8000-000000000001}"
+[HKEY_CLASSES_ROOT\Contoso.Modern\Shell\open2\command]
+@=""
+"DelegateExecute"="{11111111-0000-4000-8000-000000000001}"
+[HKEY_CLASSES_ROOT\Contoso.Modern\Shell\pin]
+"ExplorerCommandHandler"="{11111111-0000-4000-8000-000000000002}"
+[HKEY_CLASSES_ROOT\Contoso.Modern\Shell\dde\ddeexec]
+@="[ViewFolder(\"%l\")]"
+[HKEY_CLASSES_ROOT\Contoso.Modern\Shell\broken]
+"MUIVerb"="Broken"
+)");
+  EXPECT_THAT(Scan(), ElementsAre("HKCR\\Contoso.Modern\\Shell\\broken [] =  #203"));
+}
+
 TEST_F(FileAssociationsTest, ExtensionsClsidAndExcludedTypesAreSkipped) {
   ctx.LoadReg(R"(REGEDIT4
 [HKEY_CLASSES_ROOT\.abc\Shell]
