@@ -24,46 +24,6 @@ class BackupGui : public GuiTestApp {
     Click(id::imgMBackup);
     return SheetShown(L"tabBackup");
   }
-  // Selects a row as the keyboard would: the state is set in the list's own process.
-  bool SelectRow(HWND list, int row) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!proc) return false;
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    void* remote = VirtualAllocEx(proc, nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
-    bool ok = remote && WriteProcessMemory(proc, remote, &item, sizeof item, nullptr) &&
-              SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote));
-    if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
-    CloseHandle(proc);
-    return ok;
-  }
-  // Waits for the program's message box, reads its text and presses `button`.
-  bool Answer(int button, std::wstring* text, int timeoutMs = 60000) {
-    HWND box = nullptr;
-    if (!WaitFor(
-            [&] {
-              for (HWND h : TopWindows(L"#32770", process_.pid))
-                if (IsWindowVisible(h)) box = h;
-              return box != nullptr;
-            },
-            timeoutMs))
-      return false;
-    *text = TextOf(GetDlgItem(box, 0xFFFF));
-    SendMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
-    return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
-  }
-  bool WaitWindowGone(int timeoutMs) {
-    return WaitFor(
-        [&] {
-          for (HWND h : TopWindows(L"VantorelWait", process_.pid))
-            if (IsWindowVisible(h)) return false;
-          return true;
-        },
-        timeoutMs);
-  }
   std::wstring ReadValue(const wchar_t* name) {
     wchar_t data[256] = {};
     DWORD size = sizeof data - sizeof(wchar_t);

@@ -27,15 +27,17 @@ std::wstring ShotsFolder() {
 
 void GuiTestApp::SetUpTestSuite() {
   // An application folder of our own: data.db and Settings.ini land there.
-  folder_ = L"C:\\vltest_gui\\";
+  folder_ = folderName_;
   CreateDirectoryW(folder_.c_str(), nullptr);
   DeleteFileW((folder_ + L"data.db").c_str());
   DeleteFileW((folder_ + L"Settings.ini").c_str());
   exe_ = folder_ + L"Vantorel.exe";
   ASSERT_TRUE(CopyFileW((OwnFolder() + L"Vantorel.exe").c_str(), exe_.c_str(), FALSE));
-  // Keep the automatic full backup of the first start out of these tests.
-  CreateDirectoryW((folder_ + L"backup").c_str(), nullptr);
-  CreateDirectoryW((folder_ + L"backup\\full_backup").c_str(), nullptr);
+  // The automatic full backup of the first start runs only where a suite asks.
+  if (!firstFullBackup_) {
+    CreateDirectoryW((folder_ + L"backup").c_str(), nullptr);
+    CreateDirectoryW((folder_ + L"backup\\full_backup").c_str(), nullptr);
+  }
   process_ = Start(exe_);
   ASSERT_NE(process_.handle, nullptr);
   ASSERT_TRUE(WaitFor([] {
@@ -71,6 +73,47 @@ bool GuiTestApp::SheetShown(const wchar_t* sheet, int timeoutMs) {
 }
 
 void GuiTestApp::Shot(const wchar_t* name) { SaveScreenshot(main_, ShotsFolder() + name + L".bmp"); }
+
+bool GuiTestApp::SetItemState(HWND list, int row, UINT mask, UINT state) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return false;
+  LVITEMW item{};
+  item.stateMask = mask;
+  item.state = state;
+  void* remote = VirtualAllocEx(proc, nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
+  bool ok = remote && WriteProcessMemory(proc, remote, &item, sizeof item, nullptr) &&
+            SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote));
+  if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  CloseHandle(proc);
+  return ok;
+}
+
+bool GuiTestApp::Answer(int button, std::wstring* text, int timeoutMs) {
+  HWND box = nullptr;
+  if (!WaitFor(
+          [&] {
+            for (HWND h : TopWindows(L"#32770", process_.pid))
+              if (IsWindowVisible(h)) box = h;
+            return box != nullptr;
+          },
+          timeoutMs))
+    return false;
+  *text = TextOf(GetDlgItem(box, 0xFFFF));
+  SendMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
+  return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+}
+
+bool GuiTestApp::WaitWindowGone(int timeoutMs) {
+  return WaitFor(
+      [&] {
+        for (HWND h : TopWindows(L"VantorelWait", process_.pid))
+          if (IsWindowVisible(h)) return false;
+        return true;
+      },
+      timeoutMs);
+}
 
 std::string GuiTestApp::Narrow(const std::wstring& w) {
   int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
