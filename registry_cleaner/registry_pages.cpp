@@ -116,7 +116,7 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     b.Title(id::labRegistry_Finish_Title, "labRegistry_Finish_Title", "Finished");
     b.Description(id::labRegistry_Finish_Desc, "labRegistry_Finish_Desc");
     ui::Control& list = b.List(id::lstvRegFinish, "lstvRegFinish", {st::kMargin, 90, 709, 250});
-    list.columns = {{"Registry Name", 550}, {"Status", 120}};
+    list.columns = {{"Registry Name", 520}, {"Status", 160}};
     list.striped = true;
     list.rowProvider = [&rc](int row, int col) { return rc.lstvRegFinishData(row, col); };
     b.BottomButton(id::imgRegFinish, "imgRegFinish", -1, "Finish", Picture::Back).onClick = toOptions;
