@@ -49,7 +49,8 @@ Binder::~Binder() {
 }
 
 void Binder::RegisterClasses(HINSTANCE instance) {
-  WNDCLASSEXW wc{sizeof(wc)};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = ContainerProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);

@@ -20,7 +20,8 @@ MainWindow::MainWindow(HINSTANCE instance, MainForm& main, Win32Ports& ports)
 
 void MainWindow::Create(bool hidden) {
   Binder::RegisterClasses(instance_);
-  WNDCLASSEXW wc{sizeof(wc)};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = Proc;
   wc.hInstance = instance_;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -117,7 +118,8 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
           case kMenuUpdate: {
             // Starts the updater beside the program, shown normally.
             std::wstring cmd = L"\"" + W(main_.appDir() + "Update.exe") + L"\"";
-            STARTUPINFOW si{sizeof(si)};
+            STARTUPINFOW si{};
+  si.cb = sizeof(si);
             si.dwFlags = STARTF_USESHOWWINDOW;
             si.wShowWindow = SW_SHOWNORMAL;
             PROCESS_INFORMATION pi{};

@@ -14,18 +14,25 @@ namespace vl::win {
 
 namespace {
 constexpr UINT kRunStep = WM_APP + 1;
+constexpr UINT kRunPosted = WM_APP + 2;
+// While posted steps keep coming, the main thread takes them on this timer
+// (about 60 times a second) instead of one wake-up message each.
+constexpr UINT_PTR kPostedTimer = 1;
+constexpr UINT kPostedIntervalMs = 16;
 const wchar_t kDispatchClass[] = L"VantorelDispatch";
 const wchar_t kWaitClass[] = L"VantorelWait";
 constexpr UINT_PTR kAnimTimer = 1;
 }  // namespace
 
 Win32Dispatcher::Win32Dispatcher(HINSTANCE instance) : mainThread_(GetCurrentThreadId()) {
-  WNDCLASSEXW wc{sizeof(wc)};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = Proc;
   wc.hInstance = instance;
   wc.lpszClassName = kDispatchClass;
   RegisterClassExW(&wc);
   window_ = CreateWindowExW(0, kDispatchClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 Win32Dispatcher::~Win32Dispatcher() {
@@ -42,13 +49,45 @@ void Win32Dispatcher::Call(const std::function<void()>& step) {
   SendMessageW(window_, kRunStep, 0, reinterpret_cast<LPARAM>(&step));
 }
 
+void Win32Dispatcher::Post(const void* key, std::function<void()> step) {
+  if (GetCurrentThreadId() == mainThread_) {
+    posted_.Run();
+    step();
+    return;
+  }
+  // At most one wake-up is pending; later steps wait in the store for it or the timer.
+  if (posted_.Put(key, std::move(step))) PostMessageW(window_, kRunPosted, 0, 0);
+}
+
 LRESULT CALLBACK Win32Dispatcher::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<Win32Dispatcher*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  // The worker's own error handling covers its steps; never unwind into Windows.
   if (msg == kRunStep) {
     try {
+      // Steps posted before this call come first.
+      if (self) self->posted_.Run();
       (*reinterpret_cast<const std::function<void()>*>(lp))();
     } catch (...) {
-      // The worker's own error handling covers its steps; never unwind into Windows.
     }
+    return 0;
+  }
+  if (msg == kRunPosted && self) {
+    try {
+      self->posted_.Run();
+    } catch (...) {
+    }
+    SetTimer(h, kPostedTimer, kPostedIntervalMs, nullptr);
+    return 0;
+  }
+  if (msg == WM_TIMER && wp == kPostedTimer && self) {
+    int ran = 0;
+    try {
+      ran = self->posted_.RunOrRelease();
+    } catch (...) {
+      ran = 1;
+    }
+    // Nothing came since the last tick: the next post wakes the thread again.
+    if (ran == 0) KillTimer(h, kPostedTimer);
     return 0;
   }
   return DefWindowProcW(h, msg, wp, lp);
@@ -110,7 +149,8 @@ void Win32Ports::ShowWaitModal() {
   if (waitOpen_) return;
   static bool registered = false;
   if (!registered) {
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WaitProc;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursor(nullptr, IDC_WAIT);

@@ -17,11 +17,13 @@ class Win32Dispatcher : public Dispatcher {
   explicit Win32Dispatcher(HINSTANCE instance);
   ~Win32Dispatcher() override;
   void Call(const std::function<void()>& step) override;
+  void Post(const void* key, std::function<void()> step) override;
 
  private:
   static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   HWND window_ = nullptr;
   DWORD mainThread_;
+  PostedSteps posted_;
 };
 
 class Win32Ports : public UiPorts {

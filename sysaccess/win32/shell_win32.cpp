@@ -143,10 +143,28 @@ std::string Win32Shell::FileVersion(const std::string& path) {
   return Narrow(text, wcsnlen(text, len));
 }
 
+namespace {
+BOOL CALLBACK FindTree(HWND h, LPARAM out) {
+  wchar_t cls[32] = {0};
+  GetClassNameW(h, cls, 32);
+  if (lstrcmpW(cls, L"SysTreeView32") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(out) = h;
+  return FALSE;
+}
+
+// The editor's key tree: a direct child on Windows, deeper in some versions.
+HWND EditorTree(HWND editor) {
+  HWND tree = FindWindowExW(editor, nullptr, L"SysTreeView32", nullptr);
+  if (!tree) EnumChildWindows(editor, FindTree, reinterpret_cast<LPARAM>(&tree));
+  return tree;
+}
+}  // namespace
+
 void Win32Shell::ShowKeyInRegistryEditor(const std::string& keyText) {
   HWND editor = FindWindowW(L"RegEdit_RegEdit", nullptr);
   if (!editor) {
-    SHELLEXECUTEINFOW info{sizeof(info)};
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     info.lpVerb = L"open";
     info.lpFile = L"regedit.exe";
@@ -155,11 +173,16 @@ void Win32Shell::ShowKeyInRegistryEditor(const std::string& keyText) {
       WaitForInputIdle(info.hProcess, 200);
       CloseHandle(info.hProcess);
     }
-    editor = FindWindowW(L"RegEdit_RegEdit", nullptr);
+    // A freshly started editor may need a moment more to make its window.
+    for (int i = 0; i < 40 && !(editor = FindWindowW(L"RegEdit_RegEdit", nullptr)); ++i) Sleep(50);
   }
   if (!editor) return;
   ShowWindow(editor, SW_SHOWNORMAL);
-  HWND tree = FindWindowExW(editor, nullptr, L"SysTreeView32", nullptr);
+  HWND tree = EditorTree(editor);
+  for (int i = 0; i < 40 && !tree; ++i) {
+    Sleep(50);
+    tree = EditorTree(editor);
+  }
   if (!tree) return;
   SetForegroundWindow(tree);
   // Collapse to the top of the tree, open it, then type the path: a backslash

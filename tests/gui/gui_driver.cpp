@@ -130,6 +130,52 @@ std::wstring ListCellText(HWND list, int row, int col) {
   return text;
 }
 
+namespace {
+BOOL CALLBACK MatchClass(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<Search*>(p);
+  wchar_t name[128] = {};
+  GetClassNameW(h, name, 128);
+  if (s->text != name) return TRUE;
+  s->found = h;
+  return FALSE;
+}
+}  // namespace
+
+HWND FindChildOfClass(HWND top, const std::wstring& cls) {
+  Search s{0, cls};
+  EnumChildWindows(top, MatchClass, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+std::wstring TreeSelectionText(HWND tree) {
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (!item) return L"";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tree, &pid);
+  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return L"";
+  const int chars = 512;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(proc, nullptr, sizeof(TVITEMW) + chars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  std::wstring text;
+  if (remote) {
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
+    tv.cchTextMax = chars;
+    WriteProcessMemory(proc, remote, &tv, sizeof tv, nullptr);
+    if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote))) {
+      std::wstring buf(chars, L'\0');
+      ReadProcessMemory(proc, remote + sizeof(TVITEMW), buf.data(), chars * sizeof(wchar_t), nullptr);
+      text = buf.c_str();
+    }
+    VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(proc);
+  return text;
+}
+
 bool SaveScreenshot(HWND h, const std::wstring& bmpPath) {
   RECT r;
   if (!GetWindowRect(h, &r)) return false;

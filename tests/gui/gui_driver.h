@@ -34,6 +34,11 @@ long WaitExit(const Process& p, int timeoutMs);
 int ListRowCount(HWND list);
 std::wstring ListCellText(HWND list, int row, int col);
 
+// The first window of class `cls` anywhere below `top`.
+HWND FindChildOfClass(HWND top, const std::wstring& cls);
+// Text of the selected item of a tree view of another process.
+std::wstring TreeSelectionText(HWND tree);
+
 // Captures the window's screen area into a 24-bit BMP file.
 bool SaveScreenshot(HWND h, const std::wstring& bmpPath);
 

@@ -42,6 +42,20 @@ TEST_F(RegistryScanGui, AScanOfAllCategoriesListsThePlantedProblem) {
     found = ListCellText(list, r, 0).find(std::wstring(L"Run\\") + kPlanted) != std::wstring::npos;
   EXPECT_TRUE(found) << "planted Run value not listed among " << rows << " rows";
   EXPECT_NE(TextOf(Control(id::labRegistryRDesc)).find(L"Entries have been detected."), std::wstring::npos);
+  // Open Key walks the registry editor's tree to the problem's key.
+  int row = -1;
+  for (int r = 0; r < rows && row < 0; ++r)
+    if (ListCellText(list, r, 0).find(std::wstring(L"Run\\") + kPlanted) != std::wstring::npos) row = r;
+  ASSERT_TRUE(SelectRow(list, row));
+  HWND open = Control(id::labErrorOpen);
+  SendMessageW(open, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(open, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  HWND editor = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (editor = FindWindowW(L"RegEdit_RegEdit", nullptr)) != nullptr; }, 60000));
+  HWND tree = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (tree = FindChildOfClass(editor, L"SysTreeView32")) != nullptr; }));
+  EXPECT_TRUE(WaitFor([&] { return TreeSelectionText(tree) == L"Run"; }, 20000)) << Narrow(TreeSelectionText(tree));
+  PostMessageW(editor, WM_CLOSE, 0, 0);
   // The top navigation works again.
   EXPECT_TRUE(IsWindowEnabled(Control(id::imgMStatus)) && IsWindowEnabled(GetParent(Control(id::imgMStatus))));
   Shot(L"registry_results");
