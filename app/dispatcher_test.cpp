@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -39,6 +40,80 @@ TEST(ManualDispatcher, CallFromTheOwnerRunsAtOnce) {
   int ran = 0;
   d.Call([&] { ran++; });
   EXPECT_EQ(ran, 1);
+}
+
+TEST(ManualDispatcher, PostedStepsUnderOneKeyCoalesceToTheNewest) {
+  ManualDispatcher d;
+  JobRunner runner(d);
+  int key = 0, other = 0;
+  std::vector<std::string> shown;
+  std::atomic<bool> posted{false};
+  runner.Start([&] {
+    for (int i = 0; i < 3; ++i) d.Post(&key, [&shown, i] { shown.push_back("item " + std::to_string(i)); });
+    d.Post(&other, [&shown] { shown.push_back("other"); });
+    posted = true;
+  });
+  while (!posted) std::this_thread::yield();
+  while (runner.running() > 0) d.PumpWait(10);
+  d.Pump();
+  EXPECT_EQ(shown, (std::vector<std::string>{"item 2", "other"}));
+}
+
+TEST(ManualDispatcher, ACallRunsTheStepsPostedBeforeIt) {
+  ManualDispatcher d;
+  JobRunner runner(d);
+  int key = 0;
+  std::vector<std::string> order;
+  runner.Start([&] {
+    d.Post(&key, [&order] { order.push_back("progress"); });
+    d.Call([&order] { order.push_back("finished"); });
+  });
+  while (runner.running() > 0 || d.Pump() > 0) d.PumpWait(10);
+  EXPECT_EQ(order, (std::vector<std::string>{"progress", "finished"}));
+}
+
+TEST(ManualDispatcher, PostFromTheOwnerRunsAtOnce) {
+  ManualDispatcher d;
+  int key = 0, ran = 0;
+  d.Post(&key, [&] { ran++; });
+  EXPECT_EQ(ran, 1);
+}
+
+TEST(ManualDispatcher, TheLastPostedStepAlwaysRunsWhileTheMainThreadPumps) {
+  ManualDispatcher d;
+  JobRunner runner(d);
+  int key = 0;
+  std::string label;  // main-thread state: only posted steps write it
+  int runs = 0;
+  constexpr int kItems = 20000;
+  runner.Start([&] {
+    for (int i = 0; i < kItems; ++i)
+      d.Post(&key, [&label, &runs, i] {
+        label = "item " + std::to_string(i);
+        runs++;
+      });
+  });
+  while (runner.running() > 0 || d.Pump() > 0) d.PumpWait(1);
+  EXPECT_EQ(label, "item " + std::to_string(kItems - 1));
+  EXPECT_GE(runs, 1);
+  EXPECT_LE(runs, kItems);
+}
+
+TEST(PostedSteps, OnlyTheFirstPutAsksForAWakeUpUntilReleased) {
+  PostedSteps s;
+  int key = 0, ran = 0;
+  EXPECT_TRUE(s.Put(&key, [&] { ran++; }));
+  EXPECT_FALSE(s.Put(&key, [&] { ran += 10; }));
+  EXPECT_EQ(s.Run(), 1);
+  EXPECT_EQ(ran, 10);
+  // Still pending after Run: the wake-up already sent will come.
+  EXPECT_FALSE(s.Put(&key, [&] { ran++; }));
+  EXPECT_EQ(s.RunOrRelease(), 1);
+  EXPECT_EQ(s.RunOrRelease(), 0);
+  EXPECT_TRUE(s.Put(&key, [&] { ran++; }));
+  EXPECT_EQ(s.RunAndRelease(), 1);
+  EXPECT_TRUE(s.Put(&key, [] {}));
+  EXPECT_EQ(ran, 12);
 }
 
 class ThrowingWorker : public Worker {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "app/dispatcher.h"
 
@@ -52,6 +53,9 @@ class Worker {
   virtual bool HasEndStep() const { return false; }
   // Runs `step` on the main thread and waits for it.
   void Synchronize(const std::function<void()>& step) { runner_.dispatcher().Call(step); }
+  // Hands a progress step to the main thread without waiting; a newer step
+  // under the same key replaces one not yet run.
+  void Post(const void* key, std::function<void()> step) { runner_.dispatcher().Post(key, std::move(step)); }
   // The error that ended Execute(), empty when it ran to the end.
   const std::string& error() const { return error_; }
 

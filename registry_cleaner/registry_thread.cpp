@@ -29,7 +29,9 @@ class ThreadScanContext : public ScanContext {
 
   void ShowProgress(const std::string& item) override {
     t_.currentItem_ = item;
-    t_.Synchronize([this] { t_.cleaner_.ShowProgress(t_.currentItem_); });
+    // Coalesced: the window shows the newest item; the scan does not wait for each repaint.
+    RegistryCleaner& cleaner = t_.cleaner_;
+    t_.Post(&cleaner, [&cleaner, item] { cleaner.ShowProgress(item); });
   }
 
   void AddProblem(uint32_t root, const std::string& keyPath, uint32_t access, uint16_t code,
