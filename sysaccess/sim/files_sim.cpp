@@ -141,10 +141,11 @@ bool SimFileSystem::ReadFileBytes(const std::string& path, std::string& out) {
   return true;
 }
 
-bool SimFileSystem::WriteFileBytes(const std::string& path, const std::string& data) {
-  std::string h = HostPath(path);
-  if (h.empty()) return false;
-  int fd = open(h.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+namespace {
+// Writes all of `data` to a host file opened with `flags`, then flushes it.
+bool WriteHostFile(const std::string& hostPath, int flags, const std::string& data) {
+  if (hostPath.empty()) return false;
+  int fd = open(hostPath.c_str(), O_WRONLY | O_CREAT | flags, 0644);
   if (fd < 0) return false;
   size_t done = 0;
   while (done < data.size()) {
@@ -158,23 +159,14 @@ bool SimFileSystem::WriteFileBytes(const std::string& path, const std::string& d
   bool ok = fsync(fd) == 0;
   return close(fd) == 0 && ok;
 }
+}  // namespace
+
+bool SimFileSystem::WriteFileBytes(const std::string& path, const std::string& data) {
+  return WriteHostFile(HostPath(path), O_TRUNC, data);
+}
 
 bool SimFileSystem::AppendFileBytes(const std::string& path, const std::string& data) {
-  std::string h = HostPath(path);
-  if (h.empty()) return false;
-  int fd = open(h.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  if (fd < 0) return false;
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n <= 0) {
-      close(fd);
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  bool ok = fsync(fd) == 0;
-  return close(fd) == 0 && ok;
+  return WriteHostFile(HostPath(path), O_APPEND, data);
 }
 
 bool SimFileSystem::CreateFolder(const std::string& path) {
