@@ -2,88 +2,17 @@
 // version from the program's own version resource.
 #include "app/status_page.h"
 
-#include <cstring>
 #include <filesystem>
 
 #include "app/testing/app_fixture.h"
-#include "sysaccess/text.h"
+#include "sysaccess/testing/pe_image.h"
 
 namespace vl {
 namespace {
 
-// A minimal PE file whose version resource holds `version` as FileVersion.
-std::string VersionNode(const std::u16string& key, const std::string& value, uint16_t type,
-                        uint16_t valueLength, const std::vector<std::string>& children) {
-  std::string n(6, '\0');
-  for (char16_t c : key + u'\0') {
-    n.push_back(static_cast<char>(c & 0xFF));
-    n.push_back(static_cast<char>(c >> 8));
-  }
-  while (n.size() % 4) n.push_back('\0');
-  n += value;
-  for (const auto& c : children) {
-    while (n.size() % 4) n.push_back('\0');
-    n += c;
-  }
-  n[0] = static_cast<char>(n.size() & 0xFF);
-  n[1] = static_cast<char>(n.size() >> 8);
-  n[2] = static_cast<char>(valueLength & 0xFF);
-  n[3] = static_cast<char>(valueLength >> 8);
-  n[4] = static_cast<char>(type);
-  return n;
-}
-
-std::string ExeWithVersion(const std::string& version) {
-  std::string text = sys::Utf8ToUtf16Bytes(version) + std::string(2, '\0');
-  std::string str = VersionNode(u"FileVersion", text, 1, static_cast<uint16_t>(text.size() / 2), {});
-  std::string table = VersionNode(u"040904B0", "", 1, 0, {str});
-  std::string sfi = VersionNode(u"StringFileInfo", "", 1, 0, {table});
-  std::string tr = {'\x09', '\x04', '\xB0', '\x04'};
-  std::string vfi = VersionNode(u"VarFileInfo", "", 1, 0, {VersionNode(u"Translation", tr, 0, 4, {})});
-  std::string block = VersionNode(u"VS_VERSION_INFO", std::string(52, '\0'), 0, 52, {sfi, vfi});
-  auto put32 = [](std::string& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
-  };
-  std::string rsrc(0x58, '\0');
-  rsrc[14] = 1;
-  put32(rsrc, 16, 16);
-  put32(rsrc, 20, 0x80000018u);
-  rsrc[0x18 + 14] = 1;
-  put32(rsrc, 0x18 + 16, 1);
-  put32(rsrc, 0x18 + 20, 0x80000030u);
-  rsrc[0x30 + 14] = 1;
-  put32(rsrc, 0x30 + 16, 0x409);
-  put32(rsrc, 0x30 + 20, 0x48);
-  put32(rsrc, 0x48, 0x1000 + 0x58);
-  put32(rsrc, 0x4C, static_cast<uint32_t>(block.size()));
-  rsrc += block;
-  std::string pe(0x200, '\0');
-  pe[0] = 'M';
-  pe[1] = 'Z';
-  put32(pe, 0x3C, 0x40);
-  std::memcpy(&pe[0x40], "PE\0\0", 4);
-  pe[0x44] = 0x4C;
-  pe[0x45] = 0x01;
-  pe[0x46] = 1;
-  pe[0x54] = static_cast<char>(0xE0);
-  size_t opt = 0x58;
-  pe[opt] = 0x0B;
-  pe[opt + 1] = 0x01;
-  put32(pe, opt + 92, 16);
-  put32(pe, opt + 96 + 16, 0x1000);
-  put32(pe, opt + 96 + 20, static_cast<uint32_t>(rsrc.size()));
-  size_t sec = opt + 0xE0;
-  std::memcpy(&pe[sec], ".rsrc", 5);
-  put32(pe, sec + 8, static_cast<uint32_t>(rsrc.size()));
-  put32(pe, sec + 12, 0x1000);
-  put32(pe, sec + 16, static_cast<uint32_t>(rsrc.size()));
-  put32(pe, sec + 20, 0x200);
-  return pe + rsrc;
-}
-
 class StatusPageTest : public vl::testing::AppFixture {
  protected:
-  StatusPageTest() { WriteFile("C:\\Vantorel\\Vantorel.exe", ExeWithVersion("2.0.1.5")); }
+  StatusPageTest() { WriteFile("C:\\Vantorel\\Vantorel.exe", sys::testing::BuildPe("2.0.1.5")); }
   void SetSysset(const std::string& assignments) {
     auto c = Db();
     store::RunStatement(c, "update sysset set " + assignments);
@@ -193,7 +122,7 @@ TEST_F(StatusPageTest, AProgramWithoutVersionShowsNone) {
 }
 
 TEST_F(StatusPageTest, ShortVersionsShowWhatTheyHave) {
-  WriteFile("C:\\Vantorel\\Vantorel.exe", ExeWithVersion("3.1"));
+  WriteFile("C:\\Vantorel\\Vantorel.exe", sys::testing::BuildPe("3.1"));
   Start();
   EXPECT_EQ(Text("labVer"), "v3.1");
 }
