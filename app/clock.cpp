@@ -30,7 +30,7 @@ std::string NowTimestamp() {
 
 std::string NowDateTimeText() {
   std::tm tm = LocalNow();
-  char buf[32];
+  char buf[80];  // room for any int the format could print
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
                 tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
   return buf;

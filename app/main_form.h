@@ -61,7 +61,7 @@ class MainForm {
   // 1 = idle or asked to stop, 0 = a job runs. Workers read it at the head of their loops.
   std::atomic<uint8_t> stopFlag{1};
   std::atomic<int32_t> runningScans{0};
-  bool wow64 = false;
+  sys::Bitness bitness;
   bool backupBeforeRepair = true;
   bool backupBeforeOptimize = true;
   std::vector<std::unique_ptr<ScanRecord>> scanResults;

@@ -107,7 +107,7 @@ void imgSaveSetClick(MainForm& m) {
 
   if (auto* cleaner = m.FindFeature<registry::RegistryCleaner>()) {
     int sub = m.control("chkSEStartup").checked() ? 1 : 2;
-    registry::TRegistryThread::Start(*cleaner, registry::TRegistryThread::kRunAtStartup, sub, m.wow64);
+    registry::TRegistryThread::Start(*cleaner, registry::TRegistryThread::kRunAtStartup, sub, m.bitness);
   }
   SetBackupSwitches(m);
   m.ports().ShowMessage("Settings have been saved successfully.", "Vantorel", MsgButtons::Ok,

@@ -24,10 +24,10 @@ class SettingsPageTest : public vl::testing::AppFixture {
                             "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"));
   }
   std::string RunValue() {
-    return sys::Registry(sim.registry()).ReadString(sys::kHKLM, kRunKey, "Vantorel", sys::AccessMask(main->wow64));
+    return sys::Registry(sim.registry()).ReadString(sys::kHKLM, kRunKey, "Vantorel", sys::AccessMask(main->bitness.wow64));
   }
   bool RunValueExists() {
-    return sys::Registry(sim.registry()).ValueExists(sys::kHKLM, kRunKey, "Vantorel", sys::AccessMask(main->wow64));
+    return sys::Registry(sim.registry()).ValueExists(sys::kHKLM, kRunKey, "Vantorel", sys::AccessMask(main->bitness.wow64));
   }
 };
 
@@ -144,7 +144,7 @@ TEST_F(SettingsPageTest, RunAtStartupGoesToTheSixtyFourBitViewUnderWow64) {
   sim.SetWow64(true);
   AddRunKey();
   Build();
-  main->wow64 = true;
+  main->bitness = sys::ProcessBitness(*sim.platform().system);
   main->FormShow();
   main->control("chkSEStartup").SetChecked(true);
   main->control("imgSaveSet").onClick();

@@ -128,7 +128,7 @@ void BackupPage::imgBRestoreClick() {
 void BackupPage::imgRegBackupClick() {
   registry::RegistryCleaner* cleaner = m_.FindFeature<registry::RegistryCleaner>();
   if (!cleaner) return;
-  registry::TRegistryThread::Start(*cleaner, registry::TRegistryThread::kFullBackup, 1, m_.wow64);
+  registry::TRegistryThread::Start(*cleaner, registry::TRegistryThread::kFullBackup, 1, m_.bitness);
   m_.ports().ShowWaitModal();
 }
 

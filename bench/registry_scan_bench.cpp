@@ -143,10 +143,10 @@ struct ScanWindow {
 // kept by the worker and the list refreshed on the main thread as the real one does.
 class BenchContext : public registry::ScanContext {
  public:
-  BenchContext(sys::Platform& platform, bool wow64, Progress mode, Dispatcher* dispatcher, ScanWindow* window)
+  BenchContext(sys::Platform& platform, sys::Bitness bitness, Progress mode, Dispatcher* dispatcher, ScanWindow* window)
       : platform_(platform),
         registry_(*platform.registry),
-        wow64_(wow64),
+        bitness_(bitness),
         systemFolder_(sys::SpecialFolderPath(*platform.shell, 25)),
         mode_(mode),
         dispatcher_(dispatcher),
@@ -154,8 +154,8 @@ class BenchContext : public registry::ScanContext {
 
   sys::Platform& platform() override { return platform_; }
   sys::Registry& registry() override { return registry_; }
-  uint32_t access() const override { return sys::AccessMask(wow64_); }
-  bool wow64() const override { return wow64_; }
+  uint32_t access() const override { return sys::AccessMask(bitness_.wow64); }
+  sys::Bitness bitness() const override { return bitness_; }
   const std::string& systemFolder() const override { return systemFolder_; }
   bool Stopped() const override { return false; }
   void ShowProgress(const std::string& item) override {
@@ -181,7 +181,7 @@ class BenchContext : public registry::ScanContext {
     }
   }
   bool FileExistsWow64(const std::string& path, int mode) override {
-    return registry::FileExistsWow64(*platform_.files, wow64_, systemFolder_, path, mode);
+    return registry::FileExistsWow64(*platform_.files, bitness_, systemFolder_, path, mode);
   }
 
   long items = 0;
@@ -191,7 +191,7 @@ class BenchContext : public registry::ScanContext {
  private:
   sys::Platform& platform_;
   sys::Registry registry_;
-  bool wow64_;
+  sys::Bitness bitness_;
   std::string systemFolder_;
   Progress mode_;
   Dispatcher* dispatcher_;
@@ -311,11 +311,11 @@ double ScanOnWorker(BenchContext& ctx, Pump pump) {
 }
 
 template <class Pump>
-void Run(sys::Platform& base, bool wow64, Dispatcher& dispatcher, const Load& load, const Files& files, Pump pump) {
+void Run(sys::Platform& base, sys::Bitness bitness, Dispatcher& dispatcher, const Load& load, const Files& files, Pump pump) {
   CountingRegistry counting(*base.registry);
   sys::Platform platform = base;
   platform.registry = &counting;
-  const uint32_t mask = sys::AccessMask(wow64);
+  const uint32_t mask = sys::AccessMask(bitness.wow64);
 
   RemoveLoad(*base.registry, mask);
   auto t = Clock::now();
@@ -326,7 +326,7 @@ void Run(sys::Platform& base, bool wow64, Dispatcher& dispatcher, const Load& lo
   // A first scan records the keys it opens (and warms up).
   {
     counting.recording = true;
-    BenchContext ctx(platform, wow64, Progress::None, nullptr, nullptr);
+    BenchContext ctx(platform, bitness, Progress::None, nullptr, nullptr);
     Scan(ctx);
     counting.recording = false;
     std::printf("  scan items %ld, problems %zu, distinct keys opened %zu\n", ctx.items, ctx.problems.size(),
@@ -342,13 +342,13 @@ void Run(sys::Platform& base, bool wow64, Dispatcher& dispatcher, const Load& lo
   Figure("bare walk (same keys and values)", bare, bareCalls, bare);
 
   counting.calls = 0;
-  BenchContext quiet(platform, wow64, Progress::None, nullptr, nullptr);
+  BenchContext quiet(platform, bitness, Progress::None, nullptr, nullptr);
   double s = Scan(quiet);
   Figure("scan, no progress", s, counting.calls, bare);
 
   ScanWindow window;
   counting.calls = 0;
-  BenchContext sync(platform, wow64, Progress::RoundTrip, &dispatcher, &window);
+  BenchContext sync(platform, bitness, Progress::RoundTrip, &dispatcher, &window);
   s = ScanOnWorker(sync, pump);
   Figure("scan, progress as round trips", s, counting.calls, bare);
   std::printf("    %ld items shown of %ld; worker waited %.3f s on progress, %.3f s on %zu list refreshes\n",
@@ -356,7 +356,7 @@ void Run(sys::Platform& base, bool wow64, Dispatcher& dispatcher, const Load& lo
 
   ScanWindow posted;
   counting.calls = 0;
-  BenchContext coalesced(platform, wow64, Progress::Posted, &dispatcher, &posted);
+  BenchContext coalesced(platform, bitness, Progress::Posted, &dispatcher, &posted);
   s = ScanOnWorker(coalesced, pump);
   Figure("scan, progress posted (coalesced)", s, counting.calls, bare);
   std::printf("    %ld items shown of %ld (last shown %s); worker spent %.3f s posting, %.3f s on list refreshes\n",
@@ -388,7 +388,7 @@ int main(int argc, char** argv) {
   std::printf("Windows build, real registry; Win32 dispatcher with the main thread's message loop\n");
   auto real = sys::MakeWin32Platform();
   sys::Platform& base = real->platform();
-  const bool wow64 = base.system->IsWow64();
+  const sys::Bitness bitness = sys::ProcessBitness(*base.system);
   const std::string sys32 = sys::SpecialFolderPath(*base.shell, 25);
   for (const char* f : {"ole32.dll", "shell32.dll", "kernel32.dll", "oleaut32.dll", "notepad.exe"})
     files.present.push_back(sys32 + f);
@@ -410,7 +410,7 @@ int main(int argc, char** argv) {
   std::printf("native build, simulated platform; ManualDispatcher pumped by the main thread\n");
   sys::SimPlatform sim;
   sys::Platform& base = sim.platform();
-  const bool wow64 = base.system->IsWow64();
+  const sys::Bitness bitness = sys::ProcessBitness(*base.system);
   const std::string sys32 = sys::SpecialFolderPath(*base.shell, 25);
   base.files->CreateFolder("C:\\Program Files\\VlBench");
   for (int i = 0; i < 5; ++i) {
@@ -423,8 +423,9 @@ int main(int argc, char** argv) {
     dispatcher.Pump();
   };
 #endif
-  std::printf("  WOW64 %s, system folder %s\n", wow64 ? "yes" : "no", sys32.c_str());
-  Run(base, wow64, dispatcher, load, files, pump);
+  std::printf("  %d-bit process%s, system folder %s\n", static_cast<int>(sizeof(void*) * 8),
+              bitness.wow64 ? " under WOW64" : "", sys32.c_str());
+  Run(base, bitness, dispatcher, load, files, pump);
   std::fflush(stdout);
   return 0;
 }

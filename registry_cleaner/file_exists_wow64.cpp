@@ -29,14 +29,16 @@ bool ContainsNoCase(const std::string& text, const std::string& part) {
 
 }  // namespace
 
-bool FileExistsWow64(sys::FileSystem& files, bool wow64, const std::string& systemFolder,
+bool FileExistsWow64(sys::FileSystem& files, sys::Bitness bitness, const std::string& systemFolder,
                      const std::string& path, int mode) {
   if (files.FileExists(path)) return true;
-  if (!wow64 || mode != 1) return false;
+  if (!bitness.windows64 || mode != 1) return false;
   if (!systemFolder.empty() && ContainsNoCase(path, systemFolder))
     return files.FileExists(ReplaceAllNoCase(path, "\\System32", "\\SysWOW64"));
   if (ContainsNoCase(path, ":\\Program Files (x86)"))
     return files.FileExists(ReplaceAllNoCase(path, ":\\Program Files (x86)", ":\\Program Files"));
+  if (bitness.process64() && ContainsNoCase(path, ":\\Program Files\\"))
+    return files.FileExists(ReplaceAllNoCase(path, ":\\Program Files\\", ":\\Program Files (x86)\\"));
   return false;
 }
 

@@ -45,5 +45,29 @@ TEST_F(FileExistsWow64Test, On64BitWindowsMode1FallsBackToTheOtherFolder) {
   EXPECT_FALSE(ctx.FileExistsWow64("c:\\other\\system32\\y.dll", 1));
 }
 
+TEST_F(FileExistsWow64Test, A64BitProcessGetsTheFallbacksAndTheReverseProgramFilesOne) {
+  sim.Set64BitProcess();
+  ASSERT_FALSE(ctx.wow64());
+  ctx.AddFile("C:\\Windows\\SysWOW64\\x.dll");
+  ctx.AddFile("C:\\Program Files\\App\\app.exe");
+  ctx.AddFile("C:\\Program Files (x86)\\Old\\old.exe");
+  EXPECT_TRUE(ctx.FileExistsWow64("c:\\windows\\system32\\x.dll", 1));
+  EXPECT_TRUE(ctx.FileExistsWow64("c:\\program files (x86)\\app\\app.exe", 1));
+  // %ProgramFiles% of a 32-bit program expands to the 64-bit folder here.
+  EXPECT_TRUE(ctx.FileExistsWow64("c:\\program files\\old\\old.exe", 1));
+  EXPECT_FALSE(ctx.FileExistsWow64("c:\\program files\\old\\old.exe", 0));
+  EXPECT_FALSE(ctx.FileExistsWow64("c:\\program files\\gone\\gone.exe", 1));
+  // A folder merely starting like the program folder is not it.
+  ctx.AddFile("C:\\Program Files (x86)x\\odd.exe");
+  EXPECT_FALSE(ctx.FileExistsWow64("c:\\program filesx\\odd.exe", 1));
+}
+
+TEST_F(FileExistsWow64Test, AWow64ProcessHasNoReverseProgramFilesFallback) {
+  sim.SetWow64(true);
+  sys::ScopedFsRedirectionOff off(*sim.platform().system);
+  ctx.AddFile("C:\\Program Files (x86)\\Old\\old.exe");
+  EXPECT_FALSE(ctx.FileExistsWow64("c:\\program files\\old\\old.exe", 1));
+}
+
 }  // namespace
 }  // namespace vl::registry

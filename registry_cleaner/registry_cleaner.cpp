@@ -71,7 +71,7 @@ void RegistryCleaner::imgRegScanClick() {
   m_.ShowPage(102);
   m_.control("labScanInfo").SetText("");
   m_.control("lstvRegistryScan").SetRowCount(static_cast<int>(chosen.size()));
-  for (int c : chosen) TRegistryThread::Start(*this, TRegistryThread::kScanCategory, c, m_.wow64);
+  for (int c : chosen) TRegistryThread::Start(*this, TRegistryThread::kScanCategory, c, m_.bitness);
 }
 
 // --- worker steps -------------------------------------------------------------------
@@ -233,7 +233,7 @@ void RegistryCleaner::imgRegCleanClick() {
   bar.maximum = static_cast<int>(results.size());
   bar.SetPosition(0);
   m_.ShowPage(104);
-  TRegistryThread::Start(*this, TRegistryThread::kRepair, 0, m_.wow64);
+  TRegistryThread::Start(*this, TRegistryThread::kRepair, 0, m_.bitness);
 }
 
 void RegistryCleaner::imgSOptimizerClick() {
@@ -251,7 +251,7 @@ void RegistryCleaner::imgSOptimizerClick() {
   m_.stopFlag = 0;
   for (int c = 0; c < kCategoryCount; ++c)
     m_.scanResults.push_back(std::make_unique<TSearchRegistry>(static_cast<int16_t>(c)));
-  TRegistryThread::Start(*this, TRegistryThread::kOneClickRepair, 0, m_.wow64);
+  TRegistryThread::Start(*this, TRegistryThread::kOneClickRepair, 0, m_.bitness);
   m_.ShowPage(102);
   m_.control("lstvRegistryScan").SetRowCount(kCategoryCount);
 }

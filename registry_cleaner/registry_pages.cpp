@@ -164,7 +164,7 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
   // The first start leaves a complete backup of the registry (step 9).
   m.AddStartupStep(9, [&m, &rc] {
     if (!m.platform().files->DirectoryExists(m.appDir() + "backup\\full_backup\\"))
-      TRegistryThread::Start(rc, TRegistryThread::kFullBackup, 0, m.wow64);
+      TRegistryThread::Start(rc, TRegistryThread::kFullBackup, 0, m.bitness);
   });
   m.AddStartupStep(8, [&m, &rc] {
     m.control("chkSelectAll").SetChecked(true);

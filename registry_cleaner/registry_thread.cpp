@@ -22,8 +22,8 @@ class ThreadScanContext : public ScanContext {
 
   sys::Platform& platform() override { return m_.platform(); }
   sys::Registry& registry() override { return registry_; }
-  uint32_t access() const override { return sys::AccessMask(t_.wow64_); }
-  bool wow64() const override { return t_.wow64_; }
+  uint32_t access() const override { return sys::AccessMask(t_.bitness_.wow64); }
+  sys::Bitness bitness() const override { return t_.bitness_; }
   const std::string& systemFolder() const override { return t_.systemFolder_; }
   bool Stopped() const override { return m_.stopFlag.load() == 1; }
 
@@ -58,7 +58,7 @@ class ThreadScanContext : public ScanContext {
   }
 
   bool FileExistsWow64(const std::string& path, int mode) override {
-    return registry::FileExistsWow64(*m_.platform().files, t_.wow64_, t_.systemFolder_, path, mode);
+    return registry::FileExistsWow64(*m_.platform().files, t_.bitness_, t_.systemFolder_, path, mode);
   }
 
  private:
@@ -80,14 +80,14 @@ class ThreadScanContext : public ScanContext {
   TSearchRegistry* record_ = nullptr;
 };
 
-TRegistryThread::TRegistryThread(RegistryCleaner& cleaner, int job, int category, bool wow64)
-    : Worker(cleaner.main().runner()), cleaner_(cleaner), job_(job), category_(category), wow64_(wow64) {
+TRegistryThread::TRegistryThread(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness)
+    : Worker(cleaner.main().runner()), cleaner_(cleaner), job_(job), category_(category), bitness_(bitness) {
   systemFolder_ = sys::SpecialFolderPath(*cleaner.main().platform().shell, 25);
 }
 
-void TRegistryThread::Start(RegistryCleaner& cleaner, int job, int category, bool wow64) {
+void TRegistryThread::Start(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness) {
   Worker::Start(cleaner.main().runner(),
-                std::unique_ptr<Worker>(new TRegistryThread(cleaner, job, category, wow64)));
+                std::unique_ptr<Worker>(new TRegistryThread(cleaner, job, category, bitness)));
 }
 
 bool TRegistryThread::HasEndStep() const {
@@ -172,7 +172,7 @@ void TRegistryThread::OneClickRepair() {
 
 void TRegistryThread::RunAtStartup() {
   sys::Registry reg(*cleaner_.main().platform().registry);
-  const uint32_t mask = sys::AccessMask(wow64_);
+  const uint32_t mask = sys::AccessMask(bitness_.wow64);
   if (category_ == 1)
     reg.WriteString(sys::kHKLM, kRunKey, kRunValue, cleaner_.main().exePath, mask);
   else if (category_ == 2)

@@ -16,7 +16,7 @@ class TRegistryThread : public Worker {
   enum Job { kFullBackup = 1, kScanCategory = 3, kRepair = 4, kRunAtStartup = 5, kOneClickRepair = 6 };
 
   // Starts the worker running; it frees itself when done.
-  static void Start(RegistryCleaner& cleaner, int job, int category, bool wow64);
+  static void Start(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness);
 
   const std::string& currentItem() const { return currentItem_; }
 
@@ -26,7 +26,7 @@ class TRegistryThread : public Worker {
   void EndStep() override;
 
  private:
-  TRegistryThread(RegistryCleaner& cleaner, int job, int category, bool wow64);
+  TRegistryThread(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness);
   void ScanCategory();
   void RunAtStartup();
   void Repair();
@@ -39,7 +39,7 @@ class TRegistryThread : public Worker {
   const int job_;
   int category_;  // changes during a one-click repair
   bool started_ = false;  // full backup: the registry editor started
-  const bool wow64_;
+  const sys::Bitness bitness_;
   std::string systemFolder_;
   std::string currentItem_;
 };

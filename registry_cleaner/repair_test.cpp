@@ -222,8 +222,9 @@ TEST_F(RepairTest, ABackupCutShortAnywhereRestoresWhatWasRemoved) {
       Repairer r(fresh.platform(), [] { return std::string(kBackup); });
       for (size_t i = 0; i < done; ++i) ASSERT_EQ(r.Remove(problems[i].first, problems[i].second).status, 1) << i;
     }  // cut short here
-    if (done > 0)
+    if (done > 0) {
       ASSERT_TRUE(fresh.platform().system->RunRegistryEditor(std::string("/s \"") + kBackup + "\"", 1000));
+    }
     EXPECT_EQ(Normalized(exportAll()), Normalized(before)) << "after " << done << " removals";
   }
 }

@@ -18,8 +18,10 @@ class ScanContext {
   virtual sys::Registry& registry() = 0;
   // 0xF013F on 64-bit Windows, else 0xF003F; every key of the scan opens with it.
   virtual uint32_t access() const = 0;
-  // True when the program runs on 64-bit Windows (WOW64).
-  virtual bool wow64() const = 0;
+  // The process as the worker was started with it.
+  virtual sys::Bitness bitness() const = 0;
+  // A 32-bit process on 64-bit Windows: the checks switch redirection off.
+  bool wow64() const { return bitness().wow64; }
   // The system folder with a trailing backslash, as taken when the worker started.
   virtual const std::string& systemFolder() const = 0;
 
@@ -31,7 +33,7 @@ class ScanContext {
   virtual void AddProblem(uint32_t root, const std::string& keyPath, uint32_t access, uint16_t code,
                           const std::string& data, const std::string& valueName) = 0;
   // Whether the file exists; mode 1 adds the 64-bit fallbacks (System32 →
-  // SysWOW64, Program Files (x86) → Program Files).
+  // SysWOW64, one program files folder → the other).
   virtual bool FileExistsWow64(const std::string& path, int mode) = 0;
 };
 

@@ -11,6 +11,7 @@ case "$flavour" in
   asan) args+=(-DVL_SANITIZE=address) ;;
   tsan) args+=(-DVL_SANITIZE=thread) ;;
   windows) args+=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake") ;;
+  windows64) args+=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake") ;;
   *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
 esac
 dir="$root/build/$flavour"

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Builds and runs every test: native suites (plain, ASan+UBSan, TSan), the
-# Windows build's suites under Wine against the real backend, and the GUI
+# Windows builds' suites under Wine against the real backend, and the GUI
 # tests that drive Vantorel.exe under Wine and Xvfb. Installs what is missing.
-# Fails when any suite fails or runs no test at all.
+#
+# Two Windows builds: windows64 (x86_64) runs on every machine; windows
+# (i686, a WOW64 process, the only one that exercises the 32-bit paths) runs
+# where the machine can run 32-bit programs, and is otherwise built, reported
+# as skipped with the reason, and not run.
+# Fails when any suite fails or a suite that should run runs no test.
 # Usage: scripts/test.sh [native|windows|all]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,6 +21,7 @@ if [ "$what" = native ]; then scripts/install_deps.sh native; else scripts/insta
 passed=0
 failed=0
 problems=()
+skipped=()
 
 # run_suite NAME COMMAND...: runs one GoogleTest executable and counts its tests.
 run_suite() {
@@ -50,6 +56,30 @@ native_suites() {
   done
 }
 
+# windows_suites FLAVOUR: the build's suites, then its GUI tests, in its own prefix.
+windows_suites() {
+  local flavour=$1
+  vl_wine_flavour "$flavour"
+  vl_wine_prefix || { problems+=("$flavour: the Wine prefix could not be prepared"); return; }
+  vl_wine_install "$VL_WIN_BIN"/*.exe $(find "build/$flavour" -name 'vl_*_tests.exe' -type f ! -path '*/bin/*')
+  local exe name
+  for exe in "$WINEPREFIX"/drive_c/vl/bin/vl_*_tests.exe; do
+    name=$(basename "$exe" .exe)
+    [ "$name" = vl_gui_tests ] && continue
+    run_suite "$flavour-$name" vl_wine "C:\\vl\\bin\\$name.exe"
+  done
+  # GUI tests: screenshots land in C:\vlshots, kept as PNG in build/screenshots/FLAVOUR.
+  rm -rf "$WINEPREFIX/drive_c/vlshots"; mkdir -p "$WINEPREFIX/drive_c/vlshots"
+  VL_SHOTS='C:\vlshots' run_suite "$flavour-vl_gui_tests" vl_wine 'C:\vl\bin\vl_gui_tests.exe'
+  local shots="build/screenshots/$flavour" bmp
+  rm -rf "$shots"; mkdir -p "$shots"
+  for bmp in "$WINEPREFIX"/drive_c/vlshots/*.bmp; do
+    [ -e "$bmp" ] && /usr/bin/convert "$bmp" "$shots/$(basename "$bmp" .bmp).png"
+  done
+  echo "   screenshots: $root/$shots"
+  vl_wine_stop
+}
+
 if [ "$what" != windows ]; then
   native_suites native
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -59,31 +89,28 @@ if [ "$what" != windows ]; then
 fi
 
 if [ "$what" != native ]; then
-  if scripts/build.sh windows; then
-    . scripts/wine_env.sh
-    vl_wine_prefix
-    vl_xvfb_start
+  . scripts/wine_env.sh
+  run32=yes
+  if ! vl_can_run_32bit; then
+    run32=""
+    skipped+=("windows (i686) suites and GUI tests: $VL_NO32_REASON; the i686 build is compiled, not run")
+  fi
+  built=()
+  for flavour in windows64 windows; do
+    if scripts/build.sh "$flavour"; then built+=("$flavour"); else problems+=("$flavour: build failed"); fi
+  done
+  if [ ${#built[@]} -gt 0 ]; then
+    vl_xvfb_start || problems+=("Xvfb did not start")
     trap 'vl_wine_stop; vl_xvfb_stop' EXIT
-    vl_wine_install build/windows/bin/*.exe $(find build/windows -name 'vl_*_tests.exe' -type f)
-    for exe in "$WINEPREFIX"/drive_c/vl/bin/vl_*_tests.exe; do
-      name=$(basename "$exe" .exe)
-      [ "$name" = vl_gui_tests ] && continue
-      run_suite "windows-$name" wine "C:\\vl\\bin\\$name.exe"
+    for flavour in "${built[@]}"; do
+      [ "$flavour" = windows ] && [ -z "$run32" ] && continue
+      windows_suites "$flavour"
     done
-    # GUI tests: screenshots land in C:\vlshots, kept as PNG in build/screenshots.
-    rm -rf "$WINEPREFIX/drive_c/vlshots"; mkdir -p "$WINEPREFIX/drive_c/vlshots"
-    VL_SHOTS='C:\vlshots' WINEDEBUG=-all run_suite windows-vl_gui_tests wine 'C:\vl\bin\vl_gui_tests.exe'
-    mkdir -p build/screenshots
-    for bmp in "$WINEPREFIX"/drive_c/vlshots/*.bmp; do
-      [ -e "$bmp" ] && /usr/bin/convert "$bmp" "build/screenshots/$(basename "$bmp" .bmp).png"
-    done
-    echo "   screenshots: $root/build/screenshots"
-  else
-    problems+=("windows: build failed")
   fi
 fi
 
 echo
+for s in "${skipped[@]}"; do echo "SKIPPED: $s"; done
 for p in "${problems[@]}"; do echo "PROBLEM: $p"; done
 echo "tests: $passed passed, $failed failed"
 [ ${#problems[@]} -eq 0 ] && [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -188,5 +188,19 @@ TEST_F(FilesContract, RedirectionSwitchIsPerThread) {
   fs().RemoveFile(windows + "SysWOW64\\" + marker);
 }
 
+TEST_F(FilesContract, A64BitProcessHasNothingToRedirect) {
+  if (!p().system->Is64BitWindows() || p().system->IsWow64()) GTEST_SKIP() << "not a 64-bit process";
+  std::string windows = SpecialFolderPath(*p().shell, 24);
+  std::string marker = "vl_redirect_marker.txt";
+  ASSERT_TRUE(fs().WriteFileBytes(windows + "SysWOW64\\" + marker, "32"));
+  EXPECT_FALSE(fs().FileExists(windows + "System32\\" + marker));
+  {
+    ScopedFsRedirectionOff off(*p().system);
+    EXPECT_TRUE(off.ok());
+    EXPECT_FALSE(fs().FileExists(windows + "System32\\" + marker));
+  }
+  EXPECT_TRUE(fs().RemoveFile(windows + "SysWOW64\\" + marker));
+}
+
 }  // namespace
 }  // namespace vl::sys

@@ -224,6 +224,22 @@ TEST_F(RegistryContract, ClassesRootShowsTheMachineClasses) {
   EXPECT_FALSE(reg().KeyExists(kHKLM, "SOFTWARE\\Classes\\" + name, mask_));
 }
 
+TEST_F(RegistryContract, A64BitProcessSeesTheNativeViewAndThe32BitOneOnRequest) {
+  if (!p().system->Is64BitWindows() || p().system->IsWow64()) GTEST_SKIP() << "not a 64-bit process";
+  EXPECT_EQ(mask_, kMaskAll);
+  std::string k64 = machineKey_ + "\\Only64";
+  MakeKey(kHKLM, k64);
+  EXPECT_TRUE(reg().KeyExists(kHKLM, k64, kMaskAll64));
+  EXPECT_FALSE(reg().KeyExists(kHKLM, k64, kMaskAll | kWow64Key32));
+  RegKey k;
+  ASSERT_EQ(api().CreateKey(kHKLM, "SOFTWARE\\VantorelTest32", kMaskAll | kWow64Key32, &k), kErrSuccess);
+  api().CloseKey(k);
+  EXPECT_TRUE(reg().KeyExists(kHKLM, "SOFTWARE\\Wow6432Node\\VantorelTest32", kMaskAll));
+  EXPECT_FALSE(reg().KeyExists(kHKLM, "SOFTWARE\\VantorelTest32", kMaskAll));
+  EXPECT_TRUE(reg().DeleteKey(kHKLM, "SOFTWARE\\Wow6432Node\\VantorelTest32", kMaskAll));
+  EXPECT_TRUE(reg().DeleteKey(kHKLM, machineKey_, kMaskAll));
+}
+
 TEST_F(RegistryContract, Wow64ViewsAreSeparateForMachineSoftware) {
   if (!p().system->IsWow64()) GTEST_SKIP() << "not a WOW64 process";
   std::string k64 = machineKey_ + "\\Only64";

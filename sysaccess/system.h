@@ -22,6 +22,9 @@ class System {
   virtual ~System() = default;
   // True only when the process is a 32-bit process on 64-bit Windows.
   virtual bool IsWow64() = 0;
+  // True on 64-bit Windows, whichever build asks: a WOW64 process or a
+  // 64-bit one.
+  virtual bool Is64BitWindows() = 0;
   // Per thread. `saved` keeps what RevertFsRedirection needs. Without the
   // system functions both do nothing and return true.
   virtual bool DisableFsRedirection(void** saved) = 0;
@@ -39,6 +42,15 @@ class System {
   // Names for dates shown to the user, from the user's locale.
   virtual DateNames UserDateNames() = 0;
 };
+
+// What the process is, asked once at start: the registry mask and the
+// redirection switch follow `wow64`, the 64-bit path fallbacks `windows64`.
+struct Bitness {
+  bool wow64 = false;      // a 32-bit process on 64-bit Windows
+  bool windows64 = false;  // 64-bit Windows, whichever build runs
+  bool process64() const { return windows64 && !wow64; }
+};
+inline Bitness ProcessBitness(System& system) { return {system.IsWow64(), system.Is64BitWindows()}; }
 
 // Keeps redirection off for the lifetime of the object (per thread).
 class ScopedFsRedirectionOff {

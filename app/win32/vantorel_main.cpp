@@ -30,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   auto* runner = new vl::JobRunner(*dispatcher);
   auto* ports = new vl::win::Win32Ports(instance);
   vl::MainForm& main = *vl::BuildMainForm(platform->platform(), *ports, *runner).release();
-  main.wow64 = platform->platform().system->IsWow64();
+  main.bitness = vl::sys::ProcessBitness(*platform->platform().system);
   main.systemLanguage = GetSystemDefaultLangID();
 
   auto* window = new vl::win::MainWindow(instance, main, *ports);

@@ -150,7 +150,7 @@ void Win32Ports::ShowWaitModal() {
   static bool registered = false;
   if (!registered) {
     WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WaitProc;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursor(nullptr, IDC_WAIT);
@@ -169,30 +169,33 @@ void Win32Ports::ShowWaitModal() {
   ShowWindow(wait_, SW_SHOWNORMAL);
   UpdateWindow(wait_);
   if (main_) EnableWindow(main_, FALSE);
+  // A worker's step that closes the window arrives as a sent message, and the
+  // step may run message boxes of its own that eat any wake-up posted to this
+  // loop; so the loop never blocks in GetMessage but looks at waitOpen_ after
+  // every message and at least every 100 ms.
   MSG msg;
   while (waitOpen_) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // leave the outer loop too
-      break;
+    MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    while (waitOpen_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));  // leave the outer loop too
+        waitOpen_ = false;
+        break;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
     }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
   }
   CloseWait();
 }
 
 void Win32Ports::CloseWait() {
-  const bool wasOpen = waitOpen_;
   waitOpen_ = false;
   if (main_) EnableWindow(main_, TRUE);
   if (wait_) {
     DestroyWindow(wait_);
     wait_ = nullptr;
   }
-  // A worker's step arrives as a sent message, handled inside GetMessage,
-  // which then keeps waiting for a posted one: wake the modal loop.
-  if (wasOpen) PostMessageW(nullptr, WM_NULL, 0, 0);
 }
 
 LRESULT CALLBACK Win32Ports::WaitProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {

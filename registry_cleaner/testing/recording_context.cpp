@@ -11,7 +11,7 @@ namespace vl::registry::testing {
 RecordingContext::RecordingContext(sys::SimPlatform& sim)
     : sim_(sim), registry_(*sim.platform().registry) {}
 
-bool RecordingContext::wow64() const { return sim_.platform().system->IsWow64(); }
+sys::Bitness RecordingContext::bitness() const { return sys::ProcessBitness(*sim_.platform().system); }
 
 const std::string& RecordingContext::systemFolder() const {
   systemFolder_ = sys::SpecialFolderPath(*sim_.platform().shell, 25);  // the system folder
@@ -24,7 +24,7 @@ void RecordingContext::AddProblem(uint32_t root, const std::string& keyPath, uin
 }
 
 bool RecordingContext::FileExistsWow64(const std::string& path, int mode) {
-  return registry::FileExistsWow64(*sim_.platform().files, wow64(), systemFolder(), path, mode);
+  return registry::FileExistsWow64(*sim_.platform().files, bitness(), systemFolder(), path, mode);
 }
 
 void RecordingContext::LoadReg(const std::string& regText) { ASSERT_TRUE(sim_.LoadReg(regText)); }

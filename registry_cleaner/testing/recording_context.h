@@ -18,7 +18,7 @@ class RecordingContext : public ScanContext {
   sys::Platform& platform() override { return sim_.platform(); }
   sys::Registry& registry() override { return registry_; }
   uint32_t access() const override { return sys::AccessMask(wow64()); }
-  bool wow64() const override;
+  sys::Bitness bitness() const override;
   const std::string& systemFolder() const override;
   bool Stopped() const override { return stopAfter_ >= 0 && static_cast<int>(progress.size()) >= stopAfter_; }
   void ShowProgress(const std::string& item) override { progress.push_back(item); }

@@ -1,8 +1,8 @@
 // The category checks' fixtures against the real registry and file system
-// (the Windows build under Wine, a WOW64 process in a 64-bit prefix). Every
-// key, value and file is unique to the test and removed afterwards; since
-// the machine has entries of its own, only problems at planted places are
-// compared.
+// (the Windows builds under Wine in a 64-bit prefix: the i686 one as a WOW64
+// process, the x86_64 one natively). Every key, value and file is unique to
+// the test and removed afterwards; since the machine has entries of its own,
+// only problems at planted places are compared.
 #include <gmock/gmock.h>
 
 #include <cstdio>
@@ -19,7 +19,12 @@ using ::testing::IsEmpty;
 
 class Win32ChecksTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(ctx.wow64()) << "expected a 32-bit process on 64-bit Windows"; }
+  void SetUp() override {
+    // The i686 build runs as a WOW64 process, the x86_64 build natively.
+    ASSERT_TRUE(ctx.bitness().windows64) << "expected 64-bit Windows";
+    ASSERT_EQ(ctx.wow64(), sizeof(void*) == 4);
+    ASSERT_EQ(ctx.access(), ctx.wow64() ? 0xF013Fu : 0xF003Fu);
+  }
   void Reg(const std::string& body) { ctx.LoadReg("Windows Registry Editor Version 5.00\r\n\r\n" + body); }
 
   // "ROOT|key|value|data|code|access" of the problems at planted places.
@@ -27,8 +32,9 @@ class Win32ChecksTest : public ::testing::Test {
     std::vector<std::string> lines;
     for (const TScanRegistry& p : ctx.Run(category)) {
       if (!HasTestMarker(p.keyPath) && !HasTestMarker(p.valueName)) continue;
-      char access[16];
-      snprintf(access, sizeof access, "%X", p.access);
+      // "mask": the mask the worker opens keys with, checked in SetUp.
+      char access[16] = "mask";
+      if (p.access != ctx.access()) snprintf(access, sizeof access, "%X", p.access);
       std::string root = p.root == sys::kHKU ? "HKU" : sys::RootShortName(p.root);
       lines.push_back(root + "|" + p.keyPath + "|" + p.valueName + "|" + p.data + "|" + std::to_string(p.code) +
                       "|" + access);
@@ -70,10 +76,10 @@ TEST_F(Win32ChecksTest, ActiveXServersAppIdsAndProxies) {
 )reg");
   EXPECT_THAT(Run(kActiveX),
               ElementsAre("HKCR|CLSID\\{7E570000-0000-4000-8000-000000000004}\\InprocServer32||"
-                          "C:\\Windows\\System32\\VlTestGone.dll|102|F013F",
+                          "C:\\Windows\\System32\\VlTestGone.dll|102|mask",
                           "HKCR|CLSID\\{7E570000-0000-4000-8000-000000000006}|AppID|"
-                          "{7E57DEAD-0000-4000-8000-000000000000}|104|F013F",
-                          "HKCR|CLSID\\{7E570000-0000-4000-8000-000000000007}\\ProxyStubClsid32|||105|F013F"));
+                          "{7E57DEAD-0000-4000-8000-000000000000}|104|mask",
+                          "HKCR|CLSID\\{7E570000-0000-4000-8000-000000000007}\\ProxyStubClsid32|||105|mask"));
 }
 
 // Category 0: a type library version whose help folder is blank.
@@ -109,7 +115,7 @@ TEST_F(Win32ChecksTest, AppPaths) {
 @="C:\\Program Files\\VlTestGone\\gone.exe"
 )reg");
   EXPECT_THAT(Run(kAppPaths), ElementsAre("HKLM|SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\VlTestGone.exe||"
-                                          "C:\\Program Files\\VlTestGone\\gone.exe|201|F013F"));
+                                          "C:\\Program Files\\VlTestGone\\gone.exe|201|mask"));
 }
 
 // Category 2: leaves without values in the user's hive.
@@ -124,8 +130,8 @@ TEST_F(Win32ChecksTest, EmptyKeys) {
   std::vector<std::string> found = Run(kEmptyKeys);
   ASSERT_EQ(found.size(), 2u) << ::testing::PrintToString(found);
   EXPECT_THAT(found[0], ::testing::StartsWith("HKU|S-1-5-"));
-  EXPECT_THAT(found[0], ::testing::EndsWith("\\Software\\VlTestVendor\\App\\Empty|||107|F013F"));
-  EXPECT_THAT(found[1], ::testing::EndsWith("\\Software\\VlTestVendor\\Tools\\B\\C|||107|F013F"));
+  EXPECT_THAT(found[0], ::testing::EndsWith("\\Software\\VlTestVendor\\App\\Empty|||107|mask"));
+  EXPECT_THAT(found[1], ::testing::EndsWith("\\Software\\VlTestVendor\\Tools\\B\\C|||107|mask"));
 }
 
 // Category 3: an extension key with one textless value and nothing else.
@@ -143,7 +149,7 @@ TEST_F(Win32ChecksTest, FileExtensions) {
 [HKEY_CLASSES_ROOT\.vltestsub\OpenWithProgids]
 "x"=""
 )reg");
-  EXPECT_THAT(Run(kFileExtensions), ElementsAre("HKCR|.vltestabc|||106|F013F"));
+  EXPECT_THAT(Run(kFileExtensions), ElementsAre("HKCR|.vltestabc|||106|mask"));
 }
 
 // Category 4: bare names in the fonts folder, full paths with the fallback.
@@ -162,8 +168,8 @@ TEST_F(Win32ChecksTest, Fonts) {
 "VlTest Host (TrueType)"="\\??\\unix\\VlTestHost\\host.ttf"
 )reg");
   const std::string key = "HKLM|SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts|";
-  EXPECT_THAT(Run(kFonts), ElementsAre(key + "VlTest Gone (TrueType)|vltestgone.ttf|201|F013F",
-                                       key + "VlTest Missing|C:\\Windows\\System32\\VlTestMissing.fon|201|F013F"));
+  EXPECT_THAT(Run(kFonts), ElementsAre(key + "VlTest Gone (TrueType)|vltestgone.ttf|201|mask",
+                                       key + "VlTest Missing|C:\\Windows\\System32\\VlTestMissing.fon|201|mask"));
 }
 
 // Category 5: help files (name = file, data = folder).
@@ -173,7 +179,7 @@ TEST_F(Win32ChecksTest, Help) {
 "VlTestHere.hlp"="C:\\VlTestHelp"
 "VlTestGone.hlp"="C:\\VlTestHelp\\"
 )reg");
-  EXPECT_THAT(Run(kHelp), ElementsAre("HKLM|SOFTWARE\\Microsoft\\Windows\\Help|VlTestGone.hlp|C:\\VlTestHelp\\|201|F013F"));
+  EXPECT_THAT(Run(kHelp), ElementsAre("HKLM|SOFTWARE\\Microsoft\\Windows\\Help|VlTestGone.hlp|C:\\VlTestHelp\\|201|mask"));
 }
 
 // Category 6: shell verbs, their commands, class ids and icons.
@@ -198,11 +204,11 @@ TEST_F(Win32ChecksTest, FileAssociations) {
 @="{7E57FFFF-0000-4000-8000-000000000000}"
 )reg");
   EXPECT_THAT(Run(kFileAssociations),
-              ElementsAre("HKCR|VlTest.Class\\CLSID||{7E57FFFF-0000-4000-8000-000000000000}|202|F013F",
-                          "HKCR|VlTest.Noverbs\\Shell|||203|F013F",
+              ElementsAre("HKCR|VlTest.Class\\CLSID||{7E57FFFF-0000-4000-8000-000000000000}|202|mask",
+                          "HKCR|VlTest.Noverbs\\Shell|||203|mask",
                           "HKCR|VlTest.Verbs\\Shell\\print\\Command||"
-                          "\"C:\\Program Files\\VlTestGone\\print.exe\" /p \"%1\"|205|F013F",
-                          "HKCR|VlTest.Verbs\\Shell\\zempty\\Command|||204|F013F"));
+                          "\"C:\\Program Files\\VlTestGone\\print.exe\" /p \"%1\"|205|mask",
+                          "HKCR|VlTest.Verbs\\Shell\\zempty\\Command|||204|mask"));
 }
 
 // Category 7: a shortcut in the user's programs menu, made by the shell,
@@ -227,7 +233,7 @@ TEST_F(Win32ChecksTest, Mru) {
   Reg(R"reg([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\RunMRU]
 "VlTestA"="cmd\\1"
 )reg");
-  EXPECT_THAT(Run(kMru), ElementsAre("HKCU|Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU|VlTestA|cmd\\1|108|F013F"));
+  EXPECT_THAT(Run(kMru), ElementsAre("HKCU|Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU|VlTestA|cmd\\1|108|mask"));
 }
 
 // Category 9: shared DLL counters, system and program folders with fallbacks.
@@ -241,7 +247,7 @@ TEST_F(Win32ChecksTest, SharedDlls) {
 )reg");
   const std::string gone = "C:\\Program Files\\VlTestShared\\gone.dll";
   EXPECT_THAT(Run(kSharedDlls), ElementsAre("HKLM|SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls|" + gone +
-                                            "|" + gone + "|201|F013F"));
+                                            "|" + gone + "|201|mask"));
 }
 
 // Category 10: sound events whose sound file is gone.
@@ -254,7 +260,7 @@ TEST_F(Win32ChecksTest, Sounds) {
 @="C:\\VlTestSounds\\gone.wav"
 )reg");
   EXPECT_THAT(Run(kSounds), ElementsAre("HKCU|AppEvents\\Schemes\\Apps\\VlTestApp\\Gone\\.Current||"
-                                        "C:\\VlTestSounds\\gone.wav|201|F013F"));
+                                        "C:\\VlTestSounds\\gone.wav|201|mask"));
 }
 
 // Category 11: menu order entries named after no program.
@@ -268,7 +274,7 @@ TEST_F(Win32ChecksTest, StartMenu) {
 )reg");
   EXPECT_THAT(Run(kStartMenu),
               ElementsAre("HKCU|Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\"
-                          "VlTest Gone|||101|F013F"));
+                          "VlTest Gone|||101|mask"));
 }
 
 // Category 12: Run entries of the machine and the user.
@@ -288,9 +294,9 @@ TEST_F(Win32ChecksTest, Startup) {
 )reg");
   const std::string run = "|SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run|";
   // The system decides the order of a key's values.
-  EXPECT_THAT(Run(kStartup), ::testing::UnorderedElementsAre("HKLM" + run + "VlTestGone|C:\\Program Files\\VlTestGone\\gone.exe -silent|201|F013F",
-                                         "HKLM" + run + "VlTestEmpty||201|F013F",
-                                         "HKCU" + run + "VlTestHelper|C:\\VlTestHelper\\helper.exe|201|F013F"));
+  EXPECT_THAT(Run(kStartup), ::testing::UnorderedElementsAre("HKLM" + run + "VlTestGone|C:\\Program Files\\VlTestGone\\gone.exe -silent|201|mask",
+                                         "HKLM" + run + "VlTestEmpty||201|mask",
+                                         "HKCU" + run + "VlTestHelper|C:\\VlTestHelper\\helper.exe|201|mask"));
 }
 
 // Category 13: services whose image is gone; drivers in the native system folder.
@@ -305,7 +311,7 @@ TEST_F(Win32ChecksTest, Services) {
   std::vector<std::string> found = Run(kServices);
   ASSERT_EQ(found.size(), 1u) << ::testing::PrintToString(found);
   EXPECT_THAT(found[0], ::testing::StartsWith("HKLM|SYSTEM\\ControlSet001\\Services\\VlTestGone|ImagePath|"));
-  EXPECT_THAT(found[0], ::testing::EndsWith("|109|F013F"));
+  EXPECT_THAT(found[0], ::testing::EndsWith("|109|mask"));
 }
 
 // Category 14: uninstallers and folders that are gone, cached entries of no program.
@@ -328,7 +334,7 @@ TEST_F(Win32ChecksTest, Uninstall) {
   EXPECT_THAT(found, ::testing::Contains(::testing::StartsWith(un + "VlTestApp2|UninstallString|")));
   EXPECT_THAT(found, ::testing::Not(::testing::Contains(::testing::HasSubstr("VlTestApp1|"))));
   EXPECT_THAT(found, ::testing::Contains("HKLM|SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\"
-                                         "VlTestRemoved|||101|F013F"));
+                                         "VlTestRemoved|||101|mask"));
 }
 
 // What the fixtures planted is gone again.

@@ -37,7 +37,7 @@ bool HasTestMarker(const std::string& text) {
 Win32RecordingContext::Win32RecordingContext()
     : platform_(sys::MakeWin32Platform()),
       registry_(*platform_->platform().registry),
-      wow64_(platform_->platform().system->IsWow64()),
+      bitness_(sys::ProcessBitness(*platform_->platform().system)),
       systemFolder_(sys::SpecialFolderPath(*platform_->platform().shell, 25)) {}
 
 Win32RecordingContext::~Win32RecordingContext() { CleanUp(); }
@@ -48,7 +48,7 @@ void Win32RecordingContext::AddProblem(uint32_t root, const std::string& keyPath
 }
 
 bool Win32RecordingContext::FileExistsWow64(const std::string& path, int mode) {
-  return registry::FileExistsWow64(*platform().files, wow64_, systemFolder_, path, mode);
+  return registry::FileExistsWow64(*platform().files, bitness_, systemFolder_, path, mode);
 }
 
 void Win32RecordingContext::LoadReg(const std::string& regText) {

@@ -20,8 +20,8 @@ class Win32RecordingContext : public ScanContext {
 
   sys::Platform& platform() override { return platform_->platform(); }
   sys::Registry& registry() override { return registry_; }
-  uint32_t access() const override { return sys::AccessMask(wow64_); }
-  bool wow64() const override { return wow64_; }
+  uint32_t access() const override { return sys::AccessMask(bitness_.wow64); }
+  sys::Bitness bitness() const override { return bitness_; }
   const std::string& systemFolder() const override { return systemFolder_; }
   bool Stopped() const override { return stopAfter_ >= 0 && static_cast<int>(progress.size()) >= stopAfter_; }
   void ShowProgress(const std::string& item) override { progress.push_back(item); }
@@ -50,7 +50,7 @@ class Win32RecordingContext : public ScanContext {
  private:
   std::unique_ptr<sys::Win32Platform> platform_;
   sys::Registry registry_;
-  bool wow64_;
+  sys::Bitness bitness_;
   std::string systemFolder_;
   int stopAfter_ = -1;
   int regFiles_ = 0;

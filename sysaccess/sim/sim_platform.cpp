@@ -120,6 +120,11 @@ void SimPlatform::SetWow64(bool on) {
   registry_->SetWow64(on);
 }
 
+void SimPlatform::Set64BitProcess() {
+  SetWow64(false);
+  system_->Set64BitProcess(true);
+}
+
 void SimPlatform::MapDrive(char letter, SimDrive drive) {
   if (drive.hostRoot.empty()) {
     drive.hostRoot = hostRoot_ + "/" + std::string(1, letter);

@@ -32,6 +32,9 @@ class SimPlatform {
   // A 32-bit process on 64-bit Windows: registry views and system folder
   // redirection.
   void SetWow64(bool on);
+  // A 64-bit process on 64-bit Windows (the x86_64 build): no WOW64 flag,
+  // one registry view, no redirection, but SysWOW64 and both program folders.
+  void Set64BitProcess();
   // Maps another drive letter to a new folder inside hostRoot() unless the
   // drive names a host folder itself (which must be a temporary one).
   void MapDrive(char letter, SimDrive drive);

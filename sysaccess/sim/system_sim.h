@@ -20,6 +20,8 @@ class SimSystem : public System {
   SimSystem(RegistryApi& registry, FileSystem& files) : registry_(registry), files_(files) {}
 
   void SetWow64(bool on) { wow64_ = on; }
+  // A 64-bit process on 64-bit Windows: no WOW64, no redirection, one view.
+  void Set64BitProcess(bool on) { process64_ = on; }
   void SetEnvironmentVariable(const std::string& name, const std::string& value);
   void SetUtcOffsetMinutes(int minutes) { utcOffset_ = minutes; }
   // True while the calling thread has redirection on (WOW64 only).
@@ -28,6 +30,7 @@ class SimSystem : public System {
   std::vector<std::string> registryEditorRuns();
 
   bool IsWow64() override { return wow64_; }
+  bool Is64BitWindows() override { return wow64_ || process64_; }
   bool DisableFsRedirection(void** saved) override;
   bool RevertFsRedirection(void* saved) override;
   std::string EnvironmentVariable(const std::string& name) override;
@@ -46,6 +49,7 @@ class SimSystem : public System {
   RegistryApi& registry_;
   FileSystem& files_;
   bool wow64_ = false;
+  bool process64_ = false;
   bool editorMissing_ = false;
   int utcOffset_ = 0;
   std::mutex mu_;

@@ -43,6 +43,8 @@ bool Win32System::IsWow64() {
   return fn(GetCurrentProcess(), &wow) && wow;
 }
 
+bool Win32System::Is64BitWindows() { return sizeof(void*) == 8 || IsWow64(); }
+
 bool Win32System::DisableFsRedirection(void** saved) {
   if (auto fn = Kernel32Function<DisableFn>("Wow64DisableWow64FsRedirection")) fn(saved);
   return true;

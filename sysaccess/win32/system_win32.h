@@ -8,6 +8,7 @@ namespace vl::sys {
 class Win32System : public System {
  public:
   bool IsWow64() override;
+  bool Is64BitWindows() override;
   bool DisableFsRedirection(void** saved) override;
   bool RevertFsRedirection(void* saved) override;
   std::string EnvironmentVariable(const std::string& name) override;
