@@ -1,5 +1,6 @@
 // Category 7: shortcut (.lnk) files in the menus, desktops, Recent and SendTo
 // whose target is gone. Not a registry check: each problem names the file.
+#include <set>
 #include <vector>
 
 #include "registry_cleaner/check_references.h"
@@ -35,7 +36,11 @@ std::string LowerExtension(const std::string& name) {
   return dot == std::string::npos ? "" : sys::ToLowerText(name.substr(dot));
 }
 
-void Walk(ScanContext& context, const std::string& folder) {
+// `walked` holds every folder entered so far (lower case): the Start menu
+// holds the Programs folder, which is on the list too, and a shortcut must
+// not be filed twice.
+void Walk(ScanContext& context, const std::string& folder, std::set<std::string>& walked) {
+  if (!walked.insert(sys::ToLowerText(folder)).second) return;
   sys::FileSystem& files = *context.platform().files;
   std::vector<sys::FileEntry> entries;
   if (!files.ListFolder(folder, entries)) return;
@@ -53,7 +58,7 @@ void Walk(ScanContext& context, const std::string& folder) {
     context.ShowProgress(path);
     if (entry.IsReparsePoint()) continue;  // links are never followed
     if (entry.IsFolder()) {
-      Walk(context, path + "\\");
+      Walk(context, path + "\\", walked);
       continue;
     }
     if (LowerExtension(entry.name) != ".lnk") continue;
@@ -69,13 +74,14 @@ void Walk(ScanContext& context, const std::string& folder) {
 
 void CheckShortcuts(ScanContext& context) {
   RedirectionOff off(context);
+  std::set<std::string> walked;
   for (int index : kShortcutFolders) {
     if (context.Stopped()) break;
     const std::string folder = sys::SpecialFolderPath(*context.platform().shell, index);
     // A folder the system does not have would otherwise become "\", the
     // root of the current drive.
     if (folder.empty()) continue;
-    Walk(context, WalkFolder(folder));
+    Walk(context, WalkFolder(folder), walked);
   }
 }
 

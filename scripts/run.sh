@@ -1,28 +1,44 @@
 #!/usr/bin/env bash
 # Builds Vantorel for Windows and starts it under Wine in the project's own
-# sandbox prefix (build/wine/prefix, drive Z: removed). Without a display it
-# runs under Xvfb, saves a screenshot of the main window and says where.
+# sandbox prefix (build/wine/FLAVOUR: drive C: only, no link out of it).
+# Without a display it runs under Xvfb, saves a screenshot of the main window
+# and says where.
+# Usage: scripts/run.sh [windows64|windows]
+#   windows64 (default): the x86_64 build, which runs on every machine;
+#   windows: the i686 build, where the machine can run 32-bit programs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+flavour=${1:-windows64}
+case "$flavour" in
+  windows64) folder='Program Files' ;;
+  windows) folder='Program Files (x86)' ;;
+  *) echo "usage: scripts/run.sh [windows64|windows]" >&2; exit 2 ;;
+esac
 scripts/install_deps.sh all
-scripts/build.sh windows --target Vantorel
 . scripts/wine_env.sh
+if [ "$flavour" = windows ] && ! vl_can_run_32bit; then
+  echo "The i686 build cannot run here: $VL_NO32_REASON." >&2
+  echo "Run scripts/run.sh (the x86_64 build) instead." >&2
+  exit 1
+fi
+scripts/build.sh "$flavour" --target Vantorel
+vl_wine_flavour "$flavour"
 vl_wine_prefix
-app="$WINEPREFIX/drive_c/Program Files (x86)/Vantorel"
+app="$WINEPREFIX/drive_c/$folder/Vantorel"
 mkdir -p "$app"
-cp -f build/windows/bin/Vantorel.exe "$app/"
-exe='C:\Program Files (x86)\Vantorel\Vantorel.exe'
+cp -f "$VL_WIN_BIN/Vantorel.exe" "$app/"
+exe="C:\\$folder\\Vantorel\\Vantorel.exe"
 
 if [ -n "${DISPLAY:-}" ]; then
-  echo "Starting Vantorel under Wine (prefix $WINEPREFIX)"
-  wine "$exe"
+  echo "Starting Vantorel ($flavour build) under Wine (prefix $WINEPREFIX)"
+  vl_wine "$exe"
   exit 0
 fi
 
 vl_xvfb_start
 trap 'vl_wine_stop; vl_xvfb_stop' EXIT
-wine "$exe" &
+vl_wine "$exe" &
 shot="$root/build/screenshots/run.png"
 mkdir -p "$(dirname "$shot")"
 for _ in $(seq 1 300); do
@@ -31,5 +47,5 @@ for _ in $(seq 1 300); do
 done
 sleep 2
 /usr/bin/import -window root "$shot"
-echo "No display: Vantorel ran under Xvfb on $DISPLAY. Screenshot: $shot"
+echo "No display: Vantorel ($flavour build) ran under Xvfb on $DISPLAY. Screenshot: $shot"
 echo "To use it interactively, run this script from a desktop session (DISPLAY set)."

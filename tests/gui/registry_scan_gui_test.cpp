@@ -59,6 +59,8 @@ TEST_F(RegistryScanGui, AScanOfAllCategoriesListsThePlantedProblem) {
   WaitFor([&] { return TreeSelectionText(tree) == L"Run"; }, 10000);
   RecordProperty("OpenKeyReached", Narrow(TreeSelectionText(tree)));
   PostMessageW(editor, WM_CLOSE, 0, 0);
+  // The editor's window would otherwise cover the shot.
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(editor); }));
   // The top navigation works again.
   EXPECT_TRUE(IsWindowEnabled(Control(id::imgMStatus)) && IsWindowEnabled(GetParent(Control(id::imgMStatus))));
   Shot(L"registry_results");
