@@ -38,7 +38,7 @@ if [ "$what" != native ]; then
   trap 'vl_wine_stop' EXIT
   vl_wine_install "$VL_WIN_BIN/vl_registry_walk_bench.exe" "$VL_WIN_BIN/vl_registry_scan_bench.exe"
   label="$flavour build: $([ "$flavour" = windows ] && echo 'i686, a WOW64 process' || echo 'x86_64')"
-  echo "== $label (Wine $(vl_wine_raw --version 2>/dev/null))"
+  echo "== $label (Wine $("$VL_WINE64" --version 2>/dev/null))"
   vl_wine 'C:\vl\bin\vl_registry_walk_bench.exe' "$@"
   echo "== $label: registry scan"
   vl_wine 'C:\vl\bin\vl_registry_scan_bench.exe' ${VL_SCAN_LOAD:-}

@@ -5,7 +5,7 @@
 # link out of the prefix: by default Wine maps Z: to the Linux root and links
 # the profile folders to the Linux home, and a junk clean there would delete
 # real files.
-#   vl_wine_flavour FLAVOUR  choose the build: sets WINEPREFIX and VL_WIN_BIN
+#   vl_wine_flavour FLAVOUR  choose the build: sets WINEPREFIX, VL_WIN_BIN and its loader
 #   vl_can_run_32bit         true when 32-bit Windows programs can run here;
 #                            otherwise VL_NO32_REASON says why
 #   vl_wine_prefix           create/refresh the prefix, start a persistent wineserver
@@ -18,10 +18,13 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs in a test prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# Always the 64-bit loader: Debian's `wine`, `wineboot` and `regedit` commands
-# go through the 32-bit one, which machines without 32-bit support cannot
-# run. For a 32-bit program the 64-bit loader starts the 32-bit one itself.
-VL_WINE_LOADER=/usr/lib/wine/wine64
+# Loaders named directly: Debian's `wine`, `wineboot` and `regedit` commands
+# take the 32-bit loader whenever wine32 is installed, and machines without
+# 32-bit support cannot run it. The prefix is made and served by the 64-bit
+# parts; each build's programs start through the loader of their own bitness.
+VL_WINE64=/usr/lib/wine/wine64
+VL_WINE32=/usr/lib/wine/wine
+VL_WINE_LOADER=$VL_WINE64
 VL_WINESERVER=/usr/lib/wine/wineserver64
 # Wine's home and its recycle bin (the freedesktop trash of $XDG_DATA_HOME)
 # stay inside the build folder.
@@ -33,6 +36,9 @@ vl_wine_flavour() {
   VL_WIN_FLAVOUR=$1
   export WINEPREFIX="$vl_root/build/wine/$1"
   VL_WIN_BIN="$vl_root/build/$1/bin"
+  VL_WINE_LOADER=$VL_WINE64
+  [ "$1" = windows ] && VL_WINE_LOADER=$VL_WINE32
+  return 0
 }
 
 vl_can_run_32bit() {
@@ -40,18 +46,18 @@ vl_can_run_32bit() {
   local why
   if ! why=$("$vl_root/scripts/probe32.sh"); then
     VL_NO32_REASON=$why
-  elif [ ! -x /usr/lib/wine/wine ]; then
+  elif [ ! -x "$VL_WINE32" ]; then
     VL_NO32_REASON="Wine's 32-bit loader (package wine32:i386) is not installed"
-  elif ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    VL_NO32_REASON="Wine's 32-bit loader /usr/lib/wine/wine does not start"
+  elif ! "$VL_WINE32" --version >/dev/null 2>&1; then
+    VL_NO32_REASON="Wine's 32-bit loader $VL_WINE32 does not start"
   fi
   [ -z "$VL_NO32_REASON" ]
 }
 
-# Runs a Wine tool or program with our home and trash, no guard.
-vl_wine_raw() {
+# vl_wine_with LOADER PROGRAM ARGS..: runs it with our home and trash, no guard.
+vl_wine_with() {
   HOME="$vl_wine_home" XDG_DATA_HOME="$vl_wine_home/.local/share" \
-    XDG_CONFIG_HOME="$vl_wine_home/.config" "$VL_WINE_LOADER" "$@"
+    XDG_CONFIG_HOME="$vl_wine_home/.config" "$@"
 }
 
 vl_wine_guard() {
@@ -85,7 +91,7 @@ vl_wine_guard() {
 
 vl_wine() {
   vl_wine_guard || exit 1
-  vl_wine_raw "$@"
+  vl_wine_with "$VL_WINE_LOADER" "$@"
 }
 
 # Wine links the profile folders (Desktop, Documents ...) to its home: make
@@ -109,15 +115,19 @@ vl_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     vl_wine_guard || return 1
     echo "   creating the Wine prefix $WINEPREFIX"
-    vl_wine_raw wineboot -i >"$WINEPREFIX.wineboot.log" 2>&1 || true
+    vl_wine_with "$VL_WINE64" wineboot -i >"$WINEPREFIX.wineboot.log" 2>&1 || true
   else
     # Brings the prefix up to date after a Wine upgrade now, not in the middle of a test.
-    vl_wine_raw wineboot >/dev/null 2>&1 || true
+    vl_wine_with "$VL_WINE64" wineboot >/dev/null 2>&1 || true
   fi
   "$VL_WINESERVER" -w
   vl_wine_unlink_profile
   vl_wine_guard || return 1
   "$VL_WINESERVER" -p >/dev/null 2>&1 || true
+  # Wine's services live as long as the persistent server and keep the output
+  # of the program that started them: start them here, on /dev/null, so that
+  # no later pipe waits for them.
+  vl_wine_with "$VL_WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
   mkdir -p "$WINEPREFIX/drive_c/vl/bin"
 }
 
