@@ -5,6 +5,15 @@
 
 namespace vl {
 
+void Dispatcher::RunStep(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (...) {
+    if (!onError_) throw;
+    onError_(std::current_exception());
+  }
+}
+
 bool PostedSteps::Put(const void* key, std::function<void()> step) {
   std::lock_guard<std::mutex> lock(mutex_);
   bool replaced = false;
@@ -22,7 +31,7 @@ bool PostedSteps::Put(const void* key, std::function<void()> step) {
 }
 
 int PostedSteps::RunSteps(Steps& steps) {
-  for (auto& s : steps) s.second();
+  for (auto& s : steps) owner_.RunStep(s.second);
   return static_cast<int>(steps.size());
 }
 
@@ -99,7 +108,7 @@ int ManualDispatcher::Pump() {
     }
     // A throwing step must not leave its worker blocked for ever.
     try {
-      (*next->step)();
+      RunStep(*next->step);
     } catch (...) {
       std::lock_guard<std::mutex> lock(mutex_);
       next->done = true;

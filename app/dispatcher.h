@@ -7,6 +7,7 @@
 #pragma once
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -26,12 +27,25 @@ class Dispatcher {
   // runs), so `step` must own what it shows. A later Call first runs the
   // posted steps, keeping their order. Called on the main thread, it runs at once.
   virtual void Post(const void* key, std::function<void()> step) = 0;
+
+  // Where an error thrown by a worker's step on the main thread goes: the
+  // program's default error handler, the same in the program and in tests.
+  // Without one, the Win32 dispatcher drops the error (it must not unwind
+  // into Windows) and the test dispatcher throws it out of Pump().
+  using ErrorHandler = std::function<void(std::exception_ptr)>;
+  void SetErrorHandler(ErrorHandler handler) { onError_ = std::move(handler); }
+  // Runs one step of a worker on the main thread, its error to the handler.
+  void RunStep(const std::function<void()>& step);
+
+ private:
+  ErrorHandler onError_;
 };
 
 // The posted steps of a dispatcher, one per key, and whether a wake-up for
 // the main thread is pending. Workers put, the main thread runs.
 class PostedSteps {
  public:
+  explicit PostedSteps(Dispatcher& owner) : owner_(owner) {}
   // Stores `step`; true when no wake-up is pending (the caller sends one).
   bool Put(const void* key, std::function<void()> step);
   // Runs what is stored, in first-posted order; a pending wake-up stays pending.
@@ -43,7 +57,8 @@ class PostedSteps {
 
  private:
   using Steps = std::vector<std::pair<const void*, std::function<void()>>>;
-  static int RunSteps(Steps& steps);
+  int RunSteps(Steps& steps);
+  Dispatcher& owner_;
   std::mutex mutex_;
   Steps steps_;
   bool wakePending_ = false;
@@ -69,7 +84,7 @@ class ManualDispatcher : public Dispatcher {
   std::mutex mutex_;
   std::condition_variable arrived_, finished_;
   std::deque<Pending*> queue_;
-  PostedSteps posted_;
+  PostedSteps posted_{*this};
   bool postedWake_ = false;  // under mutex_
 };
 

@@ -100,7 +100,8 @@ TEST(ManualDispatcher, TheLastPostedStepAlwaysRunsWhileTheMainThreadPumps) {
 }
 
 TEST(PostedSteps, OnlyTheFirstPutAsksForAWakeUpUntilReleased) {
-  PostedSteps s;
+  ManualDispatcher owner;
+  PostedSteps s(owner);
   int key = 0, ran = 0;
   EXPECT_TRUE(s.Put(&key, [&] { ran++; }));
   EXPECT_FALSE(s.Put(&key, [&] { ran += 10; }));
@@ -114,6 +115,39 @@ TEST(PostedSteps, OnlyTheFirstPutAsksForAWakeUpUntilReleased) {
   EXPECT_EQ(s.RunAndRelease(), 1);
   EXPECT_TRUE(s.Put(&key, [] {}));
   EXPECT_EQ(ran, 12);
+}
+
+TEST(ManualDispatcher, AStepsErrorGoesToTheErrorHandlerAndTheRestStillRun) {
+  ManualDispatcher d;
+  JobRunner runner(d);
+  std::vector<std::string> errors;
+  int later = 0;
+  d.SetErrorHandler([&](std::exception_ptr e) {
+    try {
+      std::rethrow_exception(e);
+    } catch (const std::exception& x) {
+      errors.push_back(x.what());
+    }
+  });
+  int key1 = 0, key2 = 0;
+  runner.Start([&] {
+    d.Post(&key1, [] { throw std::runtime_error("posted"); });
+    d.Post(&key2, [&] { ++later; });
+    d.Call([] { throw std::runtime_error("called"); });
+    d.Call([&] { ++later; });
+  });
+  while (runner.running() > 0 || d.Pump() > 0) d.PumpWait(1);
+  EXPECT_EQ(errors, (std::vector<std::string>{"posted", "called"}));
+  EXPECT_EQ(later, 2);
+  // Without a handler the test's own pump sees the error.
+  d.SetErrorHandler(nullptr);
+  runner.Start([&] { d.Call([] { throw std::runtime_error("unhandled"); }); });
+  EXPECT_THROW(
+      {
+        while (runner.running() > 0 || d.Pump() > 0) d.PumpWait(1);
+      },
+      std::runtime_error);
+  runner.WaitIdle(5000);
 }
 
 class ThrowingWorker : public Worker {

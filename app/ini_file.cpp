@@ -5,16 +5,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "sysaccess/text.h"
+
 namespace vl {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
-  return s.substr(b, e - b);
-}
 
 bool SameText(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -45,19 +40,19 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 bool IsSection(const std::string& line, std::string* name) {
-  std::string t = Trim(line);
+  std::string t = sys::Trim(line);
   if (t.size() < 2 || t.front() != '[') return false;
   size_t close = t.find(']');
   if (close == std::string::npos) return false;
-  if (name) *name = Trim(t.substr(1, close - 1));
+  if (name) *name = sys::Trim(t.substr(1, close - 1));
   return true;
 }
 
 bool KeyOf(const std::string& line, std::string* key, std::string* value) {
   size_t eq = line.find('=');
   if (eq == std::string::npos) return false;
-  *key = Trim(line.substr(0, eq));
-  if (value) *value = Trim(line.substr(eq + 1));
+  *key = sys::Trim(line.substr(0, eq));
+  if (value) *value = sys::Trim(line.substr(eq + 1));
   return true;
 }
 
@@ -118,7 +113,7 @@ std::string SetIniValue(const std::string& text, const std::string& section,
       continue;
     }
     if (!inSection) continue;
-    if (!Trim(lines[i]).empty()) lastInSection = i;
+    if (!sys::Trim(lines[i]).empty()) lastInSection = i;
     if (KeyOf(lines[i], &k, nullptr) && SameText(k, key)) {
       lines[i] = k + "=" + value;
       std::string out;
@@ -127,7 +122,7 @@ std::string SetIniValue(const std::string& text, const std::string& section,
     }
   }
   if (sectionLine < 0) {
-    if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
+    if (!lines.empty() && !sys::Trim(lines.back()).empty()) lines.push_back("");
     lines.push_back("[" + section + "]");
     lines.push_back(key + "=" + value);
   } else {

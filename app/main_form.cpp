@@ -33,7 +33,14 @@ const TopButton kTopButtons[] = {
 MainForm::MainForm(sys::Platform& platform, UiPorts& ports, JobRunner& runner)
     : platform_(platform), ports_(ports), runner_(runner), form_("Vantorel Center", kWidth, kHeight) {
   BuildFrame();
+  // An error in a worker's main-thread step (a database error in a scan's
+  // end step) is shown like one in a handler.
+  runner_.dispatcher().SetErrorHandler([this](std::exception_ptr error) {
+    Guard([&] { std::rethrow_exception(error); });
+  });
 }
+
+MainForm::~MainForm() { runner_.dispatcher().SetErrorHandler(nullptr); }
 
 void MainForm::BuildFrame() {
   using namespace ui::style;

@@ -38,6 +38,7 @@ class MainForm {
   static constexpr int kPageHeight = 411;  // down to the bottom strip
 
   MainForm(sys::Platform& platform, UiPorts& ports, JobRunner& runner);
+  ~MainForm();
   MainForm(const MainForm&) = delete;
   MainForm& operator=(const MainForm&) = delete;
 

@@ -342,6 +342,29 @@ TEST_F(MainFormTest, AFailingJobClosesTheWaitWindowAndReturnsToIdle) {
   EXPECT_TRUE(m.FormCloseQuery());
 }
 
+// A worker whose end step meets a database error, and one whose posted
+// progress step fails: both errors reach the default error handler.
+class EndStepErrorJob : public Worker {
+ public:
+  explicit EndStepErrorJob(JobRunner& r) : Worker(r) {}
+  void Execute() override {
+    Post(this, [] { throw std::runtime_error("progress failed"); });
+  }
+  bool HasEndStep() const override { return true; }
+  void EndStep() override { throw store::DbError("Error executing SQL statement.\rError [5]: database is locked."); }
+};
+
+TEST_F(MainFormTest, ErrorsOfAWorkersMainThreadStepsAreShownAsErrors) {
+  Start();
+  Worker::Start(runner, std::make_unique<EndStepErrorJob>(runner));
+  Drain();
+  EXPECT_EQ(runner.running(), 0);
+  ASSERT_EQ(ports.messages.size(), 2u);
+  EXPECT_EQ(ports.messages[0].text, "progress failed");
+  EXPECT_EQ(ports.messages[1].text, "Error executing SQL statement.\rError [5]: database is locked.");
+  EXPECT_EQ(ports.messages[1].icon, MsgIcon::Error);
+}
+
 TEST_F(MainFormTest, TrayAndTitleButtonsUseTheWindowPorts) {
   MainForm& m = Start();
   m.control("imgMin").onClick();

@@ -10,6 +10,7 @@
 #include "app/timestamp_text.h"
 #include "registry_cleaner/registry_cleaner.h"
 #include "registry_cleaner/scan_types.h"
+#include "sysaccess/text.h"
 
 namespace vl {
 
@@ -26,13 +27,6 @@ struct ReportRow {
 struct ReportRows : Feature {
   std::vector<ReportRow> rows;
 };
-
-std::string Trimmed(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  size_t e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
 
 bool ParseCategory(const std::string& text, int* out) {
   if (text.empty() || text.size() > 3) return false;
@@ -90,14 +84,14 @@ void RefreshReportPage(MainForm& m) {
     for (; !log.AtEnd(); log.NextRow()) {
       // A row of no known category has no caption to show; it is left out.
       int category;
-      if (!ParseCategory(Trimmed(log.ColumnByName("id")), &category)) continue;
+      if (!ParseCategory(sys::Trim(log.ColumnByName("id")), &category)) continue;
       std::string caption = registry::CategoryCaption(category);
       if (caption.empty()) continue;
       data.rows.push_back({caption, log.ColumnByName("scannum"), log.ColumnByName("cleannum")});
     }
     store::ResultTable sys = store::RunQuery(c, "SELECT last_rscan FROM sysset");
     if (!sys.AtEnd()) {
-      std::string when = TimestampText(Trimmed(sys.ColumnText(0)), 2, *p.system);
+      std::string when = TimestampText(sys::Trim(sys.ColumnText(0)), 2, *p.system);
       if (!when.empty()) m.control("labRLastScan").SetText("Last Registry Scan Performed: " + when);
     }
   });

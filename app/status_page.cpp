@@ -6,6 +6,7 @@
 #include "app/page_builder.h"
 #include "app/timestamp_text.h"
 #include "sysaccess/helpers.h"
+#include "sysaccess/text.h"
 
 namespace vl {
 
@@ -13,13 +14,6 @@ using ui::FontStyle;
 namespace st = ui::style;
 
 namespace {
-
-std::string Trimmed(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  size_t e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
 
 // "v" and the first three dot-separated parts: 2.0.1.5 shows as v2.0.1.
 std::string ShortVersion(const std::string& version) {
@@ -102,7 +96,7 @@ void RefreshStatusPage(MainForm& m) {
         store::RunQuery(c, "SELECT optime,last_backup,last_optimize,last_update FROM sysset");
     if (t.AtEnd()) return;
     const sys::DateNames names = p.system->UserDateNames();
-    auto text = [&](const char* column) { return TimestampText(Trimmed(t.ColumnByName(column)), style, names); };
+    auto text = [&](const char* column) { return TimestampText(sys::Trim(t.ColumnByName(column)), style, names); };
     const struct {
       const char* column;
       const char* label;

@@ -6,33 +6,19 @@
 
 #include "app/timestamp_text.h"
 #include "sysaccess/helpers.h"
+#include "sysaccess/text.h"
 
 namespace vl::backup {
 
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
 bool IsRegFile(const sys::FileEntry& e) {
   if (e.IsFolder() || e.IsReparsePoint()) return false;
-  const std::string name = Lower(e.name);
+  const std::string name = sys::AsciiLower(e.name);
   return name.size() > 4 && name.compare(name.size() - 4, 4, ".reg") == 0;
 }
 
 }  // namespace
-
-const char* BackupFolder(BackupKind kind) {
-  switch (kind) {
-    case BackupKind::kFull: return "backup\\full_backup\\";
-    case BackupKind::kRepair: return "backup\\repair_backup\\";
-    case BackupKind::kOptimize: return "backup\\optimize_backup\\";
-  }
-  return "";
-}
 
 std::string LocalTimestampOf(sys::System& system, uint64_t fileTime) {
   // The file system keeps UTC; the user reads the list against the local
@@ -54,7 +40,7 @@ std::vector<BackupEntry> ListBackups(sys::FileSystem& files, sys::System& system
   };
   std::vector<Item> items;
   for (const sys::FileEntry& e : entries)
-    if (IsRegFile(e)) items.push_back({e.lastWriteTime / 10000000ull, Lower(e.name), &e});
+    if (IsRegFile(e)) items.push_back({e.lastWriteTime / 10000000ull, sys::AsciiLower(e.name), &e});
   // Newest first; within one second the larger name first.
   std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
     if (a.seconds != b.seconds) return a.seconds > b.seconds;

@@ -1,19 +1,12 @@
-// The backup catalogue: where each kind of backup lives below the
-// application folder and the rows of a backup list, newest first.
+// The backup catalogue: the rows of a backup list, newest first.
 #pragma once
 #include <string>
 #include <vector>
 
+#include "backup/backup_folders.h"
 #include "sysaccess/platform.h"
 
 namespace vl::backup {
-
-enum class BackupKind { kFull = 0, kRepair = 1, kOptimize = 2 };
-
-// Folder of a kind below the application folder, with a trailing backslash.
-const char* BackupFolder(BackupKind kind);
-// Shortcuts moved out of the Startup folders (not listed on the backup page).
-inline constexpr char kLnkFolder[] = "backup\\lnk\\";
 
 // One row of a backup list: the file's last-write time as shown, and the
 // file name without folder (the hidden second column).

@@ -8,6 +8,7 @@
 
 #include "registry_cleaner/scan_context.h"
 #include "sysaccess/registry.h"
+#include "sysaccess/text.h"
 
 namespace vl::registry {
 
@@ -18,8 +19,7 @@ void CheckFileAssociations(ScanContext& context);
 
 namespace classes {
 
-// Without leading and trailing blanks and control characters.
-std::string Trim(const std::string& text);
+using sys::Trim;
 
 // True when `text` contains any of the texts (case-sensitive).
 bool ContainsAny(const std::string& text, const std::vector<const char*>& parts);

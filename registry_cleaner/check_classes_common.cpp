@@ -6,13 +6,6 @@
 
 namespace vl::registry::classes {
 
-std::string Trim(const std::string& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
-  return text.substr(b, e - b);
-}
-
 bool ContainsAny(const std::string& text, const std::vector<const char*>& parts) {
   for (const char* part : parts)
     if (text.find(part) != std::string::npos) return true;

@@ -5,13 +5,6 @@
 
 namespace vl::registry::refs {
 
-std::string Trim(const std::string& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
-  return text.substr(b, e - b);
-}
-
 std::string PathOf(ScanContext& context, const std::string& text) {
   return sys::CommandLineToPath(context.platform(), text);
 }

@@ -6,11 +6,11 @@
 
 #include "registry_cleaner/scan_context.h"
 #include "sysaccess/system.h"
+#include "sysaccess/text.h"
 
 namespace vl::registry::refs {
 
-// Without leading and trailing blanks and control characters.
-std::string Trim(const std::string& text);
+using sys::Trim;
 // The program or file a registry text names (lower case, arguments cut).
 std::string PathOf(ScanContext& context, const std::string& text);
 // Characters 2 and 3 are ":\" (a full path with a drive letter).

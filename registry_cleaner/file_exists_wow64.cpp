@@ -1,21 +1,15 @@
 // FileExistsWow64: the registry checks' file test.
 #include "registry_cleaner/file_exists_wow64.h"
 
-#include <cctype>
+#include "sysaccess/text.h"
 
 namespace vl::registry {
 
 namespace {
 
-// ASCII letters only, so byte positions stay those of the original text.
-std::string AsciiLower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // Replaces every occurrence of `from` (any letter case) by `to`.
 std::string ReplaceAllNoCase(const std::string& text, const std::string& from, const std::string& to) {
-  const std::string lower = AsciiLower(text), needle = AsciiLower(from);
+  const std::string lower = sys::AsciiLower(text), needle = sys::AsciiLower(from);
   std::string out;
   size_t pos = 0;
   for (size_t hit; (hit = lower.find(needle, pos)) != std::string::npos; pos = hit + from.size())
@@ -24,7 +18,7 @@ std::string ReplaceAllNoCase(const std::string& text, const std::string& from, c
 }
 
 bool ContainsNoCase(const std::string& text, const std::string& part) {
-  return AsciiLower(text).find(AsciiLower(part)) != std::string::npos;
+  return sys::AsciiLower(text).find(sys::AsciiLower(part)) != std::string::npos;
 }
 
 }  // namespace

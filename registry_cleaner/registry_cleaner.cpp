@@ -8,20 +8,15 @@
 #include "app/clock.h"
 #include "app/db_access.h"
 #include "app/page_builder.h"
+#include "backup/backup_folders.h"
 #include "registry_cleaner/registry_thread.h"
 #include "store/database.h"
 #include "sysaccess/registry.h"
+#include "sysaccess/text.h"
 
 namespace vl::registry {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
 
 }  // namespace
 
@@ -59,9 +54,12 @@ void RegistryCleaner::imgRegScanClick() {
   m_.scanResults.clear();
   results.clear();
   m_.control("lstvRegistry").SetRowCount(0);
+  std::vector<TSearchRegistry*> records;
   for (int c : chosen) {
     m_.runningScans.fetch_add(1);
-    m_.scanResults.push_back(std::make_unique<TSearchRegistry>(static_cast<int16_t>(c)));
+    auto record = std::make_unique<TSearchRegistry>(static_cast<int16_t>(c));
+    records.push_back(record.get());
+    m_.scanResults.push_back(std::move(record));
   }
   ui::Control& bar = m_.control("pbarRegistry");
   bar.maximum = 10000;
@@ -71,7 +69,9 @@ void RegistryCleaner::imgRegScanClick() {
   m_.ShowPage(102);
   m_.control("labScanInfo").SetText("");
   m_.control("lstvRegistryScan").SetRowCount(static_cast<int>(chosen.size()));
-  for (int c : chosen) TRegistryThread::Start(*this, TRegistryThread::kScanCategory, c, m_.bitness);
+  // Each worker gets its own record; the list keeps its shape while they run.
+  for (size_t i = 0; i < chosen.size(); ++i)
+    TRegistryThread::Start(*this, TRegistryThread::kScanCategory, chosen[i], m_.bitness, records[i]);
 }
 
 // --- worker steps -------------------------------------------------------------------
@@ -280,13 +280,13 @@ ui::Cell RegistryCleaner::lstvRegFinishData(int row, int col) const {
 
 std::function<std::string()> RegistryCleaner::RepairBackupPath() {
   if (!m_.backupBeforeRepair) return nullptr;
-  const std::string folder = m_.appDir() + "backup\\repair_backup\\";
+  const std::string folder = m_.appDir() + backup::BackupFolder(backup::BackupKind::kRepair);
   return [folder] { return folder + NowTimestamp() + ".reg"; };
 }
 
 bool RegistryCleaner::StartFullBackup() {
   sys::FileSystem& files = *m_.platform().files;
-  const std::string folder = m_.appDir() + "backup\\full_backup\\";
+  const std::string folder = m_.appDir() + backup::BackupFolder(backup::BackupKind::kFull);
   if (!files.DirectoryExists(folder)) files.CreateFolder(folder);
   const std::string file = folder + "FBackup_" + NowTimestamp() + ".reg";
   if (!m_.platform().system->StartRegistryEditor("/E \"" + file + "\"")) return false;
@@ -321,8 +321,8 @@ void RegistryCleaner::LoadIgnoreList() {
       TIgnore e;
       e.id = std::strtoll(t.ColumnByName("id").c_str(), nullptr, 10);
       e.root = static_cast<uint32_t>(std::strtoll(t.ColumnByName("root").c_str(), nullptr, 10));
-      e.keyPath = Trim(t.ColumnByName("key"));
-      e.valueName = Trim(t.ColumnByName("value"));
+      e.keyPath = sys::Trim(t.ColumnByName("key"));
+      e.valueName = sys::Trim(t.ColumnByName("value"));
       e.category = static_cast<int32_t>(std::strtol(t.ColumnByName("type").c_str(), nullptr, 10));
       ignoreList.push_back(std::move(e));
     }

@@ -4,6 +4,7 @@
 
 #include "app/control_ids.h"
 #include "app/page_builder.h"
+#include "backup/backup_folders.h"
 #include "registry_cleaner/registry_thread.h"
 
 namespace vl::registry {
@@ -163,7 +164,7 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
   m.AddStartupStep(5, [&rc] { rc.LoadIgnoreList(); });
   // The first start leaves a complete backup of the registry (step 9).
   m.AddStartupStep(9, [&m, &rc] {
-    if (!m.platform().files->DirectoryExists(m.appDir() + "backup\\full_backup\\"))
+    if (!m.platform().files->DirectoryExists(m.appDir() + backup::BackupFolder(backup::BackupKind::kFull)))
       TRegistryThread::Start(rc, TRegistryThread::kFullBackup, 0, m.bitness);
   });
   m.AddStartupStep(8, [&m, &rc] {

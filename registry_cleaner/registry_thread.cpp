@@ -18,7 +18,7 @@ constexpr char kRunValue[] = "Vantorel";
 class ThreadScanContext : public ScanContext {
  public:
   explicit ThreadScanContext(TRegistryThread& t)
-      : t_(t), m_(t.cleaner_.main()), registry_(*m_.platform().registry) {}
+      : t_(t), m_(t.cleaner_.main()), registry_(*m_.platform().registry), record_(t.record_) {}
 
   sys::Platform& platform() override { return m_.platform(); }
   sys::Registry& registry() override { return registry_; }
@@ -28,7 +28,6 @@ class ThreadScanContext : public ScanContext {
   bool Stopped() const override { return m_.stopFlag.load() == 1; }
 
   void ShowProgress(const std::string& item) override {
-    t_.currentItem_ = item;
     // Coalesced: the window shows the newest item; the scan does not wait for each repaint.
     RegistryCleaner& cleaner = t_.cleaner_;
     t_.Post(&cleaner, [&cleaner, item] { cleaner.ShowProgress(item); });
@@ -80,14 +79,21 @@ class ThreadScanContext : public ScanContext {
   TSearchRegistry* record_ = nullptr;
 };
 
-TRegistryThread::TRegistryThread(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness)
-    : Worker(cleaner.main().runner()), cleaner_(cleaner), job_(job), category_(category), bitness_(bitness) {
+TRegistryThread::TRegistryThread(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness,
+                                 TSearchRegistry* record)
+    : Worker(cleaner.main().runner()),
+      cleaner_(cleaner),
+      job_(job),
+      category_(category),
+      bitness_(bitness),
+      record_(record) {
   systemFolder_ = sys::SpecialFolderPath(*cleaner.main().platform().shell, 25);
 }
 
-void TRegistryThread::Start(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness) {
+void TRegistryThread::Start(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness,
+                            TSearchRegistry* record) {
   Worker::Start(cleaner.main().runner(),
-                std::unique_ptr<Worker>(new TRegistryThread(cleaner, job, category, bitness)));
+                std::unique_ptr<Worker>(new TRegistryThread(cleaner, job, category, bitness, record)));
 }
 
 bool TRegistryThread::HasEndStep() const {
@@ -123,8 +129,9 @@ void TRegistryThread::EndStep() {
 
 void TRegistryThread::RemoveProblem(Repairer& repairer, int category, const TScanRegistry& problem,
                                     int* counters) {
-  currentItem_ = "Cleaning " + problem.keyPath;
-  Synchronize([this] { cleaner_.ShowProgress(currentItem_); });
+  // Coalesced like the scan's: the repair does not wait for each repaint.
+  RegistryCleaner& cleaner = cleaner_;
+  Post(&cleaner, [&cleaner, item = "Cleaning " + problem.keyPath] { cleaner.ShowProgress(item); });
   TCleanInfo info = repairer.Remove(category, problem);
   if (info.status == 1 && counters && category >= 0 && category < kCategoryCount) ++counters[category];
   cleaner_.repairLog.push_back(std::move(info));

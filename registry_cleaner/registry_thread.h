@@ -16,9 +16,9 @@ class TRegistryThread : public Worker {
   enum Job { kFullBackup = 1, kScanCategory = 3, kRepair = 4, kRunAtStartup = 5, kOneClickRepair = 6 };
 
   // Starts the worker running; it frees itself when done.
-  static void Start(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness);
-
-  const std::string& currentItem() const { return currentItem_; }
+  // A scan worker may be handed the record it fills (made on the main thread).
+  static void Start(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness,
+                    TSearchRegistry* record = nullptr);
 
  protected:
   void Execute() override;
@@ -26,7 +26,7 @@ class TRegistryThread : public Worker {
   void EndStep() override;
 
  private:
-  TRegistryThread(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness);
+  TRegistryThread(RegistryCleaner& cleaner, int job, int category, sys::Bitness bitness, TSearchRegistry* record);
   void ScanCategory();
   void RunAtStartup();
   void Repair();
@@ -40,8 +40,8 @@ class TRegistryThread : public Worker {
   int category_;  // changes during a one-click repair
   bool started_ = false;  // full backup: the registry editor started
   const sys::Bitness bitness_;
+  TSearchRegistry* const record_;
   std::string systemFolder_;
-  std::string currentItem_;
 };
 
 }  // namespace vl::registry

@@ -2,21 +2,16 @@
 #include "registry_cleaner/repair.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 #include "sysaccess/reg_file.h"
 #include "sysaccess/reg_writer.h"
 #include "sysaccess/registry.h"
+#include "sysaccess/text.h"
 
 namespace vl::registry {
 
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 std::vector<std::string> SplitPath(const std::string& path) {
   std::vector<std::string> parts;
@@ -83,7 +78,7 @@ const std::set<std::string>& Containers() {
 // The path as seen from a software root: HKCR keys gain "classes\", user
 // hives lose their SID, and HKLM\SOFTWARE\Classes becomes "classes\".
 std::string Normalized(uint32_t root, const std::string& keyPath) {
-  std::string p = Lower(keyPath);
+  std::string p = sys::AsciiLower(keyPath);
   while (!p.empty() && p.front() == '\\') p.erase(0, 1);
   while (!p.empty() && p.back() == '\\') p.pop_back();
   if (root == sys::kHKU) {
@@ -114,43 +109,15 @@ bool IsProtectedKey(uint32_t root, const std::string& keyPath) {
 }
 
 Repairer::Repairer(sys::Platform& platform, std::function<std::string()> backupPath)
-    : platform_(platform), registry_(*platform.registry) {
-  if (backupPath) backup_ = std::make_unique<sys::RegBackupFile>(*platform.files, std::move(backupPath));
-}
-
-const std::string& Repairer::backupFile() const {
-  static const std::string kNone;
-  return backup_ ? backup_->path() : kNone;
-}
-
-bool Repairer::Backup(const std::vector<std::string>& lines) {
-  return !backup_ || backup_->Append(lines);
-}
+    : platform_(platform), registry_(*platform.registry), change_(platform, std::move(backupPath)) {}
 
 bool Repairer::RemoveKeyTree(const TScanRegistry& p) {
   if (IsProtectedKey(p.root, p.keyPath)) return false;
-  // The whole tree goes, so the whole tree is backed up.
-  std::vector<std::string> lines = sys::ExportRegTree(*platform_.registry, p.root, p.keyPath, p.access);
-  if (lines.size() > 2) lines.erase(lines.begin(), lines.begin() + 2);  // header and blank line
-  else lines.clear();
-  if (lines.empty() || !Backup(lines)) return false;
-  return registry_.DeleteKey(p.root, p.keyPath, p.access);
+  return change_.DeleteKeyTree(p.root, p.keyPath, p.access);
 }
 
 bool Repairer::RemoveValue(const TScanRegistry& p) {
-  const std::string name = sys::EffectiveValueName(p.valueName);
-  sys::ScopedKey key(*platform_.registry, p.root, p.keyPath, p.access);
-  if (!key.ok()) return false;
-  // The value's full data, however large.
-  sys::RegData data;
-  if (platform_.registry->QueryValue(key.get(), name, 0, &data) != sys::kErrSuccess) return false;
-  if (platform_.registry->QueryValue(key.get(), name, std::max<uint32_t>(data.size, 1), &data) !=
-      sys::kErrSuccess)
-    return false;
-  std::vector<std::string> lines{sys::RegKeyLine(p.root, p.keyPath)};
-  for (const std::string& l : sys::ExportValueLines(name, data)) lines.push_back(l);
-  if (!Backup(lines)) return false;
-  return registry_.DeleteValue(p.root, p.keyPath, p.valueName, p.access);
+  return change_.DeleteValue(p.root, p.keyPath, p.valueName, p.access);
 }
 
 bool Repairer::Climb(const TScanRegistry& p) {
@@ -166,8 +133,8 @@ bool Repairer::Climb(const TScanRegistry& p) {
       if (current == p.keyPath) outcome = false;
       break;
     }
-    if (!Backup({sys::RegKeyLine(p.root, current), ""})) return false;
-    outcome = registry_.DeleteKey(p.root, current, p.access);
+    // A key that stays (no backup written, or not deleted) keeps its parents.
+    if (!change_.DeleteEmptyKey(p.root, current, p.access)) return false;
     if (--n <= 0) break;  // the hive's own key is never removed
     current = Join(parts, static_cast<size_t>(n) + 1);
   }
@@ -198,7 +165,7 @@ TCleanInfo Repairer::Remove(int category, const TScanRegistry& p) {
     case kShortcuts: {
       info.text = p.keyPath;
       // Only shortcut files, whatever a record says.
-      const std::string lower = Lower(p.keyPath);
+      const std::string lower = sys::AsciiLower(p.keyPath);
       ok = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".lnk") == 0 &&
            platform_.files->RemoveFile(p.keyPath);
       break;

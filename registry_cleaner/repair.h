@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "backup/registry_change.h"
 #include "registry_cleaner/scan_types.h"
 #include "sysaccess/platform.h"
-#include "sysaccess/reg_backup_file.h"
 
 namespace vl::registry {
 
@@ -27,17 +27,16 @@ class Repairer {
   Repairer(sys::Platform& platform, std::function<std::string()> backupPath);
 
   TCleanInfo Remove(int category, const TScanRegistry& problem);
-  const std::string& backupFile() const;
+  const std::string& backupFile() const { return change_.backupFile(); }
 
  private:
-  bool Backup(const std::vector<std::string>& lines);
   bool RemoveKeyTree(const TScanRegistry& p);
   bool RemoveValue(const TScanRegistry& p);
   bool Climb(const TScanRegistry& p);
 
   sys::Platform& platform_;
   sys::Registry registry_;
-  std::unique_ptr<sys::RegBackupFile> backup_;
+  backup::RegistryChange change_;
 };
 
 }  // namespace vl::registry

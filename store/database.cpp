@@ -29,8 +29,10 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
     code = rc;
     message = sqlite3_errstr(rc);
   }
+  const int extended = sqlite3_extended_errcode(db) != SQLITE_OK ? sqlite3_extended_errcode(db) : code;
   throw DbError(std::string(context) + ".\rError [" + std::to_string(code) + "]: " +
-                sqlite3_errstr(code) + ".\r\"" + sql + "\": " + message);
+                    sqlite3_errstr(code) + ".\r\"" + sql + "\": " + message,
+                extended);
 }
 
 sqlite3* OpenHandle(Connection& connection) {
@@ -48,6 +50,29 @@ Statement Prepare(sqlite3* db, const std::string& sql) {
   return statement;
 }
 
+void Bind(sqlite3* db, sqlite3_stmt* statement, const std::string& sql, const SqlValues& values) {
+  if (static_cast<int>(values.size()) != sqlite3_bind_parameter_count(statement))
+    throw DbError("Error executing SQL.\r" + std::to_string(values.size()) + " values for " +
+                      std::to_string(sqlite3_bind_parameter_count(statement)) + " parameters.\r\"" + sql + "\"",
+                  SQLITE_RANGE);
+  for (size_t i = 0; i < values.size(); ++i) {
+    const int at = static_cast<int>(i) + 1;
+    const SqlValue& v = values[i];
+    int rc = SQLITE_OK;
+    if (std::holds_alternative<int64_t>(v)) {
+      rc = sqlite3_bind_int64(statement, at, std::get<int64_t>(v));
+    } else if (std::holds_alternative<double>(v)) {
+      rc = sqlite3_bind_double(statement, at, std::get<double>(v));
+    } else if (std::holds_alternative<std::string>(v)) {
+      const std::string& text = std::get<std::string>(v);
+      rc = sqlite3_bind_text64(statement, at, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    } else {
+      rc = sqlite3_bind_null(statement, at);
+    }
+    if (rc != SQLITE_OK) RaiseError(db, "Error executing SQL", sql, rc);
+  }
+}
+
 std::string AsciiLower(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -56,6 +81,16 @@ std::string AsciiLower(std::string text) {
 }
 
 }  // namespace
+
+bool DbError::BusyOrLocked() const {
+  const int primary = code_ & 0xff;
+  return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+bool DbError::Corrupt() const {
+  const int primary = code_ & 0xff;
+  return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
 
 Connection::Connection(Connection&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
 
@@ -74,22 +109,31 @@ void Connection::Close() {
   if (db_) sqlite3_close(std::exchange(db_, nullptr));
 }
 
-Connection OpenDatabase(const std::string& utf8Path) {
+namespace {
+Connection Open(const std::string& utf8Path, int flags) {
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open(utf8Path.c_str(), &db);
+  const int rc = sqlite3_open_v2(utf8Path.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     const std::string message = db ? sqlite3_errmsg(db) : "unknown error";
     if (db) sqlite3_close(db);
-    throw DbError("Failed to open database \"" + utf8Path + "\" : " + message);
+    throw DbError("Failed to open database \"" + utf8Path + "\" : " + message, rc);
   }
   return Connection(db);
 }
+}  // namespace
+
+Connection OpenDatabase(const std::string& utf8Path) {
+  return Open(utf8Path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+}
+
+Connection OpenDatabaseReadOnly(const std::string& utf8Path) { return Open(utf8Path, SQLITE_OPEN_READONLY); }
 
 void CloseDatabase(Connection& connection) { connection.Close(); }
 
-void RunStatement(Connection& connection, const std::string& sql) {
+void RunStatement(Connection& connection, const std::string& sql, const SqlValues& values) {
   sqlite3* db = OpenHandle(connection);
   Statement statement = Prepare(db, sql);
+  Bind(db, statement.get(), sql, values);
   const int rc = sqlite3_step(statement.get());
   if (rc != SQLITE_DONE) {
     sqlite3_reset(statement.get());
@@ -97,9 +141,10 @@ void RunStatement(Connection& connection, const std::string& sql) {
   }
 }
 
-ResultTable RunQuery(Connection& connection, const std::string& sql) {
+ResultTable RunQuery(Connection& connection, const std::string& sql, const SqlValues& values) {
   sqlite3* db = OpenHandle(connection);
   Statement statement = Prepare(db, sql);
+  Bind(db, statement.get(), sql, values);
   const int columnCount = sqlite3_column_count(statement.get());
   std::vector<std::string> columns;
   columns.reserve(static_cast<std::size_t>(columnCount));
@@ -120,7 +165,7 @@ ResultTable RunQuery(Connection& connection, const std::string& sql) {
     }
     // No busy timeout and no retry: a lock held elsewhere fails the query at once.
     if ((rc & 0xff) == SQLITE_BUSY) {
-      throw DbError("Could not prepare SQL statement.\rSQLite is Busy.\r\"" + sql + "\"");
+      throw DbError("Could not prepare SQL statement.\rSQLite is Busy.\r\"" + sql + "\"", rc);
     }
     sqlite3_reset(statement.get());
     RaiseError(db, "Could not retrieve data", sql, rc);

@@ -2,8 +2,12 @@
 // own database files: open, run a statement, read a query, test for a table.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "store/result_table.h"
 
@@ -11,11 +15,26 @@ struct sqlite3;
 
 namespace vl::store {
 
-// Every database failure; what() is the text shown to the user.
+// Every database failure; what() is the text shown to the user. code() is
+// SQLite's result code (extended where SQLite gave one), 0 for failures of
+// this layer itself (no connection, a missing column).
 class DbError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit DbError(const std::string& text, int code = 0) : std::runtime_error(text), code_(code) {}
+  int code() const { return code_; }
+  // Another connection holds the database: trying again later may work.
+  bool BusyOrLocked() const;
+  // The file is damaged or is no database at all.
+  bool Corrupt() const;
+
+ private:
+  int code_;
 };
+
+// A value bound to a "?" of a statement: values that come from outside (a
+// browser's database, a file name) never become SQL text.
+using SqlValue = std::variant<std::nullptr_t, int64_t, double, std::string>;
+using SqlValues = std::vector<SqlValue>;
 
 // One open SQLite connection, closed when destroyed. Not shared between threads.
 class Connection {
@@ -38,12 +57,16 @@ class Connection {
 
 // Opens (and when missing creates) the database at a UTF-8 path.
 Connection OpenDatabase(const std::string& utf8Path);
+// Opens an existing database for reading only; never creates a file. For
+// other programs' databases (browsers), which must be left as they are.
+Connection OpenDatabaseReadOnly(const std::string& utf8Path);
 void CloseDatabase(Connection& connection);
 
 // Prepares and runs the first statement of sql; it must return no rows.
-void RunStatement(Connection& connection, const std::string& sql);
+// `values` are bound to its "?" parameters in order.
+void RunStatement(Connection& connection, const std::string& sql, const SqlValues& values = {});
 // Runs the first statement of sql and reads every row into memory.
-ResultTable RunQuery(Connection& connection, const std::string& sql);
+ResultTable RunQuery(Connection& connection, const std::string& sql, const SqlValues& values = {});
 // True when a table of that name exists, letter case ignored.
 bool HasTable(Connection& connection, const std::string& name);
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -274,6 +275,83 @@ TEST_F(DatabaseTest, QuotedTextRoundTrips) {
   EXPECT_TRUE(HasTable(connection, "t"));
   EXPECT_EQ(RunQuery(connection, "select a from t where a = " + Quote("Bob's file")).RowCount(),
             1u);
+}
+
+// The code a DbError carries tells a database held by another program from
+// a damaged one; a read-only open never makes a file.
+template <typename Fn>
+DbError ErrorOf(Fn fn) {
+  try {
+    fn();
+  } catch (const DbError& error) {
+    return error;
+  }
+  ADD_FAILURE() << "no DbError thrown";
+  return DbError("none");
+}
+
+TEST_F(DatabaseTest, ErrorsKeepTheResultCode) {
+  Connection holder = OpenDatabase(path_);
+  RunStatement(holder, "create table t(a integer)");
+  RunStatement(holder, "BEGIN EXCLUSIVE");
+  RunStatement(holder, "insert into t(a) values (1)");
+  Connection other = OpenDatabase(path_);
+  DbError locked = ErrorOf([&] { RunQuery(other, "select * from t"); });
+  EXPECT_TRUE(locked.BusyOrLocked());
+  EXPECT_FALSE(locked.Corrupt());
+  RunStatement(holder, "ROLLBACK");
+
+  DbError constraint = ErrorOf([&] { RunStatement(holder, "create table t(a integer)"); });
+  EXPECT_EQ(constraint.code() & 0xff, SQLITE_ERROR);
+  EXPECT_FALSE(constraint.BusyOrLocked());
+
+  const std::string junk = folder_.File("junk.db");
+  {
+    std::FILE* f = std::fopen(junk.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const std::string bytes(4096, 'J');
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  Connection damaged = OpenDatabaseReadOnly(junk);  // SQLite reads the header lazily
+  DbError notADatabase = ErrorOf([&] { RunQuery(damaged, "select * from sqlite_master"); });
+  EXPECT_TRUE(notADatabase.Corrupt());
+  EXPECT_FALSE(notADatabase.BusyOrLocked());
+  EXPECT_EQ(DbError("Database is not open").code(), 0);
+}
+
+TEST_F(DatabaseTest, ReadOnlyOpenNeverCreatesAndNeverWrites) {
+  const std::string missing = folder_.File("places.sqlite");
+  DbError error = ErrorOf([&] { OpenDatabaseReadOnly(missing); });
+  EXPECT_EQ(error.code(), SQLITE_CANTOPEN);
+  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(missing)));
+
+  {
+    Connection writer = OpenDatabase(path_);
+    RunStatement(writer, "create table t(a integer)");
+    RunStatement(writer, "insert into t(a) values (7)");
+  }
+  Connection reader = OpenDatabaseReadOnly(path_);
+  EXPECT_EQ(RunQuery(reader, "select a from t").ColumnByName("a"), "7");
+  EXPECT_EQ(ErrorOf([&] { RunStatement(reader, "delete from t"); }).code() & 0xff, SQLITE_READONLY);
+}
+
+TEST_F(DatabaseTest, BoundValuesStayValues) {
+  Connection connection = OpenDatabase(path_);
+  RunStatement(connection, "create table t(id integer, name text, size real)");
+  const std::string hostile = "x'); drop table t; --";
+  RunStatement(connection, "insert into t(id, name, size) values (?, ?, ?)",
+               {int64_t{9007199254740993}, hostile, 1.5});
+  RunStatement(connection, "insert into t(id, name, size) values (?, ?, ?)", {int64_t{2}, nullptr, nullptr});
+  ResultTable table = RunQuery(connection, "select id, name, size from t where name = ?", {hostile});
+  ASSERT_EQ(table.RowCount(), 1u);
+  EXPECT_EQ(table.ColumnByName("id"), "9007199254740993");
+  EXPECT_EQ(table.ColumnByName("name"), hostile);
+  EXPECT_EQ(RunQuery(connection, "select id from t where name is ?", {nullptr}).ColumnByName("id"), "2");
+  // A count that does not match the statement's parameters is an error, not a partial bind.
+  DbError error = ErrorOf([&] { RunStatement(connection, "delete from t where id = ?", {}); });
+  EXPECT_EQ(error.code(), SQLITE_RANGE);
+  EXPECT_EQ(RunQuery(connection, "select id from t").RowCount(), 2u);
 }
 
 }  // namespace

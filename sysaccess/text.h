@@ -25,6 +25,13 @@ bool EqualsNoCase(const std::string& a, const std::string& b);
 // Ordering used for registry subkeys: upper-cased UTF-16 code units.
 int CompareNoCase(const std::string& a, const std::string& b);
 
+// Without leading and trailing blanks and control characters (bytes up to
+// the space).
+std::string Trim(const std::string& text);
+// ASCII letters lowered, every other byte kept, so positions stay those of
+// the original text.
+std::string AsciiLower(std::string text);
+
 // Length in UTF-16 code units (what the wide calls count).
 size_t Utf16Length(const std::string& text);
 

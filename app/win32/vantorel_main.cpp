@@ -10,13 +10,14 @@
 #include "sysaccess/win32/win32_platform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  // One instance per machine: a second start ends at once, silently.
-  if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"VL_APP_EXISTS")) {
-    CloseHandle(running);
+  // One instance per machine: a second start ends at once, silently. One
+  // call that creates or finds the mutex, so two starts at the same moment
+  // cannot both go on. Held for the life of the process.
+  HANDLE instanceGuard = CreateMutexW(nullptr, FALSE, L"VL_APP_EXISTS");
+  if (instanceGuard && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(instanceGuard);
     return 0;
   }
-  // Held for the life of the process; the system drops it at exit.
-  CreateMutexW(nullptr, FALSE, L"VL_APP_EXISTS");
 
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
                                             ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
@@ -31,6 +32,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   auto* ports = new vl::win::Win32Ports(instance);
   vl::MainForm& main = *vl::BuildMainForm(platform->platform(), *ports, *runner).release();
   main.bitness = vl::sys::ProcessBitness(*platform->platform().system);
+  // The running file itself: a copy under another name writes its own path
+  // into the Run value and shows its own version.
+  main.exePath = vl::sys::ProgramPath();
   main.systemLanguage = GetSystemDefaultLangID();
 
   auto* window = new vl::win::MainWindow(instance, main, *ports);

@@ -61,12 +61,17 @@ void Win32Dispatcher::Post(const void* key, std::function<void()> step) {
 
 LRESULT CALLBACK Win32Dispatcher::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<Win32Dispatcher*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-  // The worker's own error handling covers its steps; never unwind into Windows.
+  // A step's error goes to the program's error handler; never unwind into Windows.
   if (msg == kRunStep) {
     try {
       // Steps posted before this call come first.
       if (self) self->posted_.Run();
-      (*reinterpret_cast<const std::function<void()>*>(lp))();
+      const auto& step = *reinterpret_cast<const std::function<void()>*>(lp);
+      if (self) {
+        self->RunStep(step);
+      } else {
+        step();
+      }
     } catch (...) {
     }
     return 0;

@@ -23,7 +23,7 @@ class Win32Dispatcher : public Dispatcher {
   static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   HWND window_ = nullptr;
   DWORD mainThread_;
-  PostedSteps posted_;
+  PostedSteps posted_{*this};
 };
 
 class Win32Ports : public UiPorts {

@@ -6,24 +6,12 @@
 #include <string>
 
 #include "app/ui_model.h"
+#include "sysaccess/win32/wide.h"
 
 namespace vl::win {
 
-inline std::wstring W(const std::string& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
-
-inline std::string U(const std::wstring& w) {
-  if (w.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
+inline std::wstring W(const std::string& s) { return sys::win32::Wide(s); }
+inline std::string U(const std::wstring& w) { return sys::win32::Narrow(w); }
 
 // 0xRRGGBB → COLORREF.
 inline COLORREF Rgb(ui::Color c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }

@@ -14,11 +14,6 @@
 namespace vl::registry::testing {
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // The regedit import writes the native view; cleanup must look there too.
 constexpr uint32_t kNative = sys::kMaskAll64;
 
@@ -30,7 +25,7 @@ std::string Parent(const std::string& path) {
 }  // namespace
 
 bool HasTestMarker(const std::string& text) {
-  std::string l = Lower(text);
+  std::string l = sys::AsciiLower(text);
   return l.find("vltest") != std::string::npos || l.find("{7e57") != std::string::npos;
 }
 
@@ -73,7 +68,7 @@ void Win32RecordingContext::LoadReg(const std::string& regText) {
     }
     if (marked) {
       bool known = std::any_of(keys_.begin(), keys_.end(), [&](const PlantedKey& k) {
-        return k.root == op.root && Lower(k.key) == Lower(prefix);
+        return k.root == op.root && sys::AsciiLower(k.key) == sys::AsciiLower(prefix);
       });
       if (!known) {
         // Shared parents the import creates are removed again when left empty.

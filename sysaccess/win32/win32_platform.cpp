@@ -13,17 +13,19 @@
 
 namespace vl::sys {
 
-std::string ProgramDirectory() {
+std::string ProgramPath() {
   std::vector<wchar_t> buf(MAX_PATH);
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
     if (n == 0) return "";
-    if (n < buf.size()) {
-      std::string path = win32::Narrow(buf.data(), n);
-      return path.substr(0, path.find_last_of('\\') + 1);
-    }
+    if (n < buf.size()) return win32::Narrow(buf.data(), n);
     buf.resize(buf.size() * 2);
   }
+}
+
+std::string ProgramDirectory() {
+  std::string path = ProgramPath();
+  return path.substr(0, path.find_last_of('\\') + 1);
 }
 
 Win32Platform::Win32Platform()

@@ -25,6 +25,8 @@ class Win32Platform {
 
 std::unique_ptr<Win32Platform> MakeWin32Platform();
 
+// Full path of the running program's file.
+std::string ProgramPath();
 // Directory of the running program, with a trailing backslash.
 std::string ProgramDirectory();
 
