@@ -89,6 +89,16 @@ namespace vl::id {
 #define VL_CONTROL_ENUM(name, value) name = value,
 enum ControlId : int { VL_CONTROLS(VL_CONTROL_ENUM) };
 #undef VL_CONTROL_ENUM
+
+// The name of a control as the code spells it (its accessible name); empty
+// for a number that is no control.
+inline const char* Name(int control) {
+#define VL_CONTROL_NAME(name, value) \
+  case value: return #name;
+  switch (control) { VL_CONTROLS(VL_CONTROL_NAME) }
+#undef VL_CONTROL_NAME
+  return "";
+}
 }  // namespace vl::id
 
 // Tab sheets of the page control (not page codes: several codes share a sheet).

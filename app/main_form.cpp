@@ -61,8 +61,8 @@ void MainForm::BuildFrame() {
       .SetPicture(Picture::Minimize);
   form_.Add(id::imgClose, Kind::ImageButton, "imgClose", 0, {kWidth - 44, 4, 36, 32}, "Close")
       .SetPicture(Picture::Close);
-  form_.Get("imgMin").onClick = [this] { imgMinClick(); };
-  form_.Get("imgClose").onClick = [this] { imgCloseClick(); };
+  form_.Get(id::imgMin).onClick = [this] { imgMinClick(); };
+  form_.Get(id::imgClose).onClick = [this] { imgCloseClick(); };
 
   ui::Control& nav = form_.Add(id::panMain_Top, Kind::Panel, "panMain_Top", 0, {0, 40, kWidth, 80});
   nav.background = kNavBar;
@@ -104,13 +104,13 @@ void MainForm::ShowPage(int code) {
 }
 
 void MainForm::HighlightTopButton(int page) {
-  for (const TopButton& b : kTopButtons) form_.Get(b.name).SetHighlighted(b.page == page);
+  for (const TopButton& b : kTopButtons) form_.Get(b.id).SetHighlighted(b.page == page);
 }
 
-void MainForm::EnterBusyState() { form_.Get("panMain_Top").SetEnabled(false); }
+void MainForm::EnterBusyState() { form_.Get(id::panMain_Top).SetEnabled(false); }
 
 void MainForm::LeaveBusyState() {
-  form_.Get("panMain_Top").SetEnabled(true);
+  form_.Get(id::panMain_Top).SetEnabled(true);
   stopFlag.store(1);
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/control_ids.h"
 #include "app/jobs.h"
 #include "app/ports.h"
 #include "app/ui_model.h"
@@ -43,7 +44,7 @@ class MainForm {
   MainForm& operator=(const MainForm&) = delete;
 
   ui::Form& form() { return form_; }
-  ui::Control& control(const std::string& name) { return form_.Get(name); }
+  ui::Control& control(id::ControlId id) { return form_.Get(id); }
   sys::Platform& platform() { return platform_; }
   UiPorts& ports() { return ports_; }
   JobRunner& runner() { return runner_; }

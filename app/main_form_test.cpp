@@ -38,11 +38,11 @@ class MainFormTest : public ::testing::Test {
       dispatcher.PumpWait(5);
     dispatcher.Pump();
   }
-  std::string Text(const char* name) { return main->control(name).text(); }
+  std::string Text(id::ControlId control) { return main->control(control).text(); }
   std::vector<std::string> Highlighted() {
     std::vector<std::string> on;
-    for (const char* n : {"imgMStatus", "imgMCleanup", "imgMOptimize", "imgMBackup", "imgMOptions"})
-      if (main->control(n).highlighted()) on.push_back(n);
+    for (id::ControlId n : {id::imgMStatus, id::imgMCleanup, id::imgMOptimize, id::imgMBackup, id::imgMOptions})
+      if (main->control(n).highlighted()) on.push_back(main->control(n).name);
     return on;
   }
 
@@ -60,7 +60,7 @@ TEST_F(MainFormTest, FirstShowCreatesTheDatabaseAndShowsTheStatusPage) {
   EXPECT_TRUE(fs.FileExists("C:\\Vantorel\\data.db"));
   EXPECT_EQ(m.currentPage(), 1);
   EXPECT_EQ(m.form().activeSheet(), sheet::tabStatus);
-  EXPECT_EQ(Text("labStatus_Right_Title"),
+  EXPECT_EQ(Text(id::labStatus_Right_Title),
             "Deep scan, Clean and Optimize the Registry to boost your PC speed!");
   EXPECT_EQ(Highlighted(), std::vector<std::string>{"imgMStatus"});
   EXPECT_TRUE(ports.messages.empty());
@@ -94,19 +94,19 @@ TEST_F(MainFormTest, AStartUpErrorIsShownAndEndsTheSequence) {
 TEST_F(MainFormTest, TopButtonsSwitchPagesAndHighlightExactlyOne) {
   MainForm& m = Start();
   const struct {
-    const char* button;
+    id::ControlId button;
     int page;
     int sheet;
-  } cases[] = {{"imgMCleanup", 2, sheet::tabCleanup},
-               {"imgMOptimize", 3, sheet::tabOptimize},
-               {"imgMBackup", 4, sheet::tabBackup},
-               {"imgMOptions", 5, sheet::tabOptions},
-               {"imgMStatus", 1, sheet::tabStatus}};
+  } cases[] = {{id::imgMCleanup, 2, sheet::tabCleanup},
+               {id::imgMOptimize, 3, sheet::tabOptimize},
+               {id::imgMBackup, 4, sheet::tabBackup},
+               {id::imgMOptions, 5, sheet::tabOptions},
+               {id::imgMStatus, 1, sheet::tabStatus}};
   for (auto& c : cases) {
     m.control(c.button).onClick();
     EXPECT_EQ(m.currentPage(), c.page);
     EXPECT_EQ(m.form().activeSheet(), c.sheet);
-    EXPECT_EQ(Highlighted(), std::vector<std::string>{c.button});
+    EXPECT_EQ(Highlighted(), std::vector<std::string>{m.control(c.button).name});
   }
   // Other pages leave the top bar as it was.
   m.ShowPage(4);
@@ -123,61 +123,61 @@ TEST_F(MainFormTest, TopButtonsSwitchPagesAndHighlightExactlyOne) {
 TEST_F(MainFormTest, PageSwitchesWriteTheirFixedTexts) {
   MainForm& m = Start();
   m.ShowPage(102);
-  EXPECT_EQ(Text("labRegTitle"),
+  EXPECT_EQ(Text(id::labRegTitle),
             "Please be patient while Vantorel is scanning your system. It may take a few minutes.");
   m.ShowPage(104);
   EXPECT_EQ(m.form().activeSheet(), sheet::tabRegistry_Scan);
-  EXPECT_EQ(Text("labRegTitle"),
+  EXPECT_EQ(Text(id::labRegTitle),
             "Please be patient while Vantorel is repairing your errors. It may take a few minutes.");
-  m.control("labErrorOpen").SetVisible(true);
-  m.control("labRegError").SetText("old");
+  m.control(id::labErrorOpen).SetVisible(true);
+  m.control(id::labRegError).SetText("old");
   m.ShowPage(103);
-  EXPECT_FALSE(m.control("labErrorOpen").visible());
-  EXPECT_FALSE(m.control("labErrorIgnore").visible());
-  EXPECT_EQ(Text("labRegError"), "");
+  EXPECT_FALSE(m.control(id::labErrorOpen).visible());
+  EXPECT_FALSE(m.control(id::labErrorIgnore).visible());
+  EXPECT_EQ(Text(id::labRegError), "");
   m.ShowPage(4);
-  EXPECT_EQ(Text("labBackup_Desc"),
+  EXPECT_EQ(Text(id::labBackup_Desc),
             "Full Backup supports complete registry backup. To return to any previous configuration, "
             "please select an item\rfrom the list below and click on \"Restore\" button to start the "
             "restore.");
   m.ShowPage(204);
-  EXPECT_EQ(Text("labJunk_Scan_Title"), "Clean up junk files");
+  EXPECT_EQ(Text(id::labJunk_Scan_Title), "Clean up junk files");
   m.ShowPage(202);
-  EXPECT_EQ(Text("labJunk_Scan_Title"), "Search Disk Drives");
+  EXPECT_EQ(Text(id::labJunk_Scan_Title), "Search Disk Drives");
   m.ShowPage(205);
-  EXPECT_EQ(Text("labJunk_Finish_Desc"), "Junk files have been cleared. ");
+  EXPECT_EQ(Text(id::labJunk_Finish_Desc), "Junk files have been cleared. ");
   m.ShowPage(302);
-  EXPECT_EQ(Text("labEvidenceSTitle"), "Search Evidence");
+  EXPECT_EQ(Text(id::labEvidenceSTitle), "Search Evidence");
   m.ShowPage(304);
-  EXPECT_EQ(Text("labEvidenceSTitle"), "Clean up Evidence");
+  EXPECT_EQ(Text(id::labEvidenceSTitle), "Clean up Evidence");
   m.ShowPage(402);
-  EXPECT_EQ(Text("labDiskCacheDesc"),
+  EXPECT_EQ(Text(id::labDiskCacheDesc),
             "According to your computer type and memory size, set disk size in order to save the "
             "time to calculate cache\rand ensure the memory needs of other programs.");
   m.ShowPage(405);
-  EXPECT_EQ(Text("labStartupDesc"), "Choose which applications you wish to launch when Windows starts.");
+  EXPECT_EQ(Text(id::labStartupDesc), "Choose which applications you wish to launch when Windows starts.");
   m.ShowPage(502);
-  EXPECT_EQ(Text("labSettingsDesc"), "Customize how Vantorel behaves.");
-  EXPECT_EQ(Text("chkSEUpdate"), "Check for Vantorel update automatically");
+  EXPECT_EQ(Text(id::labSettingsDesc), "Customize how Vantorel behaves.");
+  EXPECT_EQ(Text(id::chkSEUpdate), "Check for Vantorel update automatically");
 }
 
 TEST_F(MainFormTest, OverviewListsAndCleanerLinksOpenTheirPages) {
   MainForm& m = Start();
-  m.control("lstvOptimize").onItemClick(3);
+  m.control(id::lstvOptimize).onItemClick(3);
   EXPECT_EQ(m.currentPage(), 404);
-  m.control("imgOBack4").onClick();
+  m.control(id::imgOBack4).onClick();
   EXPECT_EQ(m.currentPage(), 3);
-  m.control("lstvOptimize").onItemClick(-1);  // outside any item
+  m.control(id::lstvOptimize).onItemClick(-1);  // outside any item
   EXPECT_EQ(m.currentPage(), 3);
-  m.control("lstvOptions").onItemClick(1);
+  m.control(id::lstvOptions).onItemClick(1);
   EXPECT_EQ(m.currentPage(), 503);
-  m.control("imgOPBack3").onClick();
+  m.control(id::imgOPBack3).onClick();
   EXPECT_EQ(m.currentPage(), 5);
-  m.control("labJunk").onClick();
+  m.control(id::labJunk).onClick();
   EXPECT_EQ(m.currentPage(), 201);
-  m.control("imgCBack2").onClick();
+  m.control(id::imgCBack2).onClick();
   EXPECT_EQ(m.currentPage(), 2);
-  m.control("imgEvidence").onClick();
+  m.control(id::imgEvidence).onClick();
   EXPECT_EQ(m.currentPage(), 301);
 }
 
@@ -186,18 +186,18 @@ TEST_F(MainFormTest, ClosingIsRefusedOnlyWhileAJobRuns) {
   EXPECT_TRUE(m.FormCloseQuery());
   m.EnterBusyState();
   m.stopFlag = 0;
-  EXPECT_FALSE(m.control("panMain_Top").enabled());
+  EXPECT_FALSE(m.control(id::panMain_Top).enabled());
   EXPECT_FALSE(m.FormCloseQuery());
   ASSERT_EQ(ports.messages.size(), 1u);
   EXPECT_EQ(ports.messages[0].text, "You cannot quit Vantorel because scanning is in progress.");
   EXPECT_EQ(ports.messages[0].caption, "Error");
   EXPECT_EQ(ports.messages[0].icon, MsgIcon::Information);
   // Stop makes closing possible at once, before the job has ended.
-  m.control("imgRegStop").onClick();
+  m.control(id::imgRegStop).onClick();
   EXPECT_TRUE(m.FormCloseQuery());
-  EXPECT_FALSE(m.control("panMain_Top").enabled());
+  EXPECT_FALSE(m.control(id::panMain_Top).enabled());
   m.LeaveBusyState();
-  EXPECT_TRUE(m.control("panMain_Top").enabled());
+  EXPECT_TRUE(m.control(id::panMain_Top).enabled());
 }
 
 TEST_F(MainFormTest, StartupMinimizeHidesForAnyValueButZero) {
@@ -238,14 +238,14 @@ class ScanWorker : public Worker {
       if (m_.stopFlag.load() == 1) break;
       while (gate_.load() == 0 && m_.stopFlag.load() == 0) std::this_thread::yield();
       rec_.found.fetch_add(1);
-      Synchronize([this] { m_.control("labScanInfo").SetText("item"); });
+      Synchronize([this] { m_.control(id::labScanInfo).SetText("item"); });
     }
     left_ = m_.runningScans.fetch_sub(1) - 1;
   }
   bool HasEndStep() const override { return true; }
   void EndStep() override {
     if (m_.runningScans.load() > 0) {
-      m_.control("lstvRegistryScan").SetRowCount(static_cast<int>(m_.scanResults.size()));
+      m_.control(id::lstvRegistryScan).SetRowCount(static_cast<int>(m_.scanResults.size()));
       return;
     }
     completions_.push_back(left_);
@@ -283,7 +283,7 @@ TEST_F(MainFormTest, MultiWorkerScanShowsTheResultOnlyAfterTheLastWorker) {
   EXPECT_EQ(m.currentPage(), 103);
   EXPECT_EQ(m.runningScans.load(), 0);
   EXPECT_EQ(m.stopFlag.load(), 1);
-  EXPECT_TRUE(m.control("panMain_Top").enabled());
+  EXPECT_TRUE(m.control(id::panMain_Top).enabled());
   // The completion ran once per worker that saw zero: at least once, never
   // for a worker that finished while others still ran.
   ASSERT_GE(completions.size(), 1u);
@@ -307,12 +307,12 @@ TEST_F(MainFormTest, StopEndsEveryWorkerAndStillShowsTheResultPage) {
   for (int i = 0; i < 3; ++i)
     Worker::Start(runner, std::make_unique<ScanWorker>(runner, m, *recs[i], 1000, gate, completions));
   EXPECT_FALSE(m.FormCloseQuery());
-  m.control("imgRegStop").onClick();
+  m.control(id::imgRegStop).onClick();
   EXPECT_TRUE(m.FormCloseQuery());
   Drain();
   EXPECT_EQ(m.currentPage(), 103);
   EXPECT_LE(recs[0]->found + recs[1]->found + recs[2]->found, 3);
-  EXPECT_TRUE(m.control("panMain_Top").enabled());
+  EXPECT_TRUE(m.control(id::panMain_Top).enabled());
 }
 
 class FailingBusyJob : public Worker {
@@ -367,11 +367,11 @@ TEST_F(MainFormTest, ErrorsOfAWorkersMainThreadStepsAreShownAsErrors) {
 
 TEST_F(MainFormTest, TrayAndTitleButtonsUseTheWindowPorts) {
   MainForm& m = Start();
-  m.control("imgMin").onClick();
+  m.control(id::imgMin).onClick();
   EXPECT_FALSE(ports.mainVisible);
   m.Kestrune1Click();
   EXPECT_TRUE(ports.mainVisible);
-  m.control("imgClose").onClick();
+  m.control(id::imgClose).onClick();
   EXPECT_EQ(ports.closeRequests, 1);
 }
 

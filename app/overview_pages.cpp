@@ -70,7 +70,7 @@ void AddOptimizePage(MainForm& m) {
   list.onItemClick = [&m](int item) {
     if (item >= 0 && item <= 4) m.ShowPage(401 + item);
   };
-  m.RegisterPage(3, sheet::tabOptimize, [&m] { m.control("lstvOptimize").SetSelected(-1); });
+  m.RegisterPage(3, sheet::tabOptimize, [&m] { m.control(id::lstvOptimize).SetSelected(-1); });
 }
 
 void AddOptionsPages(MainForm& m) {
@@ -90,7 +90,7 @@ void AddOptionsPages(MainForm& m) {
       static const int kPages[] = {502, 503, 504};
       if (item >= 0 && item < 3) m.ShowPage(kPages[item]);
     };
-    m.RegisterPage(5, sheet::tabOptions, [&m] { m.control("lstvOptions").SetSelected(-1); });
+    m.RegisterPage(5, sheet::tabOptions, [&m] { m.control(id::lstvOptions).SetSelected(-1); });
   }
 }
 

@@ -74,10 +74,10 @@ void AddReportPage(MainForm& m) {
 
 void RefreshReportPage(MainForm& m) {
   ReportRows& data = *m.FindFeature<ReportRows>();
-  ui::Control& list = m.control("lstvReport");
+  ui::Control& list = m.control(id::lstvReport);
   data.rows.clear();
   list.SetRowCount(0);
-  m.control("labRLastScan").SetText("");
+  m.control(id::labRLastScan).SetText("");
   sys::Platform& p = m.platform();
   WithDatabase(*p.files, m.dataDbPath(), {"scanlog", "sysset"}, [&](store::Connection& c) {
     store::ResultTable log = store::RunQuery(c, "SELECT * FROM scanlog where type=1");
@@ -92,7 +92,7 @@ void RefreshReportPage(MainForm& m) {
     store::ResultTable sys = store::RunQuery(c, "SELECT last_rscan FROM sysset");
     if (!sys.AtEnd()) {
       std::string when = TimestampText(sys::Trim(sys.ColumnText(0)), 2, *p.system);
-      if (!when.empty()) m.control("labRLastScan").SetText("Last Registry Scan Performed: " + when);
+      if (!when.empty()) m.control(id::labRLastScan).SetText("Last Registry Scan Performed: " + when);
     }
   });
   list.SetRowCount(static_cast<int>(data.rows.size()));

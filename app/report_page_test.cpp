@@ -10,39 +10,39 @@ namespace {
 
 class ReportPageTest : public vl::testing::AppFixture {
  protected:
-  std::string Cell(int row, int col) { return main->control("lstvReport").rowProvider(row, col).text; }
+  std::string Cell(int row, int col) { return main->control(id::lstvReport).rowProvider(row, col).text; }
 };
 
 TEST_F(ReportPageTest, AFreshDatabaseShowsAnEmptyReport) {
   Start();
-  main->control("imgMOptions").onClick();
-  main->control("lstvOptions").onItemClick(2);
+  main->control(id::imgMOptions).onClick();
+  main->control(id::lstvOptions).onItemClick(2);
   EXPECT_EQ(main->currentPage(), 504);
   EXPECT_EQ(main->form().activeSheet(), sheet::tabReport);
-  EXPECT_EQ(Text("labReportTitle"), "Scan Report");
-  EXPECT_EQ(Text("labReportDesc"), "Errors and problems found on your system");
-  ui::Control& list = main->control("lstvReport");
+  EXPECT_EQ(Text(id::labReportTitle), "Scan Report");
+  EXPECT_EQ(Text(id::labReportDesc), "Errors and problems found on your system");
+  ui::Control& list = main->control(id::lstvReport);
   ASSERT_EQ(list.columns.size(), 3u);
   EXPECT_EQ(list.columns[0].caption, "Category");
   EXPECT_EQ(list.columns[1].caption, "Entries");
   EXPECT_EQ(list.columns[2].caption, "Cleaned");
   EXPECT_EQ(list.rowCount(), 0);
-  EXPECT_EQ(Text("labRLastScan"), "");
+  EXPECT_EQ(Text(id::labRLastScan), "");
 }
 
 TEST_F(ReportPageTest, AfterARegistryScanAllFifteenCategoriesAreListedInOrder) {
   Start();
   // Two categories scanned; the log holds every category.
-  ui::Control& cats = main->control("chklstRegistry");
+  ui::Control& cats = main->control(id::chklstRegistry);
   for (size_t i = 0; i < cats.itemChecked.size(); ++i) cats.SetItemChecked(static_cast<int>(i), i == 3 || i == 12);
   main->ShowPage(504);
-  main->control("imgScanAgain").onClick();
+  main->control(id::imgScanAgain).onClick();
   EXPECT_EQ(main->currentPage(), 102);
   EXPECT_TRUE(main->busy());
   Drain();
   EXPECT_EQ(main->currentPage(), 103);
   main->ShowPage(504);
-  ui::Control& list = main->control("lstvReport");
+  ui::Control& list = main->control(id::lstvReport);
   ASSERT_EQ(list.rowCount(), 15);
   EXPECT_EQ(Cell(0, 0), "ActiveX,OLE/COM Entries");
   EXPECT_EQ(Cell(14, 0), "Uninstall Entries");
@@ -65,8 +65,8 @@ TEST_F(ReportPageTest, AfterARegistryScanAllFifteenCategoriesAreListedInOrder) {
   auto c = Db();
   std::string when = store::RunQuery(c, "select last_rscan from sysset").ColumnText(0);
   ASSERT_EQ(when.size(), 14u);
-  EXPECT_EQ(Text("labRLastScan").rfind("Last Registry Scan Performed: ", 0), 0u);
-  EXPECT_NE(Text("labRLastScan").find(when.substr(0, 4) + " ("), std::string::npos);
+  EXPECT_EQ(Text(id::labRLastScan).rfind("Last Registry Scan Performed: ", 0), 0u);
+  EXPECT_NE(Text(id::labRLastScan).find(when.substr(0, 4) + " ("), std::string::npos);
 }
 
 TEST_F(ReportPageTest, RowsComeInTheOrderOfTheLogWithTheirCounts) {
@@ -80,13 +80,13 @@ TEST_F(ReportPageTest, RowsComeInTheOrderOfTheLogWithTheirCounts) {
     store::RunStatement(c, "update sysset set last_rscan='20240305143000'");
   }
   main->ShowPage(504);
-  ASSERT_EQ(main->control("lstvReport").rowCount(), 2);
+  ASSERT_EQ(main->control(id::lstvReport).rowCount(), 2);
   EXPECT_EQ(Cell(0, 0), "Invalid Shortcuts");
   EXPECT_EQ(Cell(0, 1), "12");
   EXPECT_EQ(Cell(0, 2), "3");
   EXPECT_EQ(Cell(1, 0), "Empty Registry Keys");
   EXPECT_EQ(Cell(1, 1), "5");
-  EXPECT_EQ(Text("labRLastScan"), "Last Registry Scan Performed: March 5, 2024 (14:30:00)");
+  EXPECT_EQ(Text(id::labRLastScan), "Last Registry Scan Performed: March 5, 2024 (14:30:00)");
   EXPECT_EQ(Cell(5, 0), "");  // past the end
 }
 
@@ -98,15 +98,15 @@ TEST_F(ReportPageTest, EachSwitchRebuildsTheReport) {
     store::RunStatement(c, "update sysset set last_rscan='20240305143000'");
   }
   main->ShowPage(504);
-  EXPECT_EQ(main->control("lstvReport").rowCount(), 1);
+  EXPECT_EQ(main->control(id::lstvReport).rowCount(), 1);
   {
     auto c = Db();
     store::RunStatement(c, "delete from scanlog");
     store::RunStatement(c, "update sysset set last_rscan='0'");
   }
   main->ShowPage(504);
-  EXPECT_EQ(main->control("lstvReport").rowCount(), 0);
-  EXPECT_EQ(Text("labRLastScan"), "");
+  EXPECT_EQ(main->control(id::lstvReport).rowCount(), 0);
+  EXPECT_EQ(Text(id::labRLastScan), "");
 }
 
 TEST_F(ReportPageTest, WithoutBothTablesTheReportStaysEmpty) {
@@ -117,7 +117,7 @@ TEST_F(ReportPageTest, WithoutBothTablesTheReportStaysEmpty) {
     store::RunStatement(c, "drop table sysset");
   }
   main->ShowPage(504);
-  EXPECT_EQ(main->control("lstvReport").rowCount(), 0);
+  EXPECT_EQ(main->control(id::lstvReport).rowCount(), 0);
   EXPECT_TRUE(ports.messages.empty());
 }
 

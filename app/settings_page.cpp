@@ -23,22 +23,22 @@ const char kSection[] = "Basic";
 // writes it for a checked box and its opposite otherwise ("Optimize backup"
 // runs the other way round from the rest).
 struct Key {
-  const char* box;
+  id::ControlId box;
   const char* key;
   int fallback;
   int checkedWhen;
 };
 const Key kKeys[] = {
-    {"chkSEStartup", "Windows Startup", 0, 1},
-    {"chkSEMin", "Startup Minimize", 0, 1},
-    {"chkSENoBackup", "No Backup", 0, 1},
-    {"chkSENoOBackup", "Optimize backup", 1, 0},
-    {"chkSEUpdate", "Auto Update", 1, 1},
+    {id::chkSEStartup, "Windows Startup", 0, 1},
+    {id::chkSEMin, "Startup Minimize", 0, 1},
+    {id::chkSENoBackup, "No Backup", 0, 1},
+    {id::chkSENoOBackup, "Optimize backup", 1, 0},
+    {id::chkSEUpdate, "Auto Update", 1, 1},
 };
 
 void SetBackupSwitches(MainForm& m) {
-  m.backupBeforeRepair = !m.control("chkSENoBackup").checked();
-  m.backupBeforeOptimize = !m.control("chkSENoOBackup").checked();
+  m.backupBeforeRepair = !m.control(id::chkSENoBackup).checked();
+  m.backupBeforeOptimize = !m.control(id::chkSENoOBackup).checked();
 }
 
 ui::Control& Box(ui::Form& f, int id, const char* name, int y, const char* text) {
@@ -78,8 +78,8 @@ void AddSettingsPage(MainForm& m) {
     imgSaveSetClick(m);
   };
   m.RegisterPage(502, sheet::tabSettings, [&m] {
-    m.control("labSettingsDesc").SetText("Customize how Vantorel behaves.");
-    m.control("chkSEUpdate").SetText("Check for Vantorel update automatically");
+    m.control(id::labSettingsDesc).SetText("Customize how Vantorel behaves.");
+    m.control(id::chkSEUpdate).SetText("Check for Vantorel update automatically");
   });
   m.AddStartupStep(6, [&m] { ReadSettings(m); });
 }
@@ -106,7 +106,7 @@ void imgSaveSetClick(MainForm& m) {
     throw std::runtime_error("Unable to write to " + m.settingsPath());
 
   if (auto* cleaner = m.FindFeature<registry::RegistryCleaner>()) {
-    int sub = m.control("chkSEStartup").checked() ? 1 : 2;
+    int sub = m.control(id::chkSEStartup).checked() ? 1 : 2;
     registry::TRegistryThread::Start(*cleaner, registry::TRegistryThread::kRunAtStartup, sub, m.bitness);
   }
   SetBackupSwitches(m);

@@ -33,11 +33,11 @@ class SettingsPageTest : public vl::testing::AppFixture {
 
 TEST_F(SettingsPageTest, WithoutSettingsIniTheDefaultsApply) {
   Start();
-  EXPECT_FALSE(Checked("chkSEStartup"));
-  EXPECT_FALSE(Checked("chkSEMin"));
-  EXPECT_FALSE(Checked("chkSENoBackup"));
-  EXPECT_FALSE(Checked("chkSENoOBackup"));
-  EXPECT_TRUE(Checked("chkSEUpdate"));
+  EXPECT_FALSE(Checked(id::chkSEStartup));
+  EXPECT_FALSE(Checked(id::chkSEMin));
+  EXPECT_FALSE(Checked(id::chkSENoBackup));
+  EXPECT_FALSE(Checked(id::chkSENoOBackup));
+  EXPECT_TRUE(Checked(id::chkSEUpdate));
   EXPECT_TRUE(main->backupBeforeRepair);
   EXPECT_TRUE(main->backupBeforeOptimize);
   EXPECT_FALSE(sim.files().FileExists(kIni));  // reading creates nothing
@@ -49,11 +49,11 @@ TEST_F(SettingsPageTest, ValuesReadIntoTheBoxesWithTheirSenses) {
             "[Basic]\r\nWindows Startup=1\r\nStartup Minimize=1\r\nNo Backup=1\r\nOptimize backup=0\r\n"
             "Auto Update=0\r\n");
   Start();
-  EXPECT_TRUE(Checked("chkSEStartup"));
-  EXPECT_TRUE(Checked("chkSEMin"));
-  EXPECT_TRUE(Checked("chkSENoBackup"));
-  EXPECT_TRUE(Checked("chkSENoOBackup"));
-  EXPECT_FALSE(Checked("chkSEUpdate"));
+  EXPECT_TRUE(Checked(id::chkSEStartup));
+  EXPECT_TRUE(Checked(id::chkSEMin));
+  EXPECT_TRUE(Checked(id::chkSENoBackup));
+  EXPECT_TRUE(Checked(id::chkSENoOBackup));
+  EXPECT_FALSE(Checked(id::chkSEUpdate));
   EXPECT_FALSE(main->backupBeforeRepair);
   EXPECT_FALSE(main->backupBeforeOptimize);
 }
@@ -61,11 +61,11 @@ TEST_F(SettingsPageTest, ValuesReadIntoTheBoxesWithTheirSenses) {
 TEST_F(SettingsPageTest, OptimizeBackupZeroChecksItsBoxAndSavingUncheckedWritesOne) {
   WriteFile(kIni, "[Basic]\r\nOptimize backup=0\r\n");
   Start();
-  EXPECT_TRUE(Checked("chkSENoOBackup"));
+  EXPECT_TRUE(Checked(id::chkSENoOBackup));
   EXPECT_FALSE(main->backupBeforeOptimize);
-  main->control("chkSENoOBackup").SetChecked(false);
+  main->control(id::chkSENoOBackup).SetChecked(false);
   EXPECT_FALSE(main->backupBeforeOptimize);  // nothing reacts before the save
-  main->control("imgSaveSet").onClick();
+  main->control(id::imgSaveSet).onClick();
   Drain();
   EXPECT_EQ(Key("Optimize backup"), 1);
   EXPECT_TRUE(main->backupBeforeOptimize);
@@ -74,12 +74,12 @@ TEST_F(SettingsPageTest, OptimizeBackupZeroChecksItsBoxAndSavingUncheckedWritesO
 TEST_F(SettingsPageTest, NoBackupTwoLeavesBackupsOnAndSavesZero) {
   WriteFile(kIni, "[Basic]\r\nNo Backup=2\r\nStartup Minimize=2\r\n");
   Start();
-  EXPECT_FALSE(Checked("chkSENoBackup"));
+  EXPECT_FALSE(Checked(id::chkSENoBackup));
   EXPECT_TRUE(main->backupBeforeRepair);
   // The tray starts hidden although the box is unchecked.
-  EXPECT_FALSE(Checked("chkSEMin"));
+  EXPECT_FALSE(Checked(id::chkSEMin));
   EXPECT_TRUE(main->CoolTrayIconStartup());
-  main->control("imgSaveSet").onClick();
+  main->control(id::imgSaveSet).onClick();
   Drain();
   EXPECT_EQ(Key("No Backup"), 0);
   EXPECT_EQ(Key("Startup Minimize"), 0);
@@ -88,9 +88,9 @@ TEST_F(SettingsPageTest, NoBackupTwoLeavesBackupsOnAndSavesZero) {
 TEST_F(SettingsPageTest, NumbersThatAreNotWholeReadAsDefaults) {
   WriteFile(kIni, "[Basic]\r\nWindows Startup=yes\r\nAuto Update=1.5\r\nOptimize backup=\r\n");
   Start();
-  EXPECT_FALSE(Checked("chkSEStartup"));
-  EXPECT_TRUE(Checked("chkSEUpdate"));
-  EXPECT_FALSE(Checked("chkSENoOBackup"));
+  EXPECT_FALSE(Checked(id::chkSEStartup));
+  EXPECT_TRUE(Checked(id::chkSEUpdate));
+  EXPECT_FALSE(Checked(id::chkSENoOBackup));
 }
 
 TEST_F(SettingsPageTest, SaveWritesAllFiveKeysKeepsOtherTextAndConfirms) {
@@ -98,11 +98,11 @@ TEST_F(SettingsPageTest, SaveWritesAllFiveKeysKeepsOtherTextAndConfirms) {
   AddRunKey();
   Start();
   main->ShowPage(502);
-  EXPECT_EQ(Text("labSettingsDesc"), "Customize how Vantorel behaves.");
-  EXPECT_EQ(Text("chkSEUpdate"), "Check for Vantorel update automatically");
-  main->control("chkSEMin").SetChecked(true);
-  main->control("chkSENoBackup").SetChecked(true);
-  main->control("imgSaveSet").onClick();
+  EXPECT_EQ(Text(id::labSettingsDesc), "Customize how Vantorel behaves.");
+  EXPECT_EQ(Text(id::chkSEUpdate), "Check for Vantorel update automatically");
+  main->control(id::chkSEMin).SetChecked(true);
+  main->control(id::chkSENoBackup).SetChecked(true);
+  main->control(id::imgSaveSet).onClick();
   ASSERT_EQ(ports.messages.size(), 1u);
   EXPECT_EQ(ports.messages[0].text, "Settings have been saved successfully.");
   EXPECT_EQ(ports.messages[0].caption, "Vantorel");
@@ -125,16 +125,16 @@ TEST_F(SettingsPageTest, SaveWritesAllFiveKeysKeepsOtherTextAndConfirms) {
 TEST_F(SettingsPageTest, RunAtStartupIsWrittenAndRemovedInTheBackground) {
   AddRunKey();
   Start();
-  main->control("chkSEStartup").SetChecked(true);
-  main->control("imgSaveSet").onClick();
+  main->control(id::chkSEStartup).SetChecked(true);
+  main->control(id::imgSaveSet).onClick();
   EXPECT_FALSE(main->busy());  // the window state is unchanged
   Drain();
   EXPECT_EQ(Key("Windows Startup"), 1);
   EXPECT_EQ(RunValue(), main->exePath);
   EXPECT_EQ(RunValue(), "C:\\Vantorel\\Vantorel.exe");
 
-  main->control("chkSEStartup").SetChecked(false);
-  main->control("imgSaveSet").onClick();
+  main->control(id::chkSEStartup).SetChecked(false);
+  main->control(id::imgSaveSet).onClick();
   Drain();
   EXPECT_EQ(Key("Windows Startup"), 0);
   EXPECT_FALSE(RunValueExists());
@@ -146,8 +146,8 @@ TEST_F(SettingsPageTest, RunAtStartupGoesToTheSixtyFourBitViewUnderWow64) {
   Build();
   main->bitness = sys::ProcessBitness(*sim.platform().system);
   main->FormShow();
-  main->control("chkSEStartup").SetChecked(true);
-  main->control("imgSaveSet").onClick();
+  main->control(id::chkSEStartup).SetChecked(true);
+  main->control(id::imgSaveSet).onClick();
   Drain();
   EXPECT_EQ(sys::Registry(sim.registry()).ReadString(sys::kHKLM, kRunKey, "Vantorel", sys::kMaskAll64),
             "C:\\Vantorel\\Vantorel.exe");
@@ -155,8 +155,8 @@ TEST_F(SettingsPageTest, RunAtStartupGoesToTheSixtyFourBitViewUnderWow64) {
 
 TEST_F(SettingsPageTest, AFailedRunAtStartupWriteIsSilent) {
   Start();  // no Run key: the write fails
-  main->control("chkSEStartup").SetChecked(true);
-  main->control("imgSaveSet").onClick();
+  main->control(id::chkSEStartup).SetChecked(true);
+  main->control(id::imgSaveSet).onClick();
   Drain();
   EXPECT_EQ(Key("Windows Startup"), 1);
   ASSERT_EQ(ports.messages.size(), 1u);
@@ -167,8 +167,8 @@ TEST_F(SettingsPageTest, AWriteFailureIsAnErrorAndChangesNothing) {
   // A folder where the file should be: it cannot be written.
   sim.files().CreateFolder(kIni);
   Start();
-  main->control("chkSENoBackup").SetChecked(true);
-  main->Guard([&] { main->control("imgSaveSet").onClick(); });
+  main->control(id::chkSENoBackup).SetChecked(true);
+  main->Guard([&] { main->control(id::imgSaveSet).onClick(); });
   Drain();
   ASSERT_EQ(ports.messages.size(), 1u);
   EXPECT_EQ(ports.messages[0].icon, MsgIcon::Error);

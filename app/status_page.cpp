@@ -75,21 +75,21 @@ void AddStatusPage(MainForm& m) {
     y += 30;
   }
   m.RegisterPage(1, sheet::tabStatus, [&m] {
-    m.control("labStatus_Right_Title")
+    m.control(id::labStatus_Right_Title)
         .SetText("Deep scan, Clean and Optimize the Registry to boost your PC speed!");
     RefreshStatusPage(m);
   });
 }
 
 void RefreshStatusPage(MainForm& m) {
-  m.control("labLastScan").SetText("No Scan yet");
-  m.control("labLastBackup").SetText("No Backup taken yet");
-  m.control("labLastOptimization").SetText("System not Optimized yet");
+  m.control(id::labLastScan).SetText("No Scan yet");
+  m.control(id::labLastBackup).SetText("No Backup taken yet");
+  m.control(id::labLastOptimization).SetText("System not Optimized yet");
   sys::Platform& p = m.platform();
   const int style = DateStyleFor(m.systemLanguage);
   const std::string version = sys::FileVersion(*p.shell, m.exePath);
-  m.control("labAppVer").SetText(version);
-  m.control("labVer").SetText(ShortVersion(version));
+  m.control(id::labAppVer).SetText(version);
+  m.control(id::labVer).SetText(ShortVersion(version));
 
   WithDatabase(*p.files, m.dataDbPath(), {"sysset"}, [&](store::Connection& c) {
     store::ResultTable t =
@@ -99,15 +99,15 @@ void RefreshStatusPage(MainForm& m) {
     auto text = [&](const char* column) { return TimestampText(sys::Trim(t.ColumnByName(column)), style, names); };
     const struct {
       const char* column;
-      const char* label;
-    } dates[] = {{"optime", "labLastScan"},
-                 {"last_backup", "labLastBackup"},
-                 {"last_optimize", "labLastOptimization"}};
+      id::ControlId label;
+    } dates[] = {{"optime", id::labLastScan},
+                 {"last_backup", id::labLastBackup},
+                 {"last_optimize", id::labLastOptimization}};
     for (auto& d : dates) {
       std::string s = text(d.column);
       if (!s.empty()) m.control(d.label).SetText(s);
     }
-    if (ui::Control* update = m.form().FindByName("labSEUpdate")) {
+    if (ui::Control* update = m.form().Find(id::labSEUpdate)) {
       std::string last = text("last_update");
       update->SetText("Version: " + version + (last.empty() ? "" : ", Last Time: " + last));
     }

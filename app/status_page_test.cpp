@@ -22,20 +22,20 @@ class StatusPageTest : public vl::testing::AppFixture {
 TEST_F(StatusPageTest, AFreshDatabaseShowsTheDefaultsAndTheVersion) {
   Start();
   EXPECT_EQ(main->currentPage(), 1);
-  EXPECT_EQ(Text("labLastScan"), "No Scan yet");
-  EXPECT_EQ(Text("labLastBackup"), "No Backup taken yet");
-  EXPECT_EQ(Text("labLastOptimization"), "System not Optimized yet");
-  EXPECT_EQ(Text("labAppVer"), "2.0.1.5");
-  EXPECT_EQ(Text("labVer"), "v2.0.1");
-  EXPECT_EQ(Text("labSEUpdate"), "Version: 2.0.1.5");
-  EXPECT_EQ(Text("labStatus_Registry"), "Not Scanned");
-  EXPECT_EQ(Text("labStatus_Junk"), "Not Scanned");
-  EXPECT_EQ(Text("labStatus_Evidence"), "Not Scanned");
-  EXPECT_EQ(Text("labLastScanCap"), "Last Scan");
-  EXPECT_EQ(Text("labLastBackupCap"), "Last Registry Backup");
-  EXPECT_EQ(Text("labLastOptimizationCap"), "Last Optimization");
-  EXPECT_EQ(Text("labAppVerCap"), "Application Version");
-  EXPECT_EQ(Text("labStatus_Title"), "Status");
+  EXPECT_EQ(Text(id::labLastScan), "No Scan yet");
+  EXPECT_EQ(Text(id::labLastBackup), "No Backup taken yet");
+  EXPECT_EQ(Text(id::labLastOptimization), "System not Optimized yet");
+  EXPECT_EQ(Text(id::labAppVer), "2.0.1.5");
+  EXPECT_EQ(Text(id::labVer), "v2.0.1");
+  EXPECT_EQ(Text(id::labSEUpdate), "Version: 2.0.1.5");
+  EXPECT_EQ(Text(id::labStatus_Registry), "Not Scanned");
+  EXPECT_EQ(Text(id::labStatus_Junk), "Not Scanned");
+  EXPECT_EQ(Text(id::labStatus_Evidence), "Not Scanned");
+  EXPECT_EQ(Text(id::labLastScanCap), "Last Scan");
+  EXPECT_EQ(Text(id::labLastBackupCap), "Last Registry Backup");
+  EXPECT_EQ(Text(id::labLastOptimizationCap), "Last Optimization");
+  EXPECT_EQ(Text(id::labAppVerCap), "Application Version");
+  EXPECT_EQ(Text(id::labStatus_Title), "Status");
 }
 
 TEST_F(StatusPageTest, DatesInStyleThreeForAnEnglishSystem) {
@@ -43,12 +43,12 @@ TEST_F(StatusPageTest, DatesInStyleThreeForAnEnglishSystem) {
   SetSysset("optime='20240305143000', last_backup=' 20240102030405 ', last_optimize='20231231235959', "
             "last_update='20240301080000'");
   main->ShowPage(3);  // the page is rebuilt on the next switch only
-  EXPECT_EQ(Text("labLastScan"), "No Scan yet");
+  EXPECT_EQ(Text(id::labLastScan), "No Scan yet");
   main->ShowPage(1);
-  EXPECT_EQ(Text("labLastScan"), "Tue. March 5, 2024. 02:30 PM");
-  EXPECT_EQ(Text("labLastBackup"), "Tue. January 2, 2024. 03:04 AM");
-  EXPECT_EQ(Text("labLastOptimization"), "Sun. December 31, 2023. 11:59 PM");
-  EXPECT_EQ(Text("labSEUpdate"), "Version: 2.0.1.5, Last Time: Fri. March 1, 2024. 08:00 AM");
+  EXPECT_EQ(Text(id::labLastScan), "Tue. March 5, 2024. 02:30 PM");
+  EXPECT_EQ(Text(id::labLastBackup), "Tue. January 2, 2024. 03:04 AM");
+  EXPECT_EQ(Text(id::labLastOptimization), "Sun. December 31, 2023. 11:59 PM");
+  EXPECT_EQ(Text(id::labSEUpdate), "Version: 2.0.1.5, Last Time: Fri. March 1, 2024. 08:00 AM");
 }
 
 TEST_F(StatusPageTest, DatesInStyleOneForChineseSystems) {
@@ -58,7 +58,7 @@ TEST_F(StatusPageTest, DatesInStyleOneForChineseSystems) {
     main->FormShow();
     SetSysset("optime='20240305143000'");
     main->ShowPage(1);
-    EXPECT_EQ(Text("labLastScan"), "2024-03-05 14:30:00") << lang;
+    EXPECT_EQ(Text(id::labLastScan), "2024-03-05 14:30:00") << lang;
   }
 }
 
@@ -70,7 +70,7 @@ TEST_F(StatusPageTest, MonthAndDayNamesComeFromTheLocale) {
   Start();
   SetSysset("optime='20240305143000'");
   main->ShowPage(1);
-  EXPECT_EQ(Text("labLastScan"), "mar.. mars 5, 2024. 02:30 PM");
+  EXPECT_EQ(Text(id::labLastScan), "mar.. mars 5, 2024. 02:30 PM");
 }
 
 TEST_F(StatusPageTest, LettersInTheMinuteShowMinuteFiftyFive) {
@@ -79,29 +79,29 @@ TEST_F(StatusPageTest, LettersInTheMinuteShowMinuteFiftyFive) {
   main->FormShow();
   SetSysset("optime='2024030514ab00'");
   main->ShowPage(1);
-  EXPECT_EQ(Text("labLastScan"), "2024-03-05 14:55:00");
+  EXPECT_EQ(Text(id::labLastScan), "2024-03-05 14:55:00");
 }
 
 TEST_F(StatusPageTest, AnImpossibleDateKeepsTheDefault) {
   Start();
   SetSysset("optime='20241305143000'");
   main->ShowPage(1);
-  EXPECT_EQ(Text("labLastScan"), "No Scan yet");
+  EXPECT_EQ(Text(id::labLastScan), "No Scan yet");
 }
 
 TEST_F(StatusPageTest, WithoutDatabaseOrTableTheDefaultsStayAndNothingIsReported) {
   Start();
-  main->control("labSEUpdate").SetText("before");
+  main->control(id::labSEUpdate).SetText("before");
   std::filesystem::remove(sim.files().NativePath("C:\\Vantorel\\data.db"));
   main->ShowPage(1);
-  EXPECT_EQ(Text("labLastScan"), "No Scan yet");
-  EXPECT_EQ(Text("labSEUpdate"), "before");
+  EXPECT_EQ(Text(id::labLastScan), "No Scan yet");
+  EXPECT_EQ(Text(id::labSEUpdate), "before");
   {
     auto c = Db();
     store::RunStatement(c, "create table other(x integer)");
   }
   main->ShowPage(1);
-  EXPECT_EQ(Text("labSEUpdate"), "before");
+  EXPECT_EQ(Text(id::labSEUpdate), "before");
   // A table without rows: the same.
   {
     auto c = Db();
@@ -109,22 +109,22 @@ TEST_F(StatusPageTest, WithoutDatabaseOrTableTheDefaultsStayAndNothingIsReported
                            "char(14),last_update char(14))");
   }
   main->ShowPage(1);
-  EXPECT_EQ(Text("labSEUpdate"), "before");
+  EXPECT_EQ(Text(id::labSEUpdate), "before");
   EXPECT_TRUE(ports.messages.empty());
 }
 
 TEST_F(StatusPageTest, AProgramWithoutVersionShowsNone) {
   std::filesystem::remove(sim.files().NativePath("C:\\Vantorel\\Vantorel.exe"));
   Start();
-  EXPECT_EQ(Text("labAppVer"), "");
-  EXPECT_EQ(Text("labVer"), "");
-  EXPECT_EQ(Text("labSEUpdate"), "Version: ");
+  EXPECT_EQ(Text(id::labAppVer), "");
+  EXPECT_EQ(Text(id::labVer), "");
+  EXPECT_EQ(Text(id::labSEUpdate), "Version: ");
 }
 
 TEST_F(StatusPageTest, ShortVersionsShowWhatTheyHave) {
   WriteFile("C:\\Vantorel\\Vantorel.exe", sys::testing::BuildPe("3.1"));
   Start();
-  EXPECT_EQ(Text("labVer"), "v3.1");
+  EXPECT_EQ(Text(id::labVer), "v3.1");
 }
 
 }  // namespace

@@ -105,9 +105,9 @@ Control* Form::FindByName(const std::string& name) {
   return nullptr;
 }
 
-Control& Form::Get(const std::string& name) {
-  Control* c = FindByName(name);
-  if (!c) throw std::logic_error("no control named " + name);
+Control& Form::Get(int id) {
+  Control* c = Find(id);
+  if (!c) throw std::logic_error("no control with id " + std::to_string(id));
   return *c;
 }
 

@@ -169,7 +169,7 @@ class Form {
   Control& Add(int id, Kind kind, std::string name, int sheet, Rect rect, std::string text = {});
   Control* Find(int id);
   Control* FindByName(const std::string& name);
-  Control& Get(const std::string& name);  // throws std::logic_error when missing
+  Control& Get(int id);  // throws std::logic_error when missing
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
 
   // Tab sheets of the page control: known sheets and the one shown.

@@ -49,7 +49,7 @@ TEST(UiModel, NamesAndIdsAreUnique) {
   f.Add(1, Kind::Label, "a", 0, {});
   EXPECT_THROW(f.Add(1, Kind::Label, "b", 0, {}), std::logic_error);
   EXPECT_THROW(f.Add(2, Kind::Label, "a", 0, {}), std::logic_error);
-  EXPECT_THROW(f.Get("nope"), std::logic_error);
+  EXPECT_THROW(f.Get(999), std::logic_error);
 }
 
 }  // namespace

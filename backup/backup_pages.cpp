@@ -18,13 +18,13 @@ const char kNotSelected[] = "You have not selected a registry backup file or bac
 
 struct Tab {
   BackupKind kind;
-  const char* button;
-  const char* list;
+  id::ControlId button;
+  id::ControlId list;
 };
 const Tab kTabs[] = {
-    {BackupKind::kFull, "imgFBackup", "lstvFBackup"},
-    {BackupKind::kRepair, "imgRBackup", "lstvRBackup"},
-    {BackupKind::kOptimize, "imgOBackup", "lstvOBackup"},
+    {BackupKind::kFull, id::imgFBackup, id::lstvFBackup},
+    {BackupKind::kRepair, id::imgRBackup, id::lstvRBackup},
+    {BackupKind::kOptimize, id::imgOBackup, id::lstvOBackup},
 };
 
 // Enables a control again however the handler is left.
@@ -113,7 +113,7 @@ void BackupPage::imgBRestoreClick() {
   if (m_.ports().ShowMessage("Would you like to restore the registry now?", "Confrim", MsgButtons::YesNo,
                              MsgIcon::Information) != MsgAnswer::Yes)
     return;
-  ui::Control& button = m_.control("imgBRestore");
+  ui::Control& button = m_.control(id::imgBRestore);
   button.SetEnabled(false);
   EnableOnExit enable(button);
   const std::string path = PathOf(kind, row);
@@ -152,23 +152,21 @@ BackupPage& AddBackupPages(MainForm& m) {
   // The page control pgcBackup: one button per tab above one list per tab,
   // only the active tab's list visible.
   const struct {
-    int buttonId;
-    int listId;
     const char* caption;
     void (BackupPage::*click)();
   } tabs[] = {
-      {id::imgFBackup, id::lstvFBackup, "Full Backup", &BackupPage::imgFBackupClick},
-      {id::imgRBackup, id::lstvRBackup, "Repair Backup", &BackupPage::imgRBackupClick},
-      {id::imgOBackup, id::lstvOBackup, "Optimize Backup", &BackupPage::imgOBackupClick},
+      {"Full Backup", &BackupPage::imgFBackupClick},
+      {"Repair Backup", &BackupPage::imgRBackupClick},
+      {"Optimize Backup", &BackupPage::imgOBackupClick},
   };
   int x = st::kMargin;
   for (size_t i = 0; i < 3; ++i) {
     const Tab& t = kTabs[i];
     auto click = tabs[i].click;
-    ui::Control& button = b.Button(tabs[i].buttonId, t.button, {x, 104, 150, 32}, tabs[i].caption, Picture::None);
+    ui::Control& button = b.Button(t.button, id::Name(t.button), {x, 104, 150, 32}, tabs[i].caption, Picture::None);
     button.onClick = [&page, click] { (page.*click)(); };
     x += 158;
-    ui::Control& view = b.List(tabs[i].listId, t.list, {st::kMargin, 142, 709, 204});
+    ui::Control& view = b.List(t.list, id::Name(t.list), {st::kMargin, 142, 709, 204});
     view.columns = {{"Date", 300}, {"File", 0}};
     view.showHeader = false;
     view.striped = true;
@@ -191,8 +189,8 @@ BackupPage& AddBackupPages(MainForm& m) {
     cleaner->onFullBackupFinished = [&page](bool started) { page.FullBackupFinished(started); };
 
   m.RegisterPage(4, sheet::tabBackup, [&m, &page] {
-    m.control("labBackup_Title").SetText("Registry Backup and Restore");
-    m.control("labBackup_Desc")
+    m.control(id::labBackup_Title).SetText("Registry Backup and Restore");
+    m.control(id::labBackup_Desc)
         .SetText(
             "Full Backup supports complete registry backup. To return to any previous "
             "configuration, please select an item\r"

@@ -59,19 +59,19 @@ TEST_F(BackupPageTest, EnteringThePageShowsTheFullBackupsNewestFirst) {
   Start();
   main->ShowPage(4);
   EXPECT_EQ(main->form().activeSheet(), sheet::tabBackup);
-  EXPECT_EQ(Text("labBackup_Title"), "Registry Backup and Restore");
-  EXPECT_EQ(Text("labBackup_Desc"),
+  EXPECT_EQ(Text(id::labBackup_Title), "Registry Backup and Restore");
+  EXPECT_EQ(Text(id::labBackup_Desc),
             "Full Backup supports complete registry backup. To return to any previous configuration, please "
             "select an item\rfrom the list below and click on \"Restore\" button to start the restore.");
-  EXPECT_TRUE(main->control("imgMBackup").highlighted());
+  EXPECT_TRUE(main->control(id::imgMBackup).highlighted());
   BackupPage& page = Page();
   EXPECT_EQ(page.activeTab(), BackupKind::kFull);
-  EXPECT_TRUE(main->control("imgFBackup").highlighted());
-  EXPECT_FALSE(main->control("imgRBackup").highlighted());
-  ui::Control& list = main->control("lstvFBackup");
+  EXPECT_TRUE(main->control(id::imgFBackup).highlighted());
+  EXPECT_FALSE(main->control(id::imgRBackup).highlighted());
+  ui::Control& list = main->control(id::lstvFBackup);
   EXPECT_TRUE(list.visible());
-  EXPECT_FALSE(main->control("lstvRBackup").visible());
-  EXPECT_FALSE(main->control("lstvOBackup").visible());
+  EXPECT_FALSE(main->control(id::lstvRBackup).visible());
+  EXPECT_FALSE(main->control(id::lstvOBackup).visible());
   ASSERT_EQ(list.rowCount(), 2);
   EXPECT_EQ(list.rowProvider(0, 0).text, "May 31, 2024 (23:59:00)");
   EXPECT_EQ(list.rowProvider(0, 1).text, "FBackup_20240531120000.reg");
@@ -94,26 +94,26 @@ TEST_F(BackupPageTest, TabsSwitchListsAndReloadOnlyOnAClick) {
   main->ShowPage(4);
   page.imgRBackupClick();
   EXPECT_EQ(page.activeTab(), BackupKind::kRepair);
-  EXPECT_TRUE(main->control("lstvRBackup").visible());
-  EXPECT_FALSE(main->control("lstvFBackup").visible());
-  EXPECT_TRUE(main->control("imgRBackup").highlighted());
-  EXPECT_FALSE(main->control("imgFBackup").highlighted());
-  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 1);
+  EXPECT_TRUE(main->control(id::lstvRBackup).visible());
+  EXPECT_FALSE(main->control(id::lstvFBackup).visible());
+  EXPECT_TRUE(main->control(id::imgRBackup).highlighted());
+  EXPECT_FALSE(main->control(id::imgFBackup).highlighted());
+  EXPECT_EQ(main->control(id::lstvRBackup).rowCount(), 1);
   // A file written meanwhile appears with the next click only.
   Put(BackupKind::kRepair, "20240504000000.reg");
-  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 1);
+  EXPECT_EQ(main->control(id::lstvRBackup).rowCount(), 1);
   page.imgOBackupClick();
-  EXPECT_EQ(main->control("lstvOBackup").rowCount(), 2);
+  EXPECT_EQ(main->control(id::lstvOBackup).rowCount(), 2);
   EXPECT_EQ(page.RowData(BackupKind::kOptimize, 0, 1).text, "20240503000000.reg");
   page.imgRBackupClick();
-  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 2);
+  EXPECT_EQ(main->control(id::lstvRBackup).rowCount(), 2);
 }
 
 TEST_F(BackupPageTest, AMissingFolderGivesAnEmptyListWithoutMessage) {
   BackupPage& page = Page();
   main->ShowPage(4);
   page.imgOBackupClick();
-  EXPECT_EQ(main->control("lstvOBackup").rowCount(), 0);
+  EXPECT_EQ(main->control(id::lstvOBackup).rowCount(), 0);
   EXPECT_TRUE(ports.messages.empty());
 }
 
@@ -148,13 +148,13 @@ TEST_F(BackupPageTest, DeletingAFullBackupAsksFirstAndNoKeepsEverything) {
   EXPECT_EQ(ports.messages[0].icon, MsgIcon::Information);
   EXPECT_EQ(ports.messages[0].buttons, MsgButtons::YesNo);
   EXPECT_TRUE(sim.files().FileExists(path));
-  EXPECT_EQ(main->control("lstvFBackup").rowCount(), 1);
+  EXPECT_EQ(main->control(id::lstvFBackup).rowCount(), 1);
 
   ports.answers.push_back(MsgAnswer::Yes);
   page.imgBDeleteClick();
   EXPECT_EQ(ports.messages.size(), 2u);
   EXPECT_FALSE(sim.files().FileExists(path));
-  EXPECT_EQ(main->control("lstvFBackup").rowCount(), 0);
+  EXPECT_EQ(main->control(id::lstvFBackup).rowCount(), 0);
 }
 
 TEST_F(BackupPageTest, RepairAndOptimizeBackupsAreDeletedWithoutAQuestion) {
@@ -168,9 +168,9 @@ TEST_F(BackupPageTest, RepairAndOptimizeBackupsAreDeletedWithoutAQuestion) {
   page.imgBDeleteClick();
   EXPECT_FALSE(sim.files().FileExists(older));
   EXPECT_TRUE(sim.files().FileExists(newer));
-  ASSERT_EQ(main->control("lstvOBackup").rowCount(), 1);
+  ASSERT_EQ(main->control(id::lstvOBackup).rowCount(), 1);
   EXPECT_EQ(page.RowData(BackupKind::kOptimize, 0, 1).text, "20240502000000.reg");
-  EXPECT_EQ(main->control("lstvOBackup").selected(), -1);
+  EXPECT_EQ(main->control(id::lstvOBackup).selected(), -1);
   page.imgRBackupClick();
   Select(BackupKind::kRepair, 0);
   page.imgBDeleteClick();
@@ -186,7 +186,7 @@ TEST_F(BackupPageTest, AFileAlreadyGoneLosesItsRowSilently) {
   ASSERT_TRUE(sim.files().RemoveFile(path));
   Select(BackupKind::kRepair, 0);
   page.imgBDeleteClick();
-  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 0);
+  EXPECT_EQ(main->control(id::lstvRBackup).rowCount(), 0);
   EXPECT_TRUE(ports.messages.empty());
 }
 
@@ -199,7 +199,7 @@ TEST_F(BackupPageTest, AFileThatCannotBeDeletedKeepsItsRowAndIsReported) {
   Select(BackupKind::kRepair, 0);
   page.imgBDeleteClick();
   EXPECT_TRUE(sim.files().FileExists(path));
-  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 1);
+  EXPECT_EQ(main->control(id::lstvRBackup).rowCount(), 1);
   ASSERT_EQ(ports.messages.size(), 1u);
   EXPECT_EQ(ports.messages[0].text, "The backup file could not be deleted.");
   EXPECT_EQ(ports.messages[0].icon, MsgIcon::Error);
@@ -228,7 +228,7 @@ TEST_F(BackupPageTest, RestoreImportsTheFileThroughTheRegistryEditor) {
   EXPECT_EQ(ports.messages[1].caption, "Vantorel");
   EXPECT_EQ(ports.messages[1].icon, MsgIcon::None);
   EXPECT_EQ(ports.messages[1].buttons, MsgButtons::Ok);
-  EXPECT_TRUE(main->control("imgBRestore").enabled());
+  EXPECT_TRUE(main->control(id::imgBRestore).enabled());
 }
 
 TEST_F(BackupPageTest, RestoreLeavesNewerValuesInPlace) {
@@ -255,7 +255,7 @@ TEST_F(BackupPageTest, DecliningTheRestoreChangesNothing) {
   EXPECT_EQ(ports.waitShown, 0);
   EXPECT_TRUE(sim.system().registryEditorRuns().empty());
   EXPECT_EQ(ports.messages.size(), 1u);
-  EXPECT_TRUE(main->control("imgBRestore").enabled());
+  EXPECT_TRUE(main->control(id::imgBRestore).enabled());
 }
 
 TEST_F(BackupPageTest, ALostFileIsReportedAndRestoreStaysUsable) {
@@ -272,11 +272,11 @@ TEST_F(BackupPageTest, ALostFileIsReportedAndRestoreStaysUsable) {
   EXPECT_EQ(ports.messages[1].icon, MsgIcon::Error);
   EXPECT_EQ(ports.waitShown, 0);
   EXPECT_TRUE(sim.system().registryEditorRuns().empty());
-  EXPECT_TRUE(main->control("imgBRestore").enabled());
+  EXPECT_TRUE(main->control(id::imgBRestore).enabled());
   // The stale row stays until the next tab click.
-  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 1);
+  EXPECT_EQ(main->control(id::lstvRBackup).rowCount(), 1);
   page.imgRBackupClick();
-  EXPECT_EQ(main->control("lstvRBackup").rowCount(), 0);
+  EXPECT_EQ(main->control(id::lstvRBackup).rowCount(), 0);
 }
 
 TEST_F(BackupPageTest, AnImportTheEditorRefusesIsNotCalledASuccess) {
@@ -291,7 +291,7 @@ TEST_F(BackupPageTest, AnImportTheEditorRefusesIsNotCalledASuccess) {
   EXPECT_EQ(ports.messages[1].text,
             "The registry could not be restored: the registry editor could not be started or did not finish.");
   EXPECT_EQ(ports.messages[1].icon, MsgIcon::Error);
-  EXPECT_TRUE(main->control("imgBRestore").enabled());
+  EXPECT_TRUE(main->control(id::imgBRestore).enabled());
 }
 
 TEST_F(BackupPageTest, ADoubleClickOnARowRestoresIt) {
@@ -299,8 +299,8 @@ TEST_F(BackupPageTest, ADoubleClickOnARowRestoresIt) {
   Page();
   main->ShowPage(4);
   Select(BackupKind::kFull, 0);
-  ASSERT_TRUE(main->control("lstvFBackup").onItemDoubleClick);
-  main->control("lstvFBackup").onItemDoubleClick(0);
+  ASSERT_TRUE(main->control(id::lstvFBackup).onItemDoubleClick);
+  main->control(id::lstvFBackup).onItemDoubleClick(0);
   EXPECT_EQ(ports.waitShown, 1);
   EXPECT_EQ(ReadValue("Software\\VlBackupTest", "Colour"), "blue");
   EXPECT_EQ(MessageTexts().back(), "The registry was restored successfully!");
@@ -312,14 +312,14 @@ TEST_F(BackupPageTest, AFullBackupFromThePageIsListedAndClosesTheWaitWindow) {
   BackupPage& page = Page();
   main->ShowPage(4);
   page.imgRBackupClick();
-  EXPECT_EQ(main->control("lstvFBackup").rowCount(), 0);
+  EXPECT_EQ(main->control(id::lstvFBackup).rowCount(), 0);
   page.imgRegBackupClick();
   EXPECT_EQ(ports.waitShown, 1);
   EXPECT_FALSE(ports.waitOpen);
   EXPECT_TRUE(ports.messages.empty());
   // The full list is shown, reloaded, with the new export in it.
   EXPECT_EQ(page.activeTab(), BackupKind::kFull);
-  ui::Control& list = main->control("lstvFBackup");
+  ui::Control& list = main->control(id::lstvFBackup);
   EXPECT_TRUE(list.visible());
   ASSERT_EQ(list.rowCount(), 1);
   const std::string name = list.rowProvider(0, 1).text;
@@ -331,7 +331,7 @@ TEST_F(BackupPageTest, AFullBackupFromThePageIsListedAndClosesTheWaitWindow) {
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0], "/E \"C:\\Vantorel\\backup\\full_backup\\" + name + "\"");
   // The navigation stays usable.
-  EXPECT_TRUE(main->control("panMain_Top").enabled());
+  EXPECT_TRUE(main->control(id::panMain_Top).enabled());
 }
 
 TEST_F(BackupPageTest, AFullBackupWithoutARegistryEditorSaysSo) {
@@ -344,7 +344,7 @@ TEST_F(BackupPageTest, AFullBackupWithoutARegistryEditorSaysSo) {
   EXPECT_EQ(ports.messages[0].text, "The registry editor could not be started, so no full backup was taken.");
   EXPECT_EQ(ports.messages[0].caption, "Vantorel");
   EXPECT_EQ(ports.messages[0].icon, MsgIcon::Error);
-  EXPECT_EQ(main->control("lstvFBackup").rowCount(), 0);
+  EXPECT_EQ(main->control(id::lstvFBackup).rowCount(), 0);
 }
 
 }  // namespace

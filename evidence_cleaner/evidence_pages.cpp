@@ -15,7 +15,7 @@ void AddEvidencePages(MainForm& m) {
   f.AddSheet(sheet::tabEvidence_Scan, "tabEvidence_Scan", st::kPage);
   f.AddSheet(sheet::tabEvidence_Result, "tabEvidence_Result", st::kPage);
   f.AddSheet(sheet::tabEvidence_Finish, "tabEvidence_Finish", st::kPage);
-  auto resize = [&m](const char* list) {
+  auto resize = [&m](id::ControlId list) {
     m.control(list).SetRowCount(static_cast<int>(m.scanResults.size()));
   };
   {
@@ -38,14 +38,14 @@ void AddEvidencePages(MainForm& m) {
       m.imgJunkStopClick();
     };
     m.RegisterPage(302, sheet::tabEvidence_Scan, [&m, resize] {
-      m.control("labEvidenceSTitle").SetText("Search Evidence");
-      m.control("labEvidenceSDesc")
+      m.control(id::labEvidenceSTitle).SetText("Search Evidence");
+      m.control(id::labEvidenceSDesc)
           .SetText("Please wait while Vantorel Evidence Cleaner searches the selected items for evidences. ");
-      resize("lstvEScan");
+      resize(id::lstvEScan);
     });
     m.RegisterPage(304, sheet::tabEvidence_Scan, [&m] {
-      m.control("labEvidenceSTitle").SetText("Clean up Evidence");
-      m.control("labEvidenceSDesc")
+      m.control(id::labEvidenceSTitle).SetText("Clean up Evidence");
+      m.control(id::labEvidenceSDesc)
           .SetText("Please wait while Vantorel Evidence Cleaner cleans the selected items for evidences. ");
     });
   }
@@ -56,8 +56,8 @@ void AddEvidencePages(MainForm& m) {
     list.columns = {{"Evidence", 480}, {"Items", 200}};
     b.Back(id::imgCBack6, "imgCBack6").onClick = [&m] { m.ShowPage(301); };
     m.RegisterPage(303, sheet::tabEvidence_Result, [&m, resize] {
-      resize("lstvEResult");
-      ui::Control& list = m.control("lstvEResult");
+      resize(id::lstvEResult);
+      ui::Control& list = m.control(id::lstvEResult);
       if (list.rowCount() > 0) list.SetSelected(0);
     });
   }
@@ -68,7 +68,7 @@ void AddEvidencePages(MainForm& m) {
     list.columns = {{"Evidence", 480}, {"Items", 200}};
     list.striped = true;
     b.Back(id::imgEvidenceBack, "imgEvidenceBack").onClick = [&m] { m.ShowPage(301); };
-    m.RegisterPage(305, sheet::tabEvidence_Finish, [resize] { resize("lstvEFinish"); });
+    m.RegisterPage(305, sheet::tabEvidence_Finish, [resize] { resize(id::lstvEFinish); });
   }
 }
 

@@ -16,7 +16,7 @@ void AddJunkPages(MainForm& m) {
   f.AddSheet(sheet::tabJunk_Result, "tabJunk_Result", st::kPage);
   f.AddSheet(sheet::tabJunk_Finish, "tabJunk_Finish", st::kPage);
   // The lists show the shared scan result list: one row per record.
-  auto resize = [&m](const char* list) {
+  auto resize = [&m](id::ControlId list) {
     m.control(list).SetRowCount(static_cast<int>(m.scanResults.size()));
   };
   {
@@ -25,7 +25,7 @@ void AddJunkPages(MainForm& m) {
     b.Description(id::labJunkSDesc, "labJunkSDesc");
     b.Back(id::imgCBack2, "imgCBack2").onClick = [&m] { m.ShowPage(2); };
     m.RegisterPage(201, sheet::tabJunk, [&m] {
-      m.control("labJunkSDesc")
+      m.control(id::labJunkSDesc)
           .SetText(
               "This cleaner can clean up various junk files from your system, speed up application "
               "performance\rand free up more hard drive space. ");
@@ -43,16 +43,16 @@ void AddJunkPages(MainForm& m) {
       m.imgJunkStopClick();
     };
     m.RegisterPage(202, sheet::tabJunk_Scan, [&m, resize] {
-      m.control("labJunk_Scan_Title").SetText("Search Disk Drives");
-      m.control("labJunk_Scan_Desc")
+      m.control(id::labJunk_Scan_Title).SetText("Search Disk Drives");
+      m.control(id::labJunk_Scan_Desc)
           .SetText("Please wait while Vantorel Junk File Cleaner searches the selected drives for junk files. ");
-      resize("lstvJunkScan");
+      resize(id::lstvJunkScan);
     });
     m.RegisterPage(204, sheet::tabJunk_Scan, [&m, resize] {
-      m.control("labJunk_Scan_Title").SetText("Clean up junk files");
-      m.control("labJunk_Scan_Desc")
+      m.control(id::labJunk_Scan_Title).SetText("Clean up junk files");
+      m.control(id::labJunk_Scan_Desc)
           .SetText("Please wait while Vantorel Junk File Cleaner cleans the selected drives for junk files. ");
-      resize("lstvJunkScan");
+      resize(id::lstvJunkScan);
     });
   }
   {
@@ -61,7 +61,7 @@ void AddJunkPages(MainForm& m) {
     ui::Control& list = b.List(id::lstvJunkResult, "lstvJunkResult", {st::kMargin, 60, 709, 280});
     list.columns = {{"Drive", 400}, {"Files", 130}, {"Size", 150}};
     b.Back(id::imgCBack5, "imgCBack5").onClick = [&m] { m.ShowPage(201); };
-    m.RegisterPage(203, sheet::tabJunk_Result, [resize] { resize("lstvJunkResult"); });
+    m.RegisterPage(203, sheet::tabJunk_Result, [resize] { resize(id::lstvJunkResult); });
   }
   {
     ui::PageBuilder b(f, sheet::tabJunk_Finish, MainForm::kWidth);
@@ -72,9 +72,9 @@ void AddJunkPages(MainForm& m) {
     list.striped = true;
     b.Back(id::imgJunkBack, "imgJunkBack").onClick = [&m] { m.ShowPage(2); };
     m.RegisterPage(205, sheet::tabJunk_Finish, [&m, resize] {
-      m.control("labJunk_Finish_Title").SetText("Cleanup is finished");
-      m.control("labJunk_Finish_Desc").SetText("Junk files have been cleared. ");
-      resize("lstvJunkFinish");
+      m.control(id::labJunk_Finish_Title).SetText("Cleanup is finished");
+      m.control(id::labJunk_Finish_Desc).SetText("Junk files have been cleared. ");
+      resize(id::lstvJunkFinish);
     });
   }
 }

@@ -15,7 +15,7 @@ struct ProfilePage {
   int titleId;
   const char* titleName;
   const char* title;
-  int descId;
+  id::ControlId descId;
   const char* descName;
   const char* desc;
   int backId;
@@ -57,8 +57,9 @@ void AddOptimizerPages(MainForm& m) {
     b.Title(p.titleId, p.titleName, p.title);
     b.Description(p.descId, p.descName, {}, 54);
     b.Back(p.backId, p.backName).onClick = toOptimize;
-    std::string descName = p.descName, desc = p.desc;
-    m.RegisterPage(p.code, p.sheet, [&m, descName, desc] { m.control(descName).SetText(desc); });
+    const id::ControlId descId = p.descId;
+    const std::string desc = p.desc;
+    m.RegisterPage(p.code, p.sheet, [&m, descId, desc] { m.control(descId).SetText(desc); });
   }
   {
     f.AddSheet(sheet::tabOptimize_Startup, "tabOptimize_Startup", st::kPage);
@@ -67,7 +68,7 @@ void AddOptimizerPages(MainForm& m) {
     b.Description(id::labStartupDesc, "labStartupDesc");
     b.Back(id::imgOBack5, "imgOBack5").onClick = toOptimize;
     m.RegisterPage(405, sheet::tabOptimize_Startup, [&m] {
-      m.control("labStartupDesc").SetText("Choose which applications you wish to launch when Windows starts.");
+      m.control(id::labStartupDesc).SetText("Choose which applications you wish to launch when Windows starts.");
     });
   }
   {

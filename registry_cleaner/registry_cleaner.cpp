@@ -35,13 +35,13 @@ std::string RegistryCleaner::KeyText(uint32_t root, const std::string& keyPath) 
 // --- options page and scan start -------------------------------------------------
 
 void RegistryCleaner::chkSelectAllClick() {
-  ui::Control& list = m_.control("chklstRegistry");
-  bool on = m_.control("chkSelectAll").checked();
+  ui::Control& list = m_.control(id::chklstRegistry);
+  bool on = m_.control(id::chkSelectAll).checked();
   for (size_t i = 0; i < list.itemChecked.size(); ++i) list.SetItemChecked(static_cast<int>(i), on);
 }
 
 void RegistryCleaner::imgRegScanClick() {
-  ui::Control& list = m_.control("chklstRegistry");
+  ui::Control& list = m_.control(id::chklstRegistry);
   std::vector<int> chosen;
   for (int i = 0; i < kCategoryCount && i < static_cast<int>(list.itemChecked.size()); ++i)
     if (list.itemChecked[i]) chosen.push_back(i);
@@ -53,7 +53,7 @@ void RegistryCleaner::imgRegScanClick() {
   m_.runningScans = 0;
   m_.scanResults.clear();
   results.clear();
-  m_.control("lstvRegistry").SetRowCount(0);
+  m_.control(id::lstvRegistry).SetRowCount(0);
   std::vector<TSearchRegistry*> records;
   for (int c : chosen) {
     m_.runningScans.fetch_add(1);
@@ -61,14 +61,14 @@ void RegistryCleaner::imgRegScanClick() {
     records.push_back(record.get());
     m_.scanResults.push_back(std::move(record));
   }
-  ui::Control& bar = m_.control("pbarRegistry");
+  ui::Control& bar = m_.control(id::pbarRegistry);
   bar.maximum = 10000;
   bar.SetPosition(0);
   m_.EnterBusyState();
   m_.stopFlag = 0;
   m_.ShowPage(102);
-  m_.control("labScanInfo").SetText("");
-  m_.control("lstvRegistryScan").SetRowCount(static_cast<int>(chosen.size()));
+  m_.control(id::labScanInfo).SetText("");
+  m_.control(id::lstvRegistryScan).SetRowCount(static_cast<int>(chosen.size()));
   // Each worker gets its own record; the list keeps its shape while they run.
   for (size_t i = 0; i < chosen.size(); ++i)
     TRegistryThread::Start(*this, TRegistryThread::kScanCategory, chosen[i], m_.bitness, records[i]);
@@ -78,14 +78,14 @@ void RegistryCleaner::imgRegScanClick() {
 
 void RegistryCleaner::ShowProgress(const std::string& item) {
   if (m_.stopFlag.load() == 1) return;
-  m_.control("labScanInfo").SetText(item);
-  ui::Control& bar = m_.control("pbarRegistry");
+  m_.control(id::labScanInfo).SetText(item);
+  ui::Control& bar = m_.control(id::pbarRegistry);
   int pos = bar.position() + 1;
   bar.SetPosition(pos >= bar.maximum ? 0 : pos);
 }
 
 void RegistryCleaner::UpdateScanList() {
-  m_.control("lstvRegistryScan").SetRowCount(static_cast<int>(m_.scanResults.size()));
+  m_.control(id::lstvRegistryScan).SetRowCount(static_cast<int>(m_.scanResults.size()));
 }
 
 void RegistryCleaner::ScanFinished(int job) {
@@ -97,7 +97,7 @@ void RegistryCleaner::ScanFinished(int job) {
     m_.ShowPage(103);
     m_.LeaveBusyState();
     BuildResults();
-    m_.control("lstvRegistry").Repaint();
+    m_.control(id::lstvRegistry).Repaint();
   } else if (job == TRegistryThread::kOneClickRepair) {
     m_.ShowPage(104);
   }
@@ -137,10 +137,10 @@ void RegistryCleaner::BuildResults() {
       results.push_back(std::move(pr));
     }
   }
-  m_.control("lstvRegistry").SetRowCount(static_cast<int>(results.size()));
-  m_.control("chkRegSelectAll").SetChecked(true);
-  m_.control("labStatus_Registry").SetText(std::to_string(total) + " Error(s)");
-  m_.control("labRegistryRDesc").SetText("A total of " + std::to_string(total) + " Entries have been detected.");
+  m_.control(id::lstvRegistry).SetRowCount(static_cast<int>(results.size()));
+  m_.control(id::chkRegSelectAll).SetChecked(true);
+  m_.control(id::labStatus_Registry).SetText(std::to_string(total) + " Error(s)");
+  m_.control(id::labRegistryRDesc).SetText("A total of " + std::to_string(total) + " Entries have been detected.");
   WithDatabase(*m_.platform().files, m_.dataDbPath(), {"scanlog", "sysset"}, [&](store::Connection& c) {
     store::RunStatement(c, "Delete from scanlog where type=1");
     for (int i = 0; i < kCategoryCount; ++i)
@@ -178,45 +178,45 @@ void RegistryCleaner::lstvRegistryMouseDown(int row, bool onImage) {
   results[row].checked = on;
   if (results[row].rowKind == 0)
     for (size_t i = row + 1; i < results.size() && results[i].rowKind == 1; ++i) results[i].checked = on;
-  m_.control("lstvRegistry").Repaint();
+  m_.control(id::lstvRegistry).Repaint();
 }
 
 void RegistryCleaner::ClearDetails() {
-  m_.control("labRegError").SetText("");
-  m_.control("labErrorKey").SetText("");
-  m_.control("labErrorValue").SetText("");
+  m_.control(id::labRegError).SetText("");
+  m_.control(id::labErrorKey).SetText("");
+  m_.control(id::labErrorValue).SetText("");
 }
 
 void RegistryCleaner::lstvRegistryClick() {
-  int row = m_.control("lstvRegistry").selected();
+  int row = m_.control(id::lstvRegistry).selected();
   if (results.empty() || row < 0 || row >= static_cast<int>(results.size())) return;
   const TSearchRegResult& r = results[row];
   if (r.rowKind == 0) {
     ClearDetails();
   } else {
     std::string text = ProblemText(static_cast<int>(r.code));
-    if (!text.empty()) m_.control("labRegError").SetText(text);
+    if (!text.empty()) m_.control(id::labRegError).SetText(text);
     std::string key = r.category == kShortcuts ? "File: " + r.keyPath : "Key: " + KeyText(r.root, r.keyPath);
     if (r.category != kShortcuts && !r.valueName.empty()) key += "\\" + r.valueName;
-    m_.control("labErrorKey").SetText(key);
-    m_.control("labErrorValue").SetText("Value: " + r.data);
+    m_.control(id::labErrorKey).SetText(key);
+    m_.control(id::labErrorValue).SetText("Value: " + r.data);
   }
   const bool links = r.rowKind == 1 && r.category != kShortcuts;
-  m_.control("labErrorOpen").SetVisible(links);
-  m_.control("labErrorIgnore").SetVisible(links);
+  m_.control(id::labErrorOpen).SetVisible(links);
+  m_.control(id::labErrorIgnore).SetVisible(links);
 }
 
 void RegistryCleaner::labErrorOpenClick() {
-  int row = m_.control("lstvRegistry").selected();
+  int row = m_.control(id::lstvRegistry).selected();
   if (row < 0 || row >= static_cast<int>(results.size())) return;
   // The key alone: the editor's tree has no node for a value.
   m_.platform().shell->ShowKeyInRegistryEditor(KeyText(results[row].root, results[row].keyPath));
 }
 
 void RegistryCleaner::chkRegSelectAllClick() {
-  const bool on = m_.control("chkRegSelectAll").checked();
+  const bool on = m_.control(id::chkRegSelectAll).checked();
   for (auto& r : results) r.checked = on;
-  m_.control("lstvRegistry").Repaint();
+  m_.control(id::lstvRegistry).Repaint();
 }
 
 // --- repair, one-click repair, finish page ----------------------------------------------
@@ -229,7 +229,7 @@ void RegistryCleaner::imgRegCleanClick() {
   m_.EnterBusyState();
   m_.stopFlag = 0;
   repairLog.clear();
-  ui::Control& bar = m_.control("pbarRegistry");
+  ui::Control& bar = m_.control(id::pbarRegistry);
   bar.maximum = static_cast<int>(results.size());
   bar.SetPosition(0);
   m_.ShowPage(104);
@@ -243,8 +243,8 @@ void RegistryCleaner::imgSOptimizerClick() {
   m_.scanResults.clear();
   results.clear();
   repairLog.clear();
-  m_.control("lstvRegistry").SetRowCount(0);
-  ui::Control& bar = m_.control("pbarRegistry");
+  m_.control(id::lstvRegistry).SetRowCount(0);
+  ui::Control& bar = m_.control(id::pbarRegistry);
   bar.maximum = 10000;
   bar.SetPosition(0);
   m_.EnterBusyState();
@@ -253,7 +253,7 @@ void RegistryCleaner::imgSOptimizerClick() {
     m_.scanResults.push_back(std::make_unique<TSearchRegistry>(static_cast<int16_t>(c)));
   TRegistryThread::Start(*this, TRegistryThread::kOneClickRepair, 0, m_.bitness);
   m_.ShowPage(102);
-  m_.control("lstvRegistryScan").SetRowCount(kCategoryCount);
+  m_.control(id::lstvRegistryScan).SetRowCount(kCategoryCount);
 }
 
 void RegistryCleaner::JobFinished(int job, int category, bool started) {
@@ -330,7 +330,7 @@ void RegistryCleaner::LoadIgnoreList() {
 }
 
 void RegistryCleaner::labErrorIgnoreClick() {
-  ui::Control& list = m_.control("lstvRegistry");
+  ui::Control& list = m_.control(id::lstvRegistry);
   int row = list.selected();
   if (row < 0 || row >= static_cast<int>(results.size()) || results[row].rowKind != 1) return;
   const TSearchRegResult r = results[row];
@@ -349,8 +349,8 @@ void RegistryCleaner::labErrorIgnoreClick() {
     }
   ClearDetails();
   // The row that moves into the selection is not described: hide the links too.
-  m_.control("labErrorOpen").SetVisible(false);
-  m_.control("labErrorIgnore").SetVisible(false);
+  m_.control(id::labErrorOpen).SetVisible(false);
+  m_.control(id::labErrorIgnore).SetVisible(false);
   list.SetRowCount(static_cast<int>(results.size()));
   list.Repaint();
 }
@@ -372,14 +372,14 @@ ui::Cell RegistryCleaner::lstvIgnoreData(int row, int col) const {
 void RegistryCleaner::lstvIgnoreMouseDown(int row, bool onImage) {
   if (!onImage || row < 0 || row >= static_cast<int>(ignoreList.size())) return;
   ignoreList[row].checked = !ignoreList[row].checked;
-  m_.control("lstvIgnore").Repaint();
+  m_.control(id::lstvIgnore).Repaint();
 }
 
 void RegistryCleaner::chkISelectAllClick() {
   if (ignoreList.empty()) return;
-  const bool on = m_.control("chkISelectAll").checked();
+  const bool on = m_.control(id::chkISelectAll).checked();
   for (auto& e : ignoreList) e.checked = on;
-  m_.control("lstvIgnore").Repaint();
+  m_.control(id::lstvIgnore).Repaint();
 }
 
 void RegistryCleaner::imgIDeleteClick() {
@@ -411,8 +411,8 @@ void RegistryCleaner::imgIDeleteClick() {
     }
     if (!plain.empty()) store::RunStatement(c, "delete from ignorelist where id in (" + plain + ")");
   });
-  m_.control("lstvIgnore").SetRowCount(static_cast<int>(ignoreList.size()));
-  m_.control("lstvIgnore").Repaint();
+  m_.control(id::lstvIgnore).SetRowCount(static_cast<int>(ignoreList.size()));
+  m_.control(id::lstvIgnore).Repaint();
 }
 
 }  // namespace vl::registry

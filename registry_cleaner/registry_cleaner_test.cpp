@@ -34,7 +34,7 @@ class RegistryCleanerTest : public ::testing::Test {
     dispatcher.Pump();
   }
   void Check(std::initializer_list<int> categories) {
-    ui::Control& list = main->control("chklstRegistry");
+    ui::Control& list = main->control(id::chklstRegistry);
     for (size_t i = 0; i < list.itemChecked.size(); ++i) list.SetItemChecked(static_cast<int>(i), false);
     for (int c : categories) list.SetItemChecked(c, true);
   }
@@ -56,9 +56,9 @@ class RegistryCleanerTest : public ::testing::Test {
     rc->BuildResults();
   }
   std::string Cell(int row, int col) { return rc->lstvRegistryData(row, col).text; }
-  std::string Text(const char* name) { return main->control(name).text(); }
+  std::string Text(id::ControlId control) { return main->control(control).text(); }
   void Select(int row) {
-    main->control("lstvRegistry").SetSelected(row);
+    main->control(id::lstvRegistry).SetSelected(row);
     rc->lstvRegistryClick();
   }
 
@@ -72,12 +72,12 @@ class RegistryCleanerTest : public ::testing::Test {
 
 TEST_F(RegistryCleanerTest, AllCategoriesStartChecked) {
   Start();
-  ui::Control& list = main->control("chklstRegistry");
+  ui::Control& list = main->control(id::chklstRegistry);
   ASSERT_EQ(list.checkItems.size(), 15u);
   EXPECT_EQ(list.checkItems[0], "ActiveX,OLE/COM Entries");
   EXPECT_EQ(list.checkItems[14], "Uninstall Entries");
   for (bool on : list.itemChecked) EXPECT_TRUE(on);
-  main->control("chkSelectAll").SetChecked(false);
+  main->control(id::chkSelectAll).SetChecked(false);
   rc->chkSelectAllClick();
   for (bool on : list.itemChecked) EXPECT_FALSE(on);
 }
@@ -119,7 +119,7 @@ TEST_F(RegistryCleanerTest, AScanKeepsCategoryOrderAndStoresTheCounts) {
   rc->imgRegScanClick();
   EXPECT_TRUE(main->busy());
   EXPECT_EQ(main->currentPage(), 102);
-  EXPECT_EQ(main->control("lstvRegistryScan").rowCount(), 2);
+  EXPECT_EQ(main->control(id::lstvRegistryScan).rowCount(), 2);
   Drain();
   EXPECT_EQ(main->currentPage(), 103);
   EXPECT_FALSE(main->busy());
@@ -155,8 +155,8 @@ TEST_F(RegistryCleanerTest, ResultRowsShowCategoriesProblemsAndTotals) {
   EXPECT_EQ(Cell(5, 0), "C:\\Users\\me\\Desktop\\x0.lnk");  // shortcuts show the file alone
   EXPECT_EQ(Cell(6, 1), "0 entries");
   EXPECT_EQ(rc->results[6].group, 3);
-  EXPECT_EQ(Text("labRegistryRDesc"), "A total of 4 Entries have been detected.");
-  EXPECT_EQ(Text("labStatus_Registry"), "4 Error(s)");
+  EXPECT_EQ(Text(id::labRegistryRDesc), "A total of 4 Entries have been detected.");
+  EXPECT_EQ(Text(id::labStatus_Registry), "4 Error(s)");
   EXPECT_EQ(Cell(99, 0), "");  // past the end
 }
 
@@ -175,7 +175,7 @@ TEST_F(RegistryCleanerTest, CheckMarksFollowCategoryRowsAndSelectAll) {
   EXPECT_TRUE(rc->results[2].checked);
   rc->lstvRegistryMouseDown(0, true);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(rc->results[i].checked);
-  main->control("chkRegSelectAll").SetChecked(false);
+  main->control(id::chkRegSelectAll).SetChecked(false);
   rc->chkRegSelectAllClick();
   for (auto& r : rc->results) EXPECT_FALSE(r.checked);
 }
@@ -185,23 +185,23 @@ TEST_F(RegistryCleanerTest, DetailsPanelDescribesTheSelectedRow) {
   FakeScan({{3, 2}, {7, 1}});
   main->ShowPage(103);
   Select(1);
-  EXPECT_EQ(Text("labRegError"), "Reference is an invalid path");
-  EXPECT_EQ(Text("labErrorKey"), "Key: HKEY_LOCAL_MACHINE\\SOFTWARE\\K3_0");
-  EXPECT_EQ(Text("labErrorValue"), "Value: data");
-  EXPECT_TRUE(main->control("labErrorOpen").visible());
-  EXPECT_TRUE(main->control("labErrorIgnore").visible());
+  EXPECT_EQ(Text(id::labRegError), "Reference is an invalid path");
+  EXPECT_EQ(Text(id::labErrorKey), "Key: HKEY_LOCAL_MACHINE\\SOFTWARE\\K3_0");
+  EXPECT_EQ(Text(id::labErrorValue), "Value: data");
+  EXPECT_TRUE(main->control(id::labErrorOpen).visible());
+  EXPECT_TRUE(main->control(id::labErrorIgnore).visible());
   Select(2);
-  EXPECT_EQ(Text("labErrorKey"), "Key: HKEY_LOCAL_MACHINE\\SOFTWARE\\K3_1\\v1");
-  EXPECT_EQ(Text("labErrorValue"), "Value: ");
+  EXPECT_EQ(Text(id::labErrorKey), "Key: HKEY_LOCAL_MACHINE\\SOFTWARE\\K3_1\\v1");
+  EXPECT_EQ(Text(id::labErrorValue), "Value: ");
   rc->labErrorOpenClick();
   EXPECT_EQ(sim.shell().shownKeys(), std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\K3_1"});
   Select(4);  // a shortcut problem
-  EXPECT_EQ(Text("labErrorKey"), "File: C:\\Users\\me\\Desktop\\x0.lnk");
-  EXPECT_FALSE(main->control("labErrorOpen").visible());
-  EXPECT_FALSE(main->control("labErrorIgnore").visible());
+  EXPECT_EQ(Text(id::labErrorKey), "File: C:\\Users\\me\\Desktop\\x0.lnk");
+  EXPECT_FALSE(main->control(id::labErrorOpen).visible());
+  EXPECT_FALSE(main->control(id::labErrorIgnore).visible());
   Select(0);  // a category row
-  EXPECT_EQ(Text("labRegError"), "");
-  EXPECT_EQ(Text("labErrorKey"), "");
+  EXPECT_EQ(Text(id::labRegError), "");
+  EXPECT_EQ(Text(id::labErrorKey), "");
 }
 
 TEST_F(RegistryCleanerTest, IgnoringARowStoresItAndCountsDown) {
@@ -214,8 +214,8 @@ TEST_F(RegistryCleanerTest, IgnoringARowStoresItAndCountsDown) {
   EXPECT_EQ(rc->results.size(), 3u);
   EXPECT_EQ(rc->results[0].count, 2);
   EXPECT_EQ(Cell(0, 1), "2 entries");
-  EXPECT_EQ(main->control("lstvRegistry").rowCount(), 3);
-  EXPECT_EQ(Text("labErrorKey"), "");
+  EXPECT_EQ(main->control(id::lstvRegistry).rowCount(), 3);
+  EXPECT_EQ(Text(id::labErrorKey), "");
   ASSERT_EQ(rc->ignoreList.size(), 1u);
   // The stored row loads back unchanged at the next start.
   rc->LoadIgnoreList();
@@ -258,19 +258,19 @@ TEST_F(RegistryCleanerTest, NewIgnoreIdsAreUniqueAndDeletesRemoveExactlyTheCheck
   EXPECT_EQ(ids.size(), 4u);  // the two old rows share theirs
   // Delete one old row and two new ones.
   main->ShowPage(503);
-  EXPECT_EQ(main->control("lstvIgnore").rowCount(), 5);
+  EXPECT_EQ(main->control(id::lstvIgnore).rowCount(), 5);
   EXPECT_EQ(rc->lstvIgnoreData(0, 0).text, "File Extensions");
   EXPECT_EQ(rc->lstvIgnoreData(0, 1).text, "HKEY_LOCAL_MACHINE\\OLD\\A");
   rc->lstvIgnoreMouseDown(0, true);
   rc->lstvIgnoreMouseDown(2, true);
   rc->lstvIgnoreMouseDown(3, true);
   rc->imgIDeleteClick();
-  EXPECT_EQ(main->control("lstvIgnore").rowCount(), 2);
+  EXPECT_EQ(main->control(id::lstvIgnore).rowCount(), 2);
   rc->LoadIgnoreList();
   ASSERT_EQ(rc->ignoreList.size(), 2u);
   EXPECT_EQ(rc->ignoreList[0].keyPath, "OLD\\B");
   // Select all, then delete all.
-  main->control("chkISelectAll").SetChecked(true);
+  main->control(id::chkISelectAll).SetChecked(true);
   rc->chkISelectAllClick();
   rc->imgIDeleteClick();
   EXPECT_TRUE(rc->ignoreList.empty());
@@ -297,7 +297,7 @@ TEST_F(RegistryCleanerTest, StopEndsTheScanOnTheResultPage) {
   Start();
   Check({0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14});
   rc->imgRegScanClick();
-  main->control("imgRegStop").onClick();
+  main->control(id::imgRegStop).onClick();
   EXPECT_TRUE(main->FormCloseQuery());
   Drain();
   EXPECT_EQ(main->currentPage(), 103);
@@ -350,8 +350,8 @@ TEST_F(RegistryRepairTest, RepairRemovesTheCheckedProblemsAndShowsTheFinishPage)
   EXPECT_TRUE(HasRunValue("GhostB"));
   ASSERT_EQ(rc->repairLog.size(), 1u);
   EXPECT_EQ(rc->lstvRegFinishData(0, 1).text, "Repaired Successfully");
-  EXPECT_EQ(Text("labRegistry_Finish_Desc"), "1 Entrie(s) have been repaired.");
-  EXPECT_EQ(main->control("lstvRegFinish").rowCount(), 1);
+  EXPECT_EQ(Text(id::labRegistry_Finish_Desc), "1 Entrie(s) have been repaired.");
+  EXPECT_EQ(main->control(id::lstvRegFinish).rowCount(), 1);
   EXPECT_EQ(RepairBackups().size(), 1u);
   auto db = Db();
   EXPECT_EQ(store::RunQuery(db, "select cleannum from scanlog where type=1 and id=12").ColumnText(0), "1");
@@ -368,7 +368,7 @@ TEST_F(RegistryRepairTest, FailedRemovalsAreLoggedAndCounted) {
   ASSERT_EQ(rc->repairLog.size(), 2u);
   EXPECT_EQ(rc->lstvRegFinishData(1, 1).text, "Repair failed");
   EXPECT_EQ(rc->lstvRegFinishData(1, 1).color, 0xFF0000u);
-  EXPECT_EQ(Text("labRegistry_Finish_Desc"), "2 Entrie(s) have been repaired.");
+  EXPECT_EQ(Text(id::labRegistry_Finish_Desc), "2 Entrie(s) have been repaired.");
   EXPECT_TRUE(RepairBackups().empty());
 }
 
@@ -388,7 +388,7 @@ TEST_F(RegistryRepairTest, WithBackupsOffNoFileIsWritten) {
 TEST_F(RegistryRepairTest, OneClickScansEverythingAndHonoursTheIgnoreList) {
   Start();
   Plant();
-  main->control("chkSelectAll").SetChecked(false);
+  main->control(id::chkSelectAll).SetChecked(false);
   rc->chkSelectAllClick();  // the options page selection is not used
   // Covers both values: the check files them under this spelling of the key.
   rc->ignoreList.push_back({1, sys::kHKCU, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "", kStartup, false});
@@ -397,7 +397,7 @@ TEST_F(RegistryRepairTest, OneClickScansEverythingAndHonoursTheIgnoreList) {
   EXPECT_EQ(ports.messages.back().text, "Are you want to perform One Click Optimization?");
   EXPECT_FALSE(main->busy());
   rc->imgSOptimizerClick();
-  EXPECT_EQ(main->control("lstvRegistryScan").rowCount(), 15);
+  EXPECT_EQ(main->control(id::lstvRegistryScan).rowCount(), 15);
   EXPECT_TRUE(main->busy());
   Drain();
   EXPECT_EQ(main->currentPage(), 105);
@@ -419,7 +419,7 @@ TEST_F(RegistryRepairTest, OneClickStoppedWhileScanningRemovesNothing) {
   Start();
   Plant();
   rc->imgSOptimizerClick();
-  main->control("imgRegStop").onClick();
+  main->control(id::imgRegStop).onClick();
   Drain();
   EXPECT_EQ(main->currentPage(), 105);
   EXPECT_TRUE(HasRunValue("GhostA"));

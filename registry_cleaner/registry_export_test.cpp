@@ -22,7 +22,7 @@ class RegistryExportTest : public vl::testing::AppFixture {
     main->scanResults.push_back(std::move(rec));
     return ref;
   }
-  void Click() { main->control("imgRegExport").onClick(); }
+  void Click() { main->control(id::imgRegExport).onClick(); }
   bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
   }
@@ -30,11 +30,11 @@ class RegistryExportTest : public vl::testing::AppFixture {
 
 TEST_F(RegistryExportTest, ButtonSitsOnTheResultPageBetweenSelectAllAndRepair) {
   Start();
-  ui::Control& b = main->control("imgRegExport");
+  ui::Control& b = main->control(id::imgRegExport);
   EXPECT_EQ(b.id, id::imgRegExport);
   EXPECT_EQ(b.sheet, sheet::tabRegistry_Result);
   EXPECT_EQ(b.text(), "Export");
-  const ui::Rect all = main->control("chkRegSelectAll").rect, repair = main->control("imgRegClean").rect;
+  const ui::Rect all = main->control(id::chkRegSelectAll).rect, repair = main->control(id::imgRegClean).rect;
   EXPECT_GE(b.rect.x, all.x + all.w);
   EXPECT_LE(b.rect.x + b.rect.w, repair.x);
   EXPECT_EQ(b.rect.y, repair.y);

@@ -69,11 +69,11 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
       m.imgJunkStopClick();
     };
     m.RegisterPage(102, sheet::tabRegistry_Scan, [&m] {
-      m.control("labRegTitle")
+      m.control(id::labRegTitle)
           .SetText("Please be patient while Vantorel is scanning your system. It may take a few minutes.");
     });
     m.RegisterPage(104, sheet::tabRegistry_Scan, [&m] {
-      m.control("labRegTitle")
+      m.control(id::labRegTitle)
           .SetText("Please be patient while Vantorel is repairing your errors. It may take a few minutes.");
     });
   }
@@ -105,11 +105,11 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     };
     b.Back(id::imgCBack4, "imgCBack4").onClick = toOptions;
     m.RegisterPage(103, sheet::tabRegistry_Result, [&m] {
-      m.control("labRegError").SetText("");
-      m.control("labErrorKey").SetText("");
-      m.control("labErrorValue").SetText("");
-      m.control("labErrorOpen").SetVisible(false);
-      m.control("labErrorIgnore").SetVisible(false);
+      m.control(id::labRegError).SetText("");
+      m.control(id::labErrorKey).SetText("");
+      m.control(id::labErrorValue).SetText("");
+      m.control(id::labErrorOpen).SetVisible(false);
+      m.control(id::labErrorIgnore).SetVisible(false);
     });
   }
   {
@@ -122,10 +122,10 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     list.rowProvider = [&rc](int row, int col) { return rc.lstvRegFinishData(row, col); };
     b.BottomButton(id::imgRegFinish, "imgRegFinish", -1, "Finish", Picture::Back).onClick = toOptions;
     m.RegisterPage(105, sheet::tabRegistry_Finish, [&m, &rc] {
-      ui::Control& finish = m.control("lstvRegFinish");
+      ui::Control& finish = m.control(id::lstvRegFinish);
       finish.SetRowCount(static_cast<int>(rc.repairLog.size()));
       finish.Repaint();
-      m.control("labRegistry_Finish_Desc")
+      m.control(id::labRegistry_Finish_Desc)
           .SetText(std::to_string(rc.repairLog.size()) + " Entrie(s) have been repaired.");
     });
   }
@@ -146,8 +146,8 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     };
     b.Back(id::imgOPBack3, "imgOPBack3").onClick = [&m] { m.ShowPage(5); };
     m.RegisterPage(503, sheet::tabIgnore, [&m, &rc] {
-      m.control("lstvIgnore").SetRowCount(static_cast<int>(rc.ignoreList.size()));
-      m.control("lstvIgnore").Repaint();
+      m.control(id::lstvIgnore).SetRowCount(static_cast<int>(rc.ignoreList.size()));
+      m.control(id::lstvIgnore).Repaint();
     });
   }
 
@@ -156,8 +156,8 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     ui::PageBuilder b(f, sheet::tabStatus, MainForm::kWidth);
     b.BottomButton(id::imgSOptimizer, "imgSOptimizer", -1, "One Click Optimization", Picture::OneClick)
         .onClick = [&rc] { rc.imgSOptimizerClick(); };
-    f.Get("imgSOptimizer").rect.w = 220;
-    f.Get("imgSOptimizer").rect.x = MainForm::kWidth - st::kMargin - 220;
+    f.Get(id::imgSOptimizer).rect.w = 220;
+    f.Get(id::imgSOptimizer).rect.x = MainForm::kWidth - st::kMargin - 220;
   }
 
   // Start-up: the ignore list (step 5); all categories checked (step 8).
@@ -168,7 +168,7 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
       TRegistryThread::Start(rc, TRegistryThread::kFullBackup, 0, m.bitness);
   });
   m.AddStartupStep(8, [&m, &rc] {
-    m.control("chkSelectAll").SetChecked(true);
+    m.control(id::chkSelectAll).SetChecked(true);
     rc.chkSelectAllClick();
   });
   return rc;

@@ -38,8 +38,8 @@ class AppFixture : public ::testing::Test {
     for (int i = 0; i < 4000 && (runner.running() > 0 || dispatcher.Pump() > 0); ++i) dispatcher.PumpWait(5);
     dispatcher.Pump();
   }
-  std::string Text(const char* name) { return main->control(name).text(); }
-  bool Checked(const char* name) { return main->control(name).checked(); }
+  std::string Text(id::ControlId control) { return main->control(control).text(); }
+  bool Checked(id::ControlId control) { return main->control(control).checked(); }
   void WriteFile(const std::string& path, const std::string& text) {
     ASSERT_TRUE(sim.files().WriteFileBytes(path, text));
   }
