@@ -15,6 +15,7 @@
 #include "sysaccess/test_env.h"
 #include "sysaccess/text.h"
 #include "sysaccess/win32/wide.h"
+#include "sysaccess/win32/win32_platform.h"
 
 namespace vl::sys {
 namespace {
@@ -37,6 +38,15 @@ TEST_F(Win32Only, TheProcessKnowsItsBitness) {
     EXPECT_EQ(mask_, kMaskAll);
     EXPECT_EQ(p().system->EnvironmentVariable("PROCESSOR_ARCHITECTURE"), "AMD64");
   }
+}
+
+TEST_F(Win32Only, TheProgramsOwnPathNamesItsFile) {
+  // A copy under another name finds itself, not "Vantorel.exe".
+  const std::string path = ProgramPath();
+  const std::string lower = ToLowerText(path);
+  EXPECT_EQ(lower.substr(lower.size() - std::string("\\vl_sysaccess_tests.exe").size()), "\\vl_sysaccess_tests.exe");
+  EXPECT_EQ(ProgramDirectory(), path.substr(0, path.rfind('\\') + 1));
+  EXPECT_TRUE(fs().FileExists(path));
 }
 
 struct RoundTripValue {
