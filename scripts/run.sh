@@ -23,6 +23,14 @@ if [ "$flavour" = windows ] && ! vl_can_run_32bit; then
   exit 1
 fi
 scripts/build.sh "$flavour" --target Vantorel
+# The display comes first: Wine's desktop process starts with the prefix's
+# services and keeps the display it was started with.
+headless=""
+if [ -z "${DISPLAY:-}" ]; then
+  headless=yes
+  vl_xvfb_start
+  trap 'vl_wine_stop; vl_xvfb_stop' EXIT
+fi
 vl_wine_flavour "$flavour"
 vl_wine_prefix
 app="$WINEPREFIX/drive_c/$folder/Vantorel"
@@ -30,14 +38,12 @@ mkdir -p "$app"
 cp -f "$VL_WIN_BIN/Vantorel.exe" "$app/"
 exe="C:\\$folder\\Vantorel\\Vantorel.exe"
 
-if [ -n "${DISPLAY:-}" ]; then
+if [ -z "$headless" ]; then
   echo "Starting Vantorel ($flavour build) under Wine (prefix $WINEPREFIX)"
   vl_wine "$exe"
   exit 0
 fi
 
-vl_xvfb_start
-trap 'vl_wine_stop; vl_xvfb_stop' EXIT
 vl_wine "$exe" &
 shot="$root/build/screenshots/run.png"
 mkdir -p "$(dirname "$shot")"

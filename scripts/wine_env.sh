@@ -9,6 +9,7 @@
 #   vl_can_run_32bit         true when 32-bit Windows programs can run here;
 #                            otherwise VL_NO32_REASON says why
 #   vl_wine_prefix           create/refresh the prefix, start a persistent wineserver
+#                            (set DISPLAY first: Wine's desktop starts here)
 #   vl_wine_guard            fail when the prefix reaches outside itself
 #   vl_wine PROGRAM ARGS..   guard, then run a Windows program in the prefix
 #   vl_wine_install FILE..   copy files into C:\vl\bin of the prefix
