@@ -1,0 +1,12 @@
+# Shared part of the MinGW-w64 toolchain files: the posix thread model's
+# compilers (the win32 variant has no std::thread) for VL_MINGW_TRIPLE.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${VL_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VL_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${VL_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VL_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
