@@ -5,8 +5,8 @@
 #include "app/db_access.h"
 #include "app/page_builder.h"
 #include "app/timestamp_text.h"
-#include "sysaccess/helpers.h"
 #include "sysaccess/text.h"
+#include "sysaccess/version_info.h"
 
 namespace vl {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/timestamp_text.h"
-#include "sysaccess/helpers.h"
+#include "sysaccess/file_time.h"
 #include "sysaccess/text.h"
 
 namespace vl::backup {

@@ -28,8 +28,8 @@
 #include "registry_cleaner/file_exists_wow64.h"
 #include "registry_cleaner/scan_context.h"
 #include "registry_cleaner/scan_types.h"
-#include "sysaccess/helpers.h"
 #include "sysaccess/registry.h"
+#include "sysaccess/shell_folders.h"
 #include "sysaccess/text.h"
 
 #ifdef _WIN32

@@ -8,7 +8,7 @@
 
 #include "registry_cleaner/check_classes.h"
 #include "registry_cleaner/scan_types.h"
-#include "sysaccess/helpers.h"
+#include "sysaccess/command_line.h"
 #include "sysaccess/system.h"
 #include "sysaccess/text.h"
 

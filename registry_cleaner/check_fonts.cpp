@@ -2,7 +2,7 @@
 #include "registry_cleaner/check_references.h"
 #include "registry_cleaner/check_refs_common.h"
 #include "registry_cleaner/scan_types.h"
-#include "sysaccess/helpers.h"
+#include "sysaccess/shell_folders.h"
 
 namespace vl::registry {
 

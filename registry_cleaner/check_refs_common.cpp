@@ -1,7 +1,7 @@
 // Shared pieces of the reference checks.
 #include "registry_cleaner/check_refs_common.h"
 
-#include "sysaccess/helpers.h"
+#include "sysaccess/command_line.h"
 
 namespace vl::registry::refs {
 

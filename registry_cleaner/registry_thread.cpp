@@ -5,7 +5,7 @@
 #include "registry_cleaner/file_exists_wow64.h"
 #include "registry_cleaner/repair.h"
 #include "registry_cleaner/scan_context.h"
-#include "sysaccess/helpers.h"
+#include "sysaccess/shell_folders.h"
 
 namespace vl::registry {
 

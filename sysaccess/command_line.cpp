@@ -1,5 +1,7 @@
 // Reduction of a command line found in the registry to the program it starts.
-#include "sysaccess/helpers.h"
+#include "sysaccess/command_line.h"
+
+#include "sysaccess/shell_folders.h"
 #include "sysaccess/text.h"
 
 namespace vl::sys {

@@ -2,7 +2,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "sysaccess/helpers.h"
+#include "sysaccess/folder_tree.h"
 #include "sysaccess/test_env.h"
 
 namespace vl::sys {

@@ -1,5 +1,7 @@
 // The drives offered to the junk cleaner.
-#include "sysaccess/helpers.h"
+#include "sysaccess/drive_list.h"
+
+#include "sysaccess/format_text.h"
 
 namespace vl::sys {
 

@@ -1,5 +1,5 @@
 // File times to calendar date and time.
-#include "sysaccess/helpers.h"
+#include "sysaccess/file_time.h"
 
 namespace vl::sys {
 

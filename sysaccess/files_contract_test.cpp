@@ -3,7 +3,10 @@
 
 #include <thread>
 
-#include "sysaccess/helpers.h"
+#include "sysaccess/shell_folders.h"
+#include "sysaccess/drive_list.h"
+#include "sysaccess/file_time.h"
+#include "sysaccess/folder_tree.h"
 #include "sysaccess/test_env.h"
 
 namespace vl::sys {

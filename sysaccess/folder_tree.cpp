@@ -1,5 +1,6 @@
 // Folder deletion, entry sizes and name masks.
-#include "sysaccess/helpers.h"
+#include "sysaccess/folder_tree.h"
+
 #include "sysaccess/text.h"
 
 namespace vl::sys {

@@ -1,7 +1,7 @@
 // Size texts and text splitting.
 #include <cstdio>
 
-#include "sysaccess/helpers.h"
+#include "sysaccess/format_text.h"
 
 namespace vl::sys {
 

@@ -1,7 +1,10 @@
 // Size texts, splitting, masks and the special folder table.
 #include <gmock/gmock.h>
 
-#include "sysaccess/helpers.h"
+#include "sysaccess/format_text.h"
+#include "sysaccess/file_time.h"
+#include "sysaccess/folder_tree.h"
+#include "sysaccess/shell_folders.h"
 
 namespace vl::sys {
 namespace {

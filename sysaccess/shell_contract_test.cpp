@@ -2,8 +2,10 @@
 // reduction on both backends.
 #include <gmock/gmock.h>
 
-#include "sysaccess/helpers.h"
 #include "sysaccess/test_env.h"
+#include "sysaccess/command_line.h"
+#include "sysaccess/shell_folders.h"
+#include "sysaccess/shortcut.h"
 #include "sysaccess/text.h"
 
 namespace vl::sys {

@@ -1,5 +1,5 @@
 // Special folders by the program's own index.
-#include "sysaccess/helpers.h"
+#include "sysaccess/shell_folders.h"
 
 namespace vl::sys {
 

@@ -2,7 +2,7 @@
 // and a reader of the file format itself for the sim backend.
 #include <cstring>
 
-#include "sysaccess/helpers.h"
+#include "sysaccess/shortcut.h"
 #include "sysaccess/text.h"
 
 namespace vl::sys {

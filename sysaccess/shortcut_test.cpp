@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "sysaccess/helpers.h"
+#include "sysaccess/shortcut.h"
 #include "sysaccess/text.h"
 
 namespace vl::sys {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sysaccess/helpers.h"
+#include "sysaccess/version_info.h"
 #include "sysaccess/text.h"
 
 namespace vl::sys {

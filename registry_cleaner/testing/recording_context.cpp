@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "registry_cleaner/file_exists_wow64.h"
-#include "sysaccess/helpers.h"
+#include "sysaccess/shell_folders.h"
 
 namespace vl::registry::testing {
 

@@ -7,8 +7,8 @@
 #include <cctype>
 
 #include "registry_cleaner/file_exists_wow64.h"
-#include "sysaccess/helpers.h"
 #include "sysaccess/reg_file.h"
+#include "sysaccess/shell_folders.h"
 #include "sysaccess/text.h"
 
 namespace vl::registry::testing {

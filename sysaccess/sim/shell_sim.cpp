@@ -1,7 +1,8 @@
 // Simulated shell.
+#include "sysaccess/shortcut.h"
 #include "sysaccess/sim/shell_sim.h"
+#include "sysaccess/version_info.h"
 
-#include "sysaccess/helpers.h"
 
 namespace vl::sys {
 

@@ -5,12 +5,14 @@
 
 #include <cstring>
 
-#include "sysaccess/helpers.h"
 #include "sysaccess/reg_file.h"
+#include "sysaccess/drive_list.h"
 #include "sysaccess/reg_writer.h"
+#include "sysaccess/shell_folders.h"
 #include "sysaccess/sim/sim_platform.h"
 #include "sysaccess/testing/pe_image.h"
 #include "sysaccess/text.h"
+#include "sysaccess/version_info.h"
 
 namespace vl::sys {
 namespace {

@@ -9,11 +9,13 @@
 
 #include <gmock/gmock.h>
 
-#include "sysaccess/helpers.h"
 #include "sysaccess/reg_file.h"
 #include "sysaccess/reg_writer.h"
+#include "sysaccess/shell_folders.h"
+#include "sysaccess/shortcut.h"
 #include "sysaccess/test_env.h"
 #include "sysaccess/text.h"
+#include "sysaccess/version_info.h"
 #include "sysaccess/win32/wide.h"
 #include "sysaccess/win32/win32_platform.h"
 

@@ -1,0 +1,21 @@
+// The junk cleaner's drive list.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "sysaccess/files.h"
+
+namespace vl::sys {
+
+// One row of the junk cleaner's drive list.
+struct DriveRow {
+  char letter = 0;
+  std::string caption;  // label + " (" + letter + ":)"
+  std::string totalText;
+  std::string freeText;
+};
+// Drives C: to Z: worth cleaning: removable, fixed, network and RAM drives;
+// removable, network and RAM ones only with free space.
+std::vector<DriveRow> BuildDriveList(FileSystem& files);
+
+}  // namespace vl::sys

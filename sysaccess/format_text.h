@@ -1,0 +1,16 @@
+// Size texts and splitting text.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vl::sys {
+
+// "0 B", "1.5 KB", "1024.0 MB" ...; `decimalSeparator` as the locale gives it.
+std::string FormatSize(uint64_t bytes, const std::string& decimalSeparator = ".");
+
+// Pieces between separators, empty ones included; a final empty piece is not
+// appended.
+void SplitText(const std::string& text, char separator, std::vector<std::string>& list);
+
+}  // namespace vl::sys
