@@ -19,16 +19,22 @@ namespace {
 using testing::PathFromUtf8;
 using testing::TempFolder;
 
-// The text of the DbError fn throws; fails the test when nothing is thrown.
+// The DbError fn throws; fails the test when nothing is thrown.
 template <typename Fn>
-std::string ErrorText(Fn fn) {
+DbError ErrorOf(Fn fn) {
   try {
     fn();
   } catch (const DbError& error) {
-    return error.what();
+    return error;
   }
   ADD_FAILURE() << "no DbError thrown";
-  return std::string();
+  return DbError("");
+}
+
+// Its text.
+template <typename Fn>
+std::string ErrorText(Fn fn) {
+  return ErrorOf(fn).what();
 }
 
 class DatabaseTest : public ::testing::Test {
@@ -279,16 +285,7 @@ TEST_F(DatabaseTest, QuotedTextRoundTrips) {
 
 // The code a DbError carries tells a database held by another program from
 // a damaged one; a read-only open never makes a file.
-template <typename Fn>
-DbError ErrorOf(Fn fn) {
-  try {
-    fn();
-  } catch (const DbError& error) {
-    return error;
-  }
-  ADD_FAILURE() << "no DbError thrown";
-  return DbError("none");
-}
+
 
 TEST_F(DatabaseTest, ErrorsKeepTheResultCode) {
   Connection holder = OpenDatabase(path_);
