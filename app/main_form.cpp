@@ -6,7 +6,8 @@
 
 #include "app/control_ids.h"
 #include "app/ini_file.h"
-#include "app/page_builder.h"
+#include "app/page_codes.h"
+#include "ui/page_builder.h"
 
 namespace vl {
 
@@ -22,11 +23,11 @@ struct TopButton {
   int page;
 };
 const TopButton kTopButtons[] = {
-    {id::imgMStatus, "imgMStatus", "Status", Picture::NavStatus, 1},
-    {id::imgMCleanup, "imgMCleanup", "Cleanup", Picture::NavCleanup, 2},
-    {id::imgMOptimize, "imgMOptimize", "Optimize", Picture::NavOptimize, 3},
-    {id::imgMBackup, "imgMBackup", "Backup", Picture::NavBackup, 4},
-    {id::imgMOptions, "imgMOptions", "Options", Picture::NavOptions, 5},
+    {id::imgMStatus, "imgMStatus", "Status", Picture::NavStatus, page::kStatus},
+    {id::imgMCleanup, "imgMCleanup", "Cleanup", Picture::NavCleanup, page::kCleanup},
+    {id::imgMOptimize, "imgMOptimize", "Optimize", Picture::NavOptimize, page::kOptimize},
+    {id::imgMBackup, "imgMBackup", "Backup", Picture::NavBackup, page::kBackup},
+    {id::imgMOptions, "imgMOptions", "Options", Picture::NavOptions, page::kOptions},
 };
 }  // namespace
 

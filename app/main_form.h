@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "app/jobs.h"
-#include "app/ports.h"
-#include "app/ui_model.h"
+#include "ui/jobs.h"
+#include "ui/ports.h"
+#include "ui/ui_model.h"
 #include "sysaccess/platform.h"
 
 namespace vl {
@@ -84,13 +84,6 @@ class MainForm {
     T& ref = *feature;
     features_.push_back(std::move(feature));
     return ref;
-  }
-  // The feature of type T, or null.
-  template <typename T>
-  T* FindFeature() {
-    for (auto& f : features_)
-      if (T* t = dynamic_cast<T*>(f.get())) return t;
-    return nullptr;
   }
   // Start-up work of the features, run by FormShow in ascending `order`
   // (the steps of the start-up sequence, 1 to 9).

@@ -3,7 +3,8 @@
 #include "app/overview_pages.h"
 
 #include "app/control_ids.h"
-#include "app/page_builder.h"
+#include "app/page_codes.h"
+#include "ui/page_builder.h"
 
 namespace vl {
 
@@ -51,7 +52,7 @@ void AddCleanupPage(MainForm& m) {
     img.onClick = lab.onClick = [&m, page] { m.ShowPage(page); };
     y += 100;
   }
-  m.RegisterPage(2, sheet::tabCleanup);
+  m.RegisterPage(page::kCleanup, sheet::tabCleanup);
 }
 
 void AddOptimizePage(MainForm& m) {
@@ -68,9 +69,11 @@ void AddOptimizePage(MainForm& m) {
                 {"File System", Picture::FileSystem},
                 {"Startup Manager", Picture::Startup}};
   list.onItemClick = [&m](int item) {
-    if (item >= 0 && item <= 4) m.ShowPage(401 + item);
+    static const int kPages[] = {page::kNetwork, page::kDiskCache, page::kDesktop, page::kFileSystem,
+                                 page::kStartupManager};
+    if (item >= 0 && item <= 4) m.ShowPage(kPages[item]);
   };
-  m.RegisterPage(3, sheet::tabOptimize, [&m] { m.control(id::lstvOptimize).SetSelected(-1); });
+  m.RegisterPage(page::kOptimize, sheet::tabOptimize, [&m] { m.control(id::lstvOptimize).SetSelected(-1); });
 }
 
 void AddOptionsPages(MainForm& m) {
@@ -87,10 +90,10 @@ void AddOptionsPages(MainForm& m) {
                   {"Ignore List", Picture::IgnoreList},
                   {"Scan Report", Picture::Report}};
     list.onItemClick = [&m](int item) {
-      static const int kPages[] = {502, 503, 504};
+      static const int kPages[] = {page::kSettings, page::kIgnoreList, page::kReport};
       if (item >= 0 && item < 3) m.ShowPage(kPages[item]);
     };
-    m.RegisterPage(5, sheet::tabOptions, [&m] { m.control(id::lstvOptions).SetSelected(-1); });
+    m.RegisterPage(page::kOptions, sheet::tabOptions, [&m] { m.control(id::lstvOptions).SetSelected(-1); });
   }
 }
 

@@ -4,9 +4,9 @@
 #include <stdexcept>
 
 #include "app/control_ids.h"
+#include "app/page_codes.h"
 #include "app/ini_file.h"
-#include "app/page_builder.h"
-#include "registry_cleaner/registry_thread.h"
+#include "ui/page_builder.h"
 
 namespace vl {
 
@@ -49,7 +49,7 @@ ui::Control& Box(ui::Form& f, int id, const char* name, int y, const char* text)
 
 }  // namespace
 
-void AddSettingsPage(MainForm& m) {
+void AddSettingsPage(MainForm& m, RunAtStartupSwitch runAtStartup) {
   ui::Form& f = m.form();
   f.AddSheet(sheet::tabSettings, "tabSettings", st::kPage);
   ui::PageBuilder b(f, sheet::tabSettings, MainForm::kWidth);
@@ -73,11 +73,11 @@ void AddSettingsPage(MainForm& m) {
   Box(f, id::chkSENoOBackup, "chkSENoOBackup", 308,
       "Don't automatically create registry backup before optimizing registry. (Not recommended)");
 
-  b.Back(id::imgOPBack2, "imgOPBack2").onClick = [&m] { m.ShowPage(5); };
-  b.BottomButton(id::imgSaveSet, "imgSaveSet", -1, "Save", Picture::Save).onClick = [&m] {
-    imgSaveSetClick(m);
+  b.Back(id::imgOPBack2, "imgOPBack2").onClick = [&m] { m.ShowPage(page::kOptions); };
+  b.BottomButton(id::imgSaveSet, "imgSaveSet", -1, "Save", Picture::Save).onClick = [&m, runAtStartup] {
+    imgSaveSetClick(m, runAtStartup);
   };
-  m.RegisterPage(502, sheet::tabSettings, [&m] {
+  m.RegisterPage(page::kSettings, sheet::tabSettings, [&m] {
     m.control(id::labSettingsDesc).SetText("Customize how Vantorel behaves.");
     m.control(id::chkSEUpdate).SetText("Check for Vantorel update automatically");
   });
@@ -92,7 +92,7 @@ void ReadSettings(MainForm& m) {
   SetBackupSwitches(m);
 }
 
-void imgSaveSetClick(MainForm& m) {
+void imgSaveSetClick(MainForm& m, const RunAtStartupSwitch& runAtStartup) {
   sys::FileSystem& files = *m.platform().files;
   std::string text;
   if (files.FileExists(m.settingsPath()) && !files.ReadFileBytes(m.settingsPath(), text))
@@ -105,10 +105,7 @@ void imgSaveSetClick(MainForm& m) {
   if (!files.WriteFileBytes(m.settingsPath(), text))
     throw std::runtime_error("Unable to write to " + m.settingsPath());
 
-  if (auto* cleaner = m.FindFeature<registry::RegistryCleaner>()) {
-    int sub = m.control(id::chkSEStartup).checked() ? 1 : 2;
-    registry::TRegistryThread::Start(*cleaner, registry::TRegistryThread::kRunAtStartup, sub, m.bitness);
-  }
+  if (runAtStartup) runAtStartup(m.control(id::chkSEStartup).checked());
   SetBackupSwitches(m);
   m.ports().ShowMessage("Settings have been saved successfully.", "Vantorel", MsgButtons::Ok,
                         MsgIcon::Information);

@@ -3,7 +3,7 @@
 #include "app/settings_page.h"
 
 #include "app/ini_file.h"
-#include "app/testing/app_fixture.h"
+#include "programs/vantorel/testing/app_fixture.h"
 #include "sysaccess/registry.h"
 
 namespace vl {

@@ -2,8 +2,9 @@
 #include "app/status_page.h"
 
 #include "app/control_ids.h"
+#include "app/page_codes.h"
 #include "app/db_access.h"
-#include "app/page_builder.h"
+#include "ui/page_builder.h"
 #include "app/timestamp_text.h"
 #include "sysaccess/text.h"
 #include "sysaccess/version_info.h"
@@ -74,7 +75,7 @@ void AddStatusPage(MainForm& m) {
     b.Label(r.id, r.name, {st::kMargin + 210, y, 300, 22}, r.text);
     y += 30;
   }
-  m.RegisterPage(1, sheet::tabStatus, [&m] {
+  m.RegisterPage(page::kStatus, sheet::tabStatus, [&m] {
     m.control(id::labStatus_Right_Title)
         .SetText("Deep scan, Clean and Optimize the Registry to boost your PC speed!");
     RefreshStatusPage(m);

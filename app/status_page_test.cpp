@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/testing/app_fixture.h"
+#include "programs/vantorel/testing/app_fixture.h"
 #include "sysaccess/testing/pe_image.h"
 
 namespace vl {

@@ -2,10 +2,9 @@
 #include "backup/backup_pages.h"
 
 #include "app/control_ids.h"
-#include "app/page_builder.h"
+#include "app/page_codes.h"
+#include "ui/page_builder.h"
 #include "backup/op_thread.h"
-#include "registry_cleaner/registry_cleaner.h"
-#include "registry_cleaner/registry_thread.h"
 
 namespace vl::backup {
 
@@ -126,9 +125,8 @@ void BackupPage::imgBRestoreClick() {
 }
 
 void BackupPage::imgRegBackupClick() {
-  registry::RegistryCleaner* cleaner = m_.FindFeature<registry::RegistryCleaner>();
-  if (!cleaner) return;
-  registry::TRegistryThread::Start(*cleaner, registry::TRegistryThread::kFullBackup, 1, m_.bitness);
+  if (!startFullBackup) return;
+  startFullBackup();
   m_.ports().ShowWaitModal();
 }
 
@@ -185,10 +183,7 @@ BackupPage& AddBackupPages(MainForm& m) {
     page.imgBRestoreClick();
   };
 
-  if (registry::RegistryCleaner* cleaner = m.FindFeature<registry::RegistryCleaner>())
-    cleaner->onFullBackupFinished = [&page](bool started) { page.FullBackupFinished(started); };
-
-  m.RegisterPage(4, sheet::tabBackup, [&m, &page] {
+  m.RegisterPage(page::kBackup, sheet::tabBackup, [&m, &page] {
     m.control(id::labBackup_Title).SetText("Registry Backup and Restore");
     m.control(id::labBackup_Desc)
         .SetText(

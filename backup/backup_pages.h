@@ -3,6 +3,7 @@
 // editor, and taking a full backup.
 #pragma once
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,13 @@ class BackupPage : public Feature {
   void imgBDeleteClick();
   // Also the double-click handler of the three lists.
   void imgBRestoreClick();
-  // Starts a full backup (registry job 1 / 1) and shows the wait window.
+  // Starts a full backup and shows the wait window.
   void imgRegBackupClick();
   // End step of that full backup: the list shows the new file.
   void FullBackupFinished(bool started);
+  // Starts the full backup job (the registry cleaner's; the program wires it
+  // in), which ends with FullBackupFinished.
+  std::function<void()> startFullBackup;
 
   BackupKind activeTab() const { return active_; }
   const std::vector<BackupEntry>& rows(BackupKind kind) const { return rows_[Index(kind)]; }

@@ -8,7 +8,7 @@
 #include <ctime>
 
 #include "app/control_ids.h"
-#include "app/testing/app_fixture.h"
+#include "programs/vantorel/testing/app_fixture.h"
 #include "sysaccess/registry.h"
 
 namespace vl::backup {
@@ -21,7 +21,7 @@ class BackupPageTest : public vl::testing::AppFixture {
  protected:
   BackupPage& Page() {
     if (!main) Start();
-    BackupPage* p = main->FindFeature<BackupPage>();
+    BackupPage* p = features.backup;
     EXPECT_NE(p, nullptr);
     return *p;
   }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/jobs.h"
+#include "ui/jobs.h"
 #include "app/main_form.h"
 
 namespace vl::backup {

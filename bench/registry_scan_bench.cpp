@@ -23,8 +23,8 @@
 #include <tuple>
 #include <vector>
 
-#include "app/dispatcher.h"
-#include "app/ui_model.h"
+#include "ui/dispatcher.h"
+#include "ui/ui_model.h"
 #include "registry_cleaner/file_exists_wow64.h"
 #include "registry_cleaner/scan_context.h"
 #include "registry_cleaner/scan_types.h"
@@ -35,7 +35,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "app/win32/win32_ports.h"
+#include "ui/win32/win32_ports.h"
 #include "sysaccess/win32/win32_platform.h"
 #else
 #include "sysaccess/sim/sim_platform.h"

@@ -13,14 +13,14 @@
 #include <thread>
 #include <vector>
 
-#include "app/dispatcher.h"
-#include "app/ui_model.h"
+#include "ui/dispatcher.h"
+#include "ui/ui_model.h"
 #include "sysaccess/registry.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include "app/win32/win32_ports.h"
+#include "ui/win32/win32_ports.h"
 #include "sysaccess/win32/win32_platform.h"
 #else
 #include "sysaccess/sim/sim_platform.h"

@@ -2,7 +2,8 @@
 #include "evidence_cleaner/evidence_pages.h"
 
 #include "app/control_ids.h"
-#include "app/page_builder.h"
+#include "app/page_codes.h"
+#include "ui/page_builder.h"
 
 namespace vl::evidence {
 
@@ -23,8 +24,8 @@ void AddEvidencePages(MainForm& m) {
     b.Title(id::labEvidenceOTitle, "labEvidenceOTitle", "Evidence Cleaner");
     b.Description(id::labEvidenceODesc, "labEvidenceODesc",
                   "Choose the traces of your PC and Internet activities to search for.");
-    b.Back(id::imgCBack3, "imgCBack3").onClick = [&m] { m.ShowPage(2); };
-    m.RegisterPage(301, sheet::tabEvidence);
+    b.Back(id::imgCBack3, "imgCBack3").onClick = [&m] { m.ShowPage(page::kCleanup); };
+    m.RegisterPage(page::kEvidenceOptions, sheet::tabEvidence);
   }
   {
     ui::PageBuilder b(f, sheet::tabEvidence_Scan, MainForm::kWidth);
@@ -37,13 +38,13 @@ void AddEvidencePages(MainForm& m) {
     b.BottomButton(id::imgEStop, "imgEStop", -1, "Stop", Picture::Stop).onClick = [&m] {
       m.imgJunkStopClick();
     };
-    m.RegisterPage(302, sheet::tabEvidence_Scan, [&m, resize] {
+    m.RegisterPage(page::kEvidenceScan, sheet::tabEvidence_Scan, [&m, resize] {
       m.control(id::labEvidenceSTitle).SetText("Search Evidence");
       m.control(id::labEvidenceSDesc)
           .SetText("Please wait while Vantorel Evidence Cleaner searches the selected items for evidences. ");
       resize(id::lstvEScan);
     });
-    m.RegisterPage(304, sheet::tabEvidence_Scan, [&m] {
+    m.RegisterPage(page::kEvidenceClean, sheet::tabEvidence_Scan, [&m] {
       m.control(id::labEvidenceSTitle).SetText("Clean up Evidence");
       m.control(id::labEvidenceSDesc)
           .SetText("Please wait while Vantorel Evidence Cleaner cleans the selected items for evidences. ");
@@ -54,8 +55,8 @@ void AddEvidencePages(MainForm& m) {
     b.Title(id::labEvidenceRTitle, "labEvidenceRTitle", "Scan Result");
     ui::Control& list = b.List(id::lstvEResult, "lstvEResult", {st::kMargin, 60, 709, 280});
     list.columns = {{"Evidence", 480}, {"Items", 200}};
-    b.Back(id::imgCBack6, "imgCBack6").onClick = [&m] { m.ShowPage(301); };
-    m.RegisterPage(303, sheet::tabEvidence_Result, [&m, resize] {
+    b.Back(id::imgCBack6, "imgCBack6").onClick = [&m] { m.ShowPage(page::kEvidenceOptions); };
+    m.RegisterPage(page::kEvidenceResult, sheet::tabEvidence_Result, [&m, resize] {
       resize(id::lstvEResult);
       ui::Control& list = m.control(id::lstvEResult);
       if (list.rowCount() > 0) list.SetSelected(0);
@@ -67,8 +68,8 @@ void AddEvidencePages(MainForm& m) {
     ui::Control& list = b.List(id::lstvEFinish, "lstvEFinish", {st::kMargin, 60, 709, 280});
     list.columns = {{"Evidence", 480}, {"Items", 200}};
     list.striped = true;
-    b.Back(id::imgEvidenceBack, "imgEvidenceBack").onClick = [&m] { m.ShowPage(301); };
-    m.RegisterPage(305, sheet::tabEvidence_Finish, [resize] { resize(id::lstvEFinish); });
+    b.Back(id::imgEvidenceBack, "imgEvidenceBack").onClick = [&m] { m.ShowPage(page::kEvidenceOptions); };
+    m.RegisterPage(page::kEvidenceFinish, sheet::tabEvidence_Finish, [resize] { resize(id::lstvEFinish); });
   }
 }
 

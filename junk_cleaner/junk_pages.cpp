@@ -2,7 +2,8 @@
 #include "junk_cleaner/junk_pages.h"
 
 #include "app/control_ids.h"
-#include "app/page_builder.h"
+#include "app/page_codes.h"
+#include "ui/page_builder.h"
 
 namespace vl::junk {
 
@@ -23,8 +24,8 @@ void AddJunkPages(MainForm& m) {
     ui::PageBuilder b(f, sheet::tabJunk, MainForm::kWidth);
     b.Title(id::labJunkSTitle, "labJunkSTitle", "Junk File Cleaner");
     b.Description(id::labJunkSDesc, "labJunkSDesc");
-    b.Back(id::imgCBack2, "imgCBack2").onClick = [&m] { m.ShowPage(2); };
-    m.RegisterPage(201, sheet::tabJunk, [&m] {
+    b.Back(id::imgCBack2, "imgCBack2").onClick = [&m] { m.ShowPage(page::kCleanup); };
+    m.RegisterPage(page::kJunkOptions, sheet::tabJunk, [&m] {
       m.control(id::labJunkSDesc)
           .SetText(
               "This cleaner can clean up various junk files from your system, speed up application "
@@ -42,13 +43,13 @@ void AddJunkPages(MainForm& m) {
     b.BottomButton(id::imgJunkStop, "imgJunkStop", -1, "Stop", Picture::Stop).onClick = [&m] {
       m.imgJunkStopClick();
     };
-    m.RegisterPage(202, sheet::tabJunk_Scan, [&m, resize] {
+    m.RegisterPage(page::kJunkScan, sheet::tabJunk_Scan, [&m, resize] {
       m.control(id::labJunk_Scan_Title).SetText("Search Disk Drives");
       m.control(id::labJunk_Scan_Desc)
           .SetText("Please wait while Vantorel Junk File Cleaner searches the selected drives for junk files. ");
       resize(id::lstvJunkScan);
     });
-    m.RegisterPage(204, sheet::tabJunk_Scan, [&m, resize] {
+    m.RegisterPage(page::kJunkClean, sheet::tabJunk_Scan, [&m, resize] {
       m.control(id::labJunk_Scan_Title).SetText("Clean up junk files");
       m.control(id::labJunk_Scan_Desc)
           .SetText("Please wait while Vantorel Junk File Cleaner cleans the selected drives for junk files. ");
@@ -60,8 +61,8 @@ void AddJunkPages(MainForm& m) {
     b.Title(id::labJunkRTitle, "labJunkRTitle", "Scan Result");
     ui::Control& list = b.List(id::lstvJunkResult, "lstvJunkResult", {st::kMargin, 60, 709, 280});
     list.columns = {{"Drive", 400}, {"Files", 130}, {"Size", 150}};
-    b.Back(id::imgCBack5, "imgCBack5").onClick = [&m] { m.ShowPage(201); };
-    m.RegisterPage(203, sheet::tabJunk_Result, [resize] { resize(id::lstvJunkResult); });
+    b.Back(id::imgCBack5, "imgCBack5").onClick = [&m] { m.ShowPage(page::kJunkOptions); };
+    m.RegisterPage(page::kJunkResult, sheet::tabJunk_Result, [resize] { resize(id::lstvJunkResult); });
   }
   {
     ui::PageBuilder b(f, sheet::tabJunk_Finish, MainForm::kWidth);
@@ -70,8 +71,8 @@ void AddJunkPages(MainForm& m) {
     ui::Control& list = b.List(id::lstvJunkFinish, "lstvJunkFinish", {st::kMargin, 90, 709, 250});
     list.columns = {{"Drive", 400}, {"Files", 130}, {"Size", 150}};
     list.striped = true;
-    b.Back(id::imgJunkBack, "imgJunkBack").onClick = [&m] { m.ShowPage(2); };
-    m.RegisterPage(205, sheet::tabJunk_Finish, [&m, resize] {
+    b.Back(id::imgJunkBack, "imgJunkBack").onClick = [&m] { m.ShowPage(page::kCleanup); };
+    m.RegisterPage(page::kJunkFinish, sheet::tabJunk_Finish, [&m, resize] {
       m.control(id::labJunk_Finish_Title).SetText("Cleanup is finished");
       m.control(id::labJunk_Finish_Desc).SetText("Junk files have been cleared. ");
       resize(id::lstvJunkFinish);

@@ -2,7 +2,8 @@
 #include "optimizer/optimizer_pages.h"
 
 #include "app/control_ids.h"
-#include "app/page_builder.h"
+#include "app/page_codes.h"
+#include "ui/page_builder.h"
 
 namespace vl::optimizer {
 
@@ -28,28 +29,28 @@ struct ProfilePage {
 void AddOptimizerPages(MainForm& m) {
   ui::Form& f = m.form();
   const ProfilePage pages[] = {
-      {401, sheet::tabOptimize_Network, "tabOptimize_Network", id::labNetworkTitle, "labNetworkTitle",
+      {page::kNetwork, sheet::tabOptimize_Network, "tabOptimize_Network", id::labNetworkTitle, "labNetworkTitle",
        "Network", id::labNetworkDesc, "labNetworkDesc",
        "According to your type of network connection, select one of the following options to "
        "optimize your network\rspeed.",
        id::imgOBack1, "imgOBack1", id::panOptimize_Network_Top, "panOptimize_Network_Top"},
-      {402, sheet::tabOptimize_DiskCache, "tabOptimize_DiskCache", id::labDiskCacheTitle,
+      {page::kDiskCache, sheet::tabOptimize_DiskCache, "tabOptimize_DiskCache", id::labDiskCacheTitle,
        "labDiskCacheTitle", "Disk Cache", id::labDiskCacheDesc, "labDiskCacheDesc",
        "According to your computer type and memory size, set disk size in order to save the time "
        "to calculate cache\rand ensure the memory needs of other programs.",
        id::imgOBack2, "imgOBack2", id::panOptimize_DiskCache_Top, "panOptimize_DiskCache_Top"},
-      {403, sheet::tabOptimize_Desktop, "tabOptimize_Desktop", id::labDesktopTitle, "labDesktopTitle",
+      {page::kDesktop, sheet::tabOptimize_Desktop, "tabOptimize_Desktop", id::labDesktopTitle, "labDesktopTitle",
        "Desktop", id::labDesktopDesc, "labDesktopDesc",
        "Desktop optimization will optimize the desktop and improve the display speed of icons and "
        "Windows refresh\rspeed.",
        id::imgOBack3, "imgOBack3", id::panOptimize_Desktop_Top, "panOptimize_Desktop_Top"},
-      {404, sheet::tabOptimize_FileSystem, "tabOptimize_FileSystem", id::labFileSystemTitle,
+      {page::kFileSystem, sheet::tabOptimize_FileSystem, "tabOptimize_FileSystem", id::labFileSystemTitle,
        "labFileSystemTitle", "File System", id::labFileSystemDesc, "labFileSystemDesc",
        "According to your favorites, please choose one of the following options to speed up file "
        "access.",
        id::imgOBack4, "imgOBack4", id::panOptimize_FileSystem_Top, "panOptimize_FileSystem_Top"},
   };
-  auto toOptimize = [&m] { m.ShowPage(3); };
+  auto toOptimize = [&m] { m.ShowPage(page::kOptimize); };
   for (const ProfilePage& p : pages) {
     f.AddSheet(p.sheet, p.sheetName, st::kPage);
     ui::PageBuilder b(f, p.sheet, MainForm::kWidth);
@@ -67,7 +68,7 @@ void AddOptimizerPages(MainForm& m) {
     b.Title(id::labStartupTitle, "labStartupTitle", "Startup Manager");
     b.Description(id::labStartupDesc, "labStartupDesc");
     b.Back(id::imgOBack5, "imgOBack5").onClick = toOptimize;
-    m.RegisterPage(405, sheet::tabOptimize_Startup, [&m] {
+    m.RegisterPage(page::kStartupManager, sheet::tabOptimize_Startup, [&m] {
       m.control(id::labStartupDesc).SetText("Choose which applications you wish to launch when Windows starts.");
     });
   }
@@ -77,7 +78,7 @@ void AddOptimizerPages(MainForm& m) {
     b.Title(id::labOptimize_Finish_Title, "labOptimize_Finish_Title", "Finished");
     b.Description(id::labOptimize_Finish_Desc, "labOptimize_Finish_Desc");
     b.Back(id::imgOptimizeBack, "imgOptimizeBack").onClick = toOptimize;
-    m.RegisterPage(407, sheet::tabOptimize_Finish);
+    m.RegisterPage(page::kOptimizeFinish, sheet::tabOptimize_Finish);
   }
 }
 

@@ -7,7 +7,8 @@
 
 #include "app/clock.h"
 #include "app/db_access.h"
-#include "app/page_builder.h"
+#include "app/page_codes.h"
+#include "ui/page_builder.h"
 #include "backup/backup_folders.h"
 #include "registry_cleaner/registry_thread.h"
 #include "store/database.h"
@@ -66,7 +67,7 @@ void RegistryCleaner::imgRegScanClick() {
   bar.SetPosition(0);
   m_.EnterBusyState();
   m_.stopFlag = 0;
-  m_.ShowPage(102);
+  m_.ShowPage(page::kRegistryScan);
   m_.control(id::labScanInfo).SetText("");
   m_.control(id::lstvRegistryScan).SetRowCount(static_cast<int>(chosen.size()));
   // Each worker gets its own record; the list keeps its shape while they run.
@@ -94,12 +95,12 @@ void RegistryCleaner::ScanFinished(int job) {
     return;
   }
   if (job == TRegistryThread::kScanCategory) {
-    m_.ShowPage(103);
+    m_.ShowPage(page::kRegistryResult);
     m_.LeaveBusyState();
     BuildResults();
     m_.control(id::lstvRegistry).Repaint();
   } else if (job == TRegistryThread::kOneClickRepair) {
-    m_.ShowPage(104);
+    m_.ShowPage(page::kRegistryRepair);
   }
 }
 
@@ -232,7 +233,7 @@ void RegistryCleaner::imgRegCleanClick() {
   ui::Control& bar = m_.control(id::pbarRegistry);
   bar.maximum = static_cast<int>(results.size());
   bar.SetPosition(0);
-  m_.ShowPage(104);
+  m_.ShowPage(page::kRegistryRepair);
   TRegistryThread::Start(*this, TRegistryThread::kRepair, 0, m_.bitness);
 }
 
@@ -252,7 +253,7 @@ void RegistryCleaner::imgSOptimizerClick() {
   for (int c = 0; c < kCategoryCount; ++c)
     m_.scanResults.push_back(std::make_unique<TSearchRegistry>(static_cast<int16_t>(c)));
   TRegistryThread::Start(*this, TRegistryThread::kOneClickRepair, 0, m_.bitness);
-  m_.ShowPage(102);
+  m_.ShowPage(page::kRegistryScan);
   m_.control(id::lstvRegistryScan).SetRowCount(kCategoryCount);
 }
 
@@ -260,7 +261,7 @@ void RegistryCleaner::JobFinished(int job, int category, bool started) {
   if (job == TRegistryThread::kFullBackup) {
     if (onFullBackupFinished) onFullBackupFinished(started);
   } else {
-    m_.ShowPage(105);
+    m_.ShowPage(page::kRegistryFinish);
   }
   m_.LeaveBusyState();
 }

@@ -6,8 +6,8 @@
 
 #include <set>
 
-#include "app/testing/scripted_ports.h"
-#include "app/vantorel_app.h"
+#include "ui/testing/scripted_ports.h"
+#include "programs/vantorel/vantorel_app.h"
 #include "store/database.h"
 #include "sysaccess/sim/sim_platform.h"
 
@@ -24,9 +24,9 @@ class RegistryCleanerTest : public ::testing::Test {
   ~RegistryCleanerTest() override { Drain(); }
 
   void Start() {
-    main = BuildMainForm(sim.platform(), ports, runner);
+    main = BuildMainForm(sim.platform(), ports, runner, &features);
     main->FormShow();
-    rc = main->FindFeature<RegistryCleaner>();
+    rc = features.registry;
     ASSERT_NE(rc, nullptr);
   }
   void Drain() {
@@ -67,6 +67,7 @@ class RegistryCleanerTest : public ::testing::Test {
   vl::testing::ScriptedPorts ports;
   JobRunner runner;
   std::unique_ptr<MainForm> main;
+  VantorelFeatures features;
   RegistryCleaner* rc = nullptr;
 };
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "app/control_ids.h"
-#include "app/page_builder.h"
+#include "ui/page_builder.h"
 #include "registry_cleaner/scan_types.h"
 #include "sysaccess/registry.h"
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/control_ids.h"
-#include "app/testing/app_fixture.h"
+#include "programs/vantorel/testing/app_fixture.h"
 #include "registry_cleaner/scan_types.h"
 #include "sysaccess/registry.h"
 

@@ -3,7 +3,8 @@
 #include "registry_cleaner/registry_pages.h"
 
 #include "app/control_ids.h"
-#include "app/page_builder.h"
+#include "app/page_codes.h"
+#include "ui/page_builder.h"
 #include "backup/backup_folders.h"
 #include "registry_cleaner/registry_thread.h"
 
@@ -20,8 +21,8 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
   f.AddSheet(sheet::tabRegistry_Result, "tabRegistry_Result", st::kPage);
   f.AddSheet(sheet::tabRegistry_Finish, "tabRegistry_Finish", st::kPage);
   f.AddSheet(sheet::tabIgnore, "tabIgnore", st::kPage);
-  auto toCleanup = [&m] { m.ShowPage(2); };
-  auto toOptions = [&m] { m.ShowPage(101); };
+  auto toCleanup = [&m] { m.ShowPage(page::kCleanup); };
+  auto toOptions = [&m] { m.ShowPage(page::kRegistryOptions); };
 
   {
     ui::PageBuilder b(f, sheet::tabRegistry, MainForm::kWidth);
@@ -40,7 +41,7 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     b.BottomButton(id::imgRegScan, "imgRegScan", -1, "Scan", Picture::Scan).onClick = [&rc] {
       rc.imgRegScanClick();
     };
-    m.RegisterPage(101, sheet::tabRegistry);
+    m.RegisterPage(page::kRegistryOptions, sheet::tabRegistry);
   }
   {
     ui::PageBuilder b(f, sheet::tabRegistry_Scan, MainForm::kWidth);
@@ -68,11 +69,11 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     b.BottomButton(id::imgRegStop, "imgRegStop", -1, "Stop", Picture::Stop).onClick = [&m] {
       m.imgJunkStopClick();
     };
-    m.RegisterPage(102, sheet::tabRegistry_Scan, [&m] {
+    m.RegisterPage(page::kRegistryScan, sheet::tabRegistry_Scan, [&m] {
       m.control(id::labRegTitle)
           .SetText("Please be patient while Vantorel is scanning your system. It may take a few minutes.");
     });
-    m.RegisterPage(104, sheet::tabRegistry_Scan, [&m] {
+    m.RegisterPage(page::kRegistryRepair, sheet::tabRegistry_Scan, [&m] {
       m.control(id::labRegTitle)
           .SetText("Please be patient while Vantorel is repairing your errors. It may take a few minutes.");
     });
@@ -104,7 +105,7 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
       rc.imgRegCleanClick();
     };
     b.Back(id::imgCBack4, "imgCBack4").onClick = toOptions;
-    m.RegisterPage(103, sheet::tabRegistry_Result, [&m] {
+    m.RegisterPage(page::kRegistryResult, sheet::tabRegistry_Result, [&m] {
       m.control(id::labRegError).SetText("");
       m.control(id::labErrorKey).SetText("");
       m.control(id::labErrorValue).SetText("");
@@ -121,7 +122,7 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     list.striped = true;
     list.rowProvider = [&rc](int row, int col) { return rc.lstvRegFinishData(row, col); };
     b.BottomButton(id::imgRegFinish, "imgRegFinish", -1, "Finish", Picture::Back).onClick = toOptions;
-    m.RegisterPage(105, sheet::tabRegistry_Finish, [&m, &rc] {
+    m.RegisterPage(page::kRegistryFinish, sheet::tabRegistry_Finish, [&m, &rc] {
       ui::Control& finish = m.control(id::lstvRegFinish);
       finish.SetRowCount(static_cast<int>(rc.repairLog.size()));
       finish.Repaint();
@@ -144,8 +145,8 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     b.BottomButton(id::imgIDelete, "imgIDelete", -1, "Delete", Picture::Delete).onClick = [&rc] {
       rc.imgIDeleteClick();
     };
-    b.Back(id::imgOPBack3, "imgOPBack3").onClick = [&m] { m.ShowPage(5); };
-    m.RegisterPage(503, sheet::tabIgnore, [&m, &rc] {
+    b.Back(id::imgOPBack3, "imgOPBack3").onClick = [&m] { m.ShowPage(page::kOptions); };
+    m.RegisterPage(page::kIgnoreList, sheet::tabIgnore, [&m, &rc] {
       m.control(id::lstvIgnore).SetRowCount(static_cast<int>(rc.ignoreList.size()));
       m.control(id::lstvIgnore).Repaint();
     });

@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "app/jobs.h"
+#include "ui/jobs.h"
 #include "registry_cleaner/registry_cleaner.h"
 #include "registry_cleaner/repair.h"
 

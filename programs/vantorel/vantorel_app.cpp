@@ -1,0 +1,54 @@
+// Assembly of the main window: pages, the callbacks that join features, and
+// the start-up sequence.
+#include "programs/vantorel/vantorel_app.h"
+
+#include "app/overview_pages.h"
+#include "app/page_codes.h"
+#include "app/settings_page.h"
+#include "app/status_page.h"
+#include "backup/backup_pages.h"
+#include "evidence_cleaner/evidence_pages.h"
+#include "junk_cleaner/junk_pages.h"
+#include "optimizer/optimizer_pages.h"
+#include "registry_cleaner/registry_export.h"
+#include "registry_cleaner/registry_pages.h"
+#include "registry_cleaner/registry_thread.h"
+#include "registry_cleaner/report_page.h"
+#include "store/schema.h"
+
+namespace vl {
+
+std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports, JobRunner& runner,
+                                        VantorelFeatures* features) {
+  using registry::TRegistryThread;
+  auto m = std::make_unique<MainForm>(platform, ports, runner);
+  MainForm& main = *m;
+  AddStatusPage(main);
+  AddOverviewPages(main);
+  registry::RegistryCleaner& cleaner = registry::AddRegistryPages(main);
+  AddSettingsPage(main, [&main, &cleaner](bool on) {
+    TRegistryThread::Start(cleaner, TRegistryThread::kRunAtStartup, on ? 1 : 2, main.bitness);
+  });
+  registry::AddReportPage(main, cleaner);
+  registry::AddRegistryExport(main);
+  backup::BackupPage& backupPage = backup::AddBackupPages(main);
+  backupPage.startFullBackup = [&main, &cleaner] {
+    TRegistryThread::Start(cleaner, TRegistryThread::kFullBackup, 1, main.bitness);
+  };
+  cleaner.onFullBackupFinished = [&backupPage](bool started) { backupPage.FullBackupFinished(started); };
+  junk::AddJunkPages(main);
+  evidence::AddEvidencePages(main);
+  optimizer::AddOptimizerPages(main);
+  main.FormCreate();
+  if (features) *features = {&cleaner, &backupPage};
+
+  // Start-up sequence; the numbers are the steps' places in it.
+  main.AddStartupStep(2, [&main] {
+    if (!main.platform().files->FileExists(main.dataDbPath()))
+      store::CreateDatabase(main.platform().files->NativePath(main.dataDbPath()));
+  });
+  main.AddStartupStep(7, [&main] { main.ShowPage(page::kStatus); });
+  return m;
+}
+
+}  // namespace vl

@@ -1,0 +1,28 @@
+// Puts the program together: the main form with every feature's pages, the
+// wiring between features and the start-up sequence. Used by the Win32 entry
+// point and by native tests, which pass the simulated platform and scripted
+// ports.
+#pragma once
+#include <memory>
+
+#include "app/main_form.h"
+
+namespace vl {
+
+namespace registry {
+class RegistryCleaner;
+}
+namespace backup {
+class BackupPage;
+}
+
+// The features' objects (owned by the main form), for tests that drive them.
+struct VantorelFeatures {
+  registry::RegistryCleaner* registry = nullptr;
+  backup::BackupPage* backup = nullptr;
+};
+
+std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports, JobRunner& runner,
+                                        VantorelFeatures* features = nullptr);
+
+}  // namespace vl

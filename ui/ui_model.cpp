@@ -1,0 +1,124 @@
+// The portable window model: control state and change notification.
+#include "ui/ui_model.h"
+
+#include <stdexcept>
+
+namespace vl::ui {
+
+Control::Control(Form& form, int id, Kind kind, std::string name, int sheet, Rect rect)
+    : id(id), kind(kind), name(std::move(name)), sheet(sheet), rect(rect), form_(form) {}
+
+void Control::Changed(int what) { form_.Notify(*this, what); }
+
+void Control::SetText(const std::string& text) {
+  if (text_ == text) return;
+  text_ = text;
+  Changed(kChangeText);
+}
+
+void Control::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  Changed(kChangeVisible);
+}
+
+void Control::SetEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
+  enabled_ = enabled;
+  Changed(kChangeEnabled);
+}
+
+void Control::SetChecked(bool checked) {
+  if (checked_ == checked) return;
+  checked_ = checked;
+  Changed(kChangeChecked);
+}
+
+void Control::SetPicture(Picture picture) {
+  if (picture_ == picture) return;
+  picture_ = picture;
+  Changed(kChangePicture);
+}
+
+void Control::SetHighlighted(bool on) {
+  if (highlighted_ == on) return;
+  highlighted_ = on;
+  Changed(kChangePicture);
+}
+
+void Control::SetHovered(bool on) {
+  if (hovered_ == on) return;
+  hovered_ = on;
+  Changed(kChangePicture);
+}
+
+void Control::SetRowCount(int rows) {
+  rowCount_ = rows < 0 ? 0 : rows;
+  if (selected_ >= rowCount_) selected_ = -1;
+  Changed(kChangeRows);
+}
+
+void Control::Repaint() { Changed(kChangeRepaint); }
+
+void Control::SetSelected(int row) {
+  if (row >= rowCount_) row = -1;
+  if (selected_ == row) return;
+  selected_ = row;
+  Changed(kChangeSelection);
+}
+
+void Control::SetItemChecked(int index, bool on) {
+  if (index < 0 || index >= static_cast<int>(itemChecked.size())) return;
+  if (itemChecked[index] == on) return;
+  itemChecked[index] = on;
+  Changed(kChangeItems);
+}
+
+void Control::SetPosition(int pos) {
+  if (pos < 0) pos = 0;
+  if (pos > maximum) pos = maximum;
+  if (position_ == pos) return;
+  position_ = pos;
+  Changed(kChangePosition);
+}
+
+Form::Form(std::string title, int width, int height)
+    : title_(std::move(title)), width_(width), height_(height) {}
+
+Control& Form::Add(int id, Kind kind, std::string name, int sheet, Rect rect, std::string text) {
+  if (Find(id) || FindByName(name)) throw std::logic_error("duplicate control: " + name);
+  controls_.push_back(std::make_unique<Control>(*this, id, kind, std::move(name), sheet, rect));
+  Control& c = *controls_.back();
+  c.SetText(text);
+  return c;
+}
+
+Control* Form::Find(int id) {
+  for (auto& c : controls_)
+    if (c->id == id) return c.get();
+  return nullptr;
+}
+
+Control* Form::FindByName(const std::string& name) {
+  for (auto& c : controls_)
+    if (c->name == name) return c.get();
+  return nullptr;
+}
+
+Control& Form::Get(int id) {
+  Control* c = Find(id);
+  if (!c) throw std::logic_error("no control with id " + std::to_string(id));
+  return *c;
+}
+
+void Form::AddSheet(int sheet, std::string name, Color background) {
+  sheets_.push_back({sheet, std::move(name), background});
+  if (activeSheet_ == 0) activeSheet_ = sheet;
+}
+
+void Form::ShowSheet(int sheet) {
+  activeSheet_ = sheet;
+  if (observer_) observer_->SheetShown(sheet);
+}
+
+}  // namespace vl::ui

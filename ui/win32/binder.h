@@ -1,0 +1,62 @@
+// The Win32 binder: the only code that creates child windows. It makes a
+// real window for every control of a window model (with its stable control
+// ID and its text as accessible name), keeps it in step with the model and
+// routes notifications to the model's handlers.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "ui/ui_model.h"
+
+namespace vl::win {
+
+class Binder : public ui::FormObserver {
+ public:
+  using Guard = std::function<void(const std::function<void()>&)>;
+  // `guard` runs every handler (errors become message boxes).
+  Binder(ui::Form& form, Guard guard);
+  ~Binder() override;
+
+  // Creates the sheet containers (below `sheetTop`, `sheetHeight` high) and all
+  // controls inside `parent`.
+  void Build(HWND parent, int sheetTop, int sheetHeight);
+  // Handles notifications that reach `parent` or a container; true when handled.
+  bool Route(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+
+  HWND WindowOf(int controlId) const;
+  // Called when a control's HWND sees the mouse enter or leave it.
+  std::function<void(ui::Control&, bool inside)> onHover;
+
+  // FormObserver
+  void ControlChanged(ui::Control& c, int what) override;
+  void SheetShown(int sheet) override;
+
+  static void RegisterClasses(HINSTANCE instance);
+
+ private:
+  HWND CreateControl(ui::Control& c, HWND parent, int offsetY);
+  void Sync(ui::Control& c, HWND h, int what);
+  LRESULT CustomDraw(ui::Control& c, NMLVCUSTOMDRAW* cd);
+  void ListDispInfo(ui::Control& c, NMLVDISPINFOW* di);
+  ui::Control* ControlOf(HWND h) const;
+  static LRESULT CALLBACK ContainerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK ControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+  HBRUSH BrushFor(ui::Color c);
+
+  ui::Form& form_;
+  Guard guard_;
+  HWND parent_ = nullptr;
+  std::map<int, HWND> sheets_;
+  std::map<int, HWND> windows_;
+  std::map<HWND, ui::Control*> controls_;
+  std::map<ui::Color, HBRUSH> brushes_;
+  std::wstring dispText_;
+  HIMAGELIST checkImages_ = nullptr;
+  DWORD lastPaint_ = 0;
+};
+
+}  // namespace vl::win
