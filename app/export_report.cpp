@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/clock.h"
+#include "app/timestamp_text.h"
 
 namespace vl::report {
 
@@ -28,13 +29,6 @@ bool ParseTimestamp(const std::string& t, DateTime* out) {
     return false;
   *out = d;
   return true;
-}
-
-// 0 = Sunday (Gregorian calendar).
-int DayOfWeek(int y, int m, int d) {
-  static const int kOffset[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-  if (m < 3) y -= 1;
-  return (y + y / 4 - y / 100 + y / 400 + kOffset[m - 1] + d) % 7;
 }
 
 // "mmmm d, yyyy, hh:nn:ss"

@@ -34,13 +34,6 @@ int DaysInMonth(int y, int m) {
   return m == 2 && LeapYear(y) ? 29 : kDays[m - 1];
 }
 
-// 0 = Sunday (Gregorian calendar).
-int DayOfWeek(int y, int m, int d) {
-  static const int kOffset[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-  if (m < 3) y -= 1;
-  return (y + y / 4 - y / 100 + y / 400 + kOffset[m - 1] + d) % 7;
-}
-
 std::string Two(int n) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "%02d", n);
@@ -48,6 +41,13 @@ std::string Two(int n) {
 }
 
 }  // namespace
+
+// 0 = Sunday (Gregorian calendar).
+int DayOfWeek(int y, int m, int d) {
+  static const int kOffset[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+  if (m < 3) y -= 1;
+  return (y + y / 4 - y / 100 + y / 400 + kOffset[m - 1] + d) % 7;
+}
 
 std::string TimestampText(const std::string& t, int style, const sys::DateNames& names) {
   if (t.size() != 14 || style < 1 || style > 3) return "";

@@ -15,6 +15,9 @@ namespace vl {
 std::string TimestampText(const std::string& timestamp, int style, const sys::DateNames& names);
 std::string TimestampText(const std::string& timestamp, int style, sys::System& system);
 
+// Day of the week of a Gregorian date, 0 = Sunday.
+int DayOfWeek(int year, int month, int day);
+
 // Style of the status page's dates for a system language: 1 for the Chinese
 // locales (1028, 2052, 3076, 4100), 3 for every other.
 int DateStyleFor(int languageId);
