@@ -22,7 +22,8 @@ class RegistryChange {
 
   // The key and everything below it; the whole tree is backed up.
   bool DeleteKeyTree(sys::RegRoot root, const std::string& key, uint32_t access);
-  // A key that holds nothing: its key line is the whole backup.
+  // A key that holds nothing: its key line is the whole backup. It is
+  // deleted only while still empty, never with what arrived meanwhile.
   bool DeleteEmptyKey(sys::RegRoot root, const std::string& key, uint32_t access);
   // One value ("(default)" or "" for the unnamed one), backed up with its whole data.
   bool DeleteValue(sys::RegRoot root, const std::string& key, const std::string& name, uint32_t access);
@@ -34,17 +35,24 @@ class RegistryChange {
 
   // The backup file written so far; empty when none was.
   const std::string& backupFile() const;
+  // Why the last change was refused or failed; empty after a success.
+  const std::string& problem() const { return problem_; }
 
  private:
+  bool Refuse(std::string why);
   bool Backup(const std::vector<std::string>& lines);
-  // The value's lines below its key line; false when it cannot be read.
-  // `exists` tells a missing value from an unreadable one.
+  // True for success; otherwise records what the registry said.
+  bool Changed(long rc, const char* what);
+  // The value's lines below its key line; false (and the problem recorded)
+  // when the key or the value cannot be read. `exists` tells a missing value
+  // from an unreadable one.
   bool ValueLines(sys::RegRoot root, const std::string& key, const std::string& name, uint32_t access,
                   std::vector<std::string>& lines, bool* exists);
 
   sys::Platform& platform_;
   sys::Registry registry_;
   std::unique_ptr<sys::RegBackupFile> backup_;
+  std::string problem_;
 };
 
 }  // namespace vl::backup

@@ -6,6 +6,7 @@
 
 #include "sysaccess/reg_file.h"
 #include "sysaccess/sim/sim_platform.h"
+#include "sysaccess/testing/faulty_registry.h"
 #include "sysaccess/text.h"
 
 namespace vl::backup {
@@ -99,6 +100,145 @@ TEST_F(RegistryChangeTest, WithBackupsSwitchedOffChangesGoAheadWithoutAFile) {
   EXPECT_FALSE(reg.ValueExists(sys::kHKCU, kKey, "Big", kMask));
   EXPECT_EQ(change.backupFile(), "");
   EXPECT_FALSE(sim.files().FileExists(kFile));
+}
+
+// Names a program can plant to make a restore write elsewhere: a line break
+// and a key line of its own choosing.
+const char kRunLine[] = "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class HostileNameTest : public RegistryChangeTest {
+ protected:
+  void Plant(const std::string& key, const std::string& value = "", const std::string& data = "calc") {
+    sys::RegKey k;
+    ASSERT_EQ(sim.registry().CreateKey(sys::kHKCU, key, kMask, &k), sys::kErrSuccess);
+    if (!value.empty() || !data.empty()) sim.registry().SetValue(k, value, sys::kRegSz, Sz(data));
+    sim.registry().CloseKey(k);
+  }
+  void ExpectRefused(RegistryChange& change, bool ok) {
+    EXPECT_FALSE(ok);
+    EXPECT_NE(change.problem().find("name that a backup cannot hold"), std::string::npos) << change.problem();
+    EXPECT_FALSE(sim.files().FileExists(kFile));
+  }
+};
+
+TEST_F(HostileNameTest, AKeyNameWithALineBreakIsNeitherBackedUpNorDeleted) {
+  // Windows allows every character but the backslash in a key name, so the
+  // planted path nests: Gone<CR><LF>[HKEY_LOCAL_MACHINE \ SOFTWARE \ ... \ Run.
+  const std::string planted = std::string(kKey) + "\\Gone" + kRunLine;
+  Plant(planted, "Payload", "calc.exe");
+  const std::string top = std::string(kKey) + "\\Gone\r\n[HKEY_LOCAL_MACHINE";
+  RegistryChange change(sim.platform(), Path());
+  ExpectRefused(change, change.DeleteKeyTree(sys::kHKCU, top, kMask));
+  EXPECT_TRUE(reg.KeyExists(sys::kHKCU, planted, kMask));
+  ExpectRefused(change, change.DeleteEmptyKey(sys::kHKCU, top, kMask));
+  ExpectRefused(change, change.DeleteValue(sys::kHKCU, planted, "Payload", kMask));
+  EXPECT_TRUE(reg.ValueExists(sys::kHKCU, planted, "Payload", kMask));
+}
+
+TEST_F(HostileNameTest, ANameDeepInsideATreeStopsTheWholeTree) {
+  Plant(std::string(kKey) + "\\Sub\\Deeper" + "\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Victim]");
+  RegistryChange change(sim.platform(), Path());
+  ExpectRefused(change, change.DeleteKeyTree(sys::kHKCU, kKey, kMask));
+  EXPECT_TRUE(reg.KeyExists(sys::kHKCU, std::string(kKey) + "\\Sub", kMask));
+}
+
+TEST_F(HostileNameTest, ValueNamesWithLineBreaksNulOrLoneSurrogatesAreRefused) {
+  const std::string lone = sys::Utf16ToUtf8(std::u16string{u'a', static_cast<char16_t>(0xD800), u'b'});
+  for (const std::string& name : {std::string("x\r\n@=hex(1):63,00,00,00\r\nz"), std::string("x\ny"),
+                                  std::string("nul\0inside", 10), lone}) {
+    Plant(kKey, name, "gone.exe");
+    RegistryChange change(sim.platform(), Path());
+    ExpectRefused(change, change.DeleteValue(sys::kHKCU, kKey, name, kMask));
+    ExpectRefused(change, change.SetValue(sys::kHKCU, kKey, name, sys::kRegSz, Sz("0"), kMask));
+    ExpectRefused(change, change.DeleteKeyTree(sys::kHKCU, kKey, kMask));
+    EXPECT_TRUE(reg.KeyExists(sys::kHKCU, kKey, kMask));
+  }
+  // Quotes, backslashes and brackets are written escaped and come back the same.
+  Plant(kKey, "q\"u\\o[t]e", "x");
+  const auto before = Snapshot();
+  RegistryChange change(sim.platform(), Path());
+  ASSERT_TRUE(change.DeleteValue(sys::kHKCU, kKey, "q\"u\\o[t]e", kMask)) << change.problem();
+  Restore();
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(RegistryChangeTest, TextThatIsNotValidUtf16IsBackedUpByteForByte) {
+  // A lone surrogate has no UTF-8 form: a quoted line would change the data.
+  const std::string bytes("a\0\x00\xD8" "b\0\0\0", 8);
+  sys::RegKey k;
+  ASSERT_EQ(sim.registry().OpenKey(sys::kHKCU, kKey, kMask, &k), sys::kErrSuccess);
+  sim.registry().SetValue(k, "Odd", sys::kRegSz, bytes);
+  sim.registry().CloseKey(k);
+  const auto before = Snapshot();
+  RegistryChange change(sim.platform(), Path());
+  ASSERT_TRUE(change.DeleteValue(sys::kHKCU, kKey, "Odd", kMask));
+  EXPECT_NE(Backup().find("\"Odd\"=hex(1):61,00,00,d8,62,00,00,00"), std::string::npos) << Backup();
+  Restore();
+  EXPECT_EQ(Snapshot(), before);
+}
+
+// The tree export must be whole before anything is deleted.
+class PartialExportTest : public RegistryChangeTest {
+ protected:
+  PartialExportTest() : faulty(sim.registry()) {
+    platform = sim.platform();
+    platform.registry = &faulty;
+  }
+  sys::testing::FaultyRegistry faulty;
+  sys::Platform platform;
+};
+
+TEST_F(PartialExportTest, AValueThatCannotBeReadStopsTheDeletion) {
+  faulty.onEnumValue = [](uint32_t index) { return index == 1 ? sys::kErrAccessDenied : -1L; };
+  RegistryChange change(platform, Path());
+  EXPECT_FALSE(change.DeleteKeyTree(sys::kHKCU, kKey, kMask));
+  EXPECT_NE(change.problem().find("Access is denied."), std::string::npos) << change.problem();
+  EXPECT_TRUE(reg.ValueExists(sys::kHKCU, kKey, "Big", kMask));
+  EXPECT_FALSE(sim.files().FileExists(kFile));
+}
+
+TEST_F(PartialExportTest, ASubkeyThatCannotBeOpenedStopsTheDeletion) {
+  faulty.onOpen = [](const std::string& sub, uint32_t) { return sub == "Sub" ? sys::kErrAccessDenied : -1L; };
+  RegistryChange change(platform, Path());
+  EXPECT_FALSE(change.DeleteKeyTree(sys::kHKCU, kKey, kMask));
+  EXPECT_TRUE(reg.KeyExists(sys::kHKCU, std::string(kKey) + "\\Sub", kMask));
+  faulty.onOpen = nullptr;
+  faulty.onEnumKey = [](uint32_t) { return sys::kErrMoreData; };
+  EXPECT_FALSE(change.DeleteKeyTree(sys::kHKCU, kKey, kMask));
+  EXPECT_TRUE(reg.KeyExists(sys::kHKCU, std::string(kKey) + "\\Sub", kMask));
+}
+
+TEST_F(PartialExportTest, AValueThatGrewWhileReadIsReadAgain) {
+  int moreData = 2;
+  faulty.onEnumValue = [&moreData](uint32_t index) { return index == 0 && moreData-- > 0 ? sys::kErrMoreData : -1L; };
+  const auto before = Snapshot();
+  RegistryChange change(platform, Path());
+  ASSERT_TRUE(change.DeleteKeyTree(sys::kHKCU, kKey, kMask)) << change.problem();
+  Restore();
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(PartialExportTest, AnEmptyKeyThatFillsUpMeanwhileStays) {
+  const std::string empty = std::string(kKey) + "\\Empty";
+  sys::RegKey k;
+  ASSERT_EQ(sim.registry().CreateKey(sys::kHKCU, empty, kMask, &k), sys::kErrSuccess);
+  sim.registry().CloseKey(k);
+  // A program adds a subkey between the last look and the delete.
+  faulty.onRemoveKey = [this, empty](const std::string&) {
+    sys::RegKey late;
+    sim.registry().CreateKey(sys::kHKCU, empty + "\\Late", kMask, &late);
+    sim.registry().CloseKey(late);
+    return -1L;
+  };
+  RegistryChange change(platform, Path());
+  EXPECT_FALSE(change.DeleteEmptyKey(sys::kHKCU, empty, kMask));
+  EXPECT_TRUE(reg.KeyExists(sys::kHKCU, empty + "\\Late", kMask));
+  // A value that arrived after the caller's look is seen before the delete.
+  faulty.onRemoveKey = nullptr;
+  ASSERT_TRUE(reg.WriteString(sys::kHKCU, kKey, "Arrived", "x", kMask));
+  EXPECT_FALSE(change.DeleteEmptyKey(sys::kHKCU, kKey, kMask));
+  EXPECT_EQ(change.problem(), "the key is no longer empty");
+  EXPECT_TRUE(reg.KeyExists(sys::kHKCU, kKey, kMask));
 }
 
 }  // namespace

@@ -273,7 +273,10 @@ ui::Cell RegistryCleaner::lstvRegFinishData(int row, int col) const {
   if (col == 0) {
     cell.text = info.text;
   } else {
-    cell.text = info.status == 1 ? "Repaired Successfully" : "Repair failed";
+    // A failure says why when the repair knows.
+    cell.text = info.status == 1 ? "Repaired Successfully"
+                : info.reason.empty() ? "Repair failed"
+                                      : "Repair failed: " + info.reason;
     cell.color = info.status == 1 ? 0x008000 : 0xFF0000;
   }
   return cell;

@@ -367,7 +367,7 @@ TEST_F(RegistryRepairTest, FailedRemovalsAreLoggedAndCounted) {
   rc->imgRegCleanClick();
   Drain();
   ASSERT_EQ(rc->repairLog.size(), 2u);
-  EXPECT_EQ(rc->lstvRegFinishData(1, 1).text, "Repair failed");
+  EXPECT_EQ(rc->lstvRegFinishData(1, 1).text, "Repair failed: the key no longer exists");
   EXPECT_EQ(rc->lstvRegFinishData(1, 1).color, 0xFF0000u);
   EXPECT_EQ(Text(id::labRegistry_Finish_Desc), "2 Entrie(s) have been repaired.");
   EXPECT_TRUE(RepairBackups().empty());

@@ -13,6 +13,8 @@ namespace vl::registry {
 
 namespace {
 
+const char kProtected[] = "the repair never deletes this key";
+
 std::vector<std::string> SplitPath(const std::string& path) {
   std::vector<std::string> parts;
   std::string part;
@@ -111,13 +113,18 @@ bool IsProtectedKey(uint32_t root, const std::string& keyPath) {
 Repairer::Repairer(sys::Platform& platform, std::function<std::string()> backupPath)
     : platform_(platform), registry_(*platform.registry), change_(platform, std::move(backupPath)) {}
 
+bool Repairer::Refuse(std::string why) {
+  reason_ = std::move(why);
+  return false;
+}
+
 bool Repairer::RemoveKeyTree(const TScanRegistry& p) {
-  if (IsProtectedKey(p.root, p.keyPath)) return false;
-  return change_.DeleteKeyTree(p.root, p.keyPath, p.access);
+  if (IsProtectedKey(p.root, p.keyPath)) return Refuse(kProtected);
+  return change_.DeleteKeyTree(p.root, p.keyPath, p.access) || Refuse(change_.problem());
 }
 
 bool Repairer::RemoveValue(const TScanRegistry& p) {
-  return change_.DeleteValue(p.root, p.keyPath, p.valueName, p.access);
+  return change_.DeleteValue(p.root, p.keyPath, p.valueName, p.access) || Refuse(change_.problem());
 }
 
 bool Repairer::Climb(const TScanRegistry& p) {
@@ -130,11 +137,11 @@ bool Repairer::Climb(const TScanRegistry& p) {
     if (!registry_.KeyIsEmpty(p.root, current, p.access)) break;
     // The guard ends the climb; it refuses only when it stops the problem's own key.
     if (IsProtectedKey(p.root, current)) {
-      if (current == p.keyPath) outcome = false;
+      if (current == p.keyPath) outcome = Refuse(kProtected);
       break;
     }
     // A key that stays (no backup written, or not deleted) keeps its parents.
-    if (!change_.DeleteEmptyKey(p.root, current, p.access)) return false;
+    if (!change_.DeleteEmptyKey(p.root, current, p.access)) return Refuse(change_.problem());
     if (--n <= 0) break;  // the hive's own key is never removed
     current = Join(parts, static_cast<size_t>(n) + 1);
   }
@@ -143,6 +150,7 @@ bool Repairer::Climb(const TScanRegistry& p) {
 
 TCleanInfo Repairer::Remove(int category, const TScanRegistry& p) {
   TCleanInfo info;
+  reason_.clear();
   const std::string key = sys::RootShortName(p.root) + "\\" + p.keyPath;
   bool ok = false;
   switch (category) {
@@ -166,8 +174,10 @@ TCleanInfo Repairer::Remove(int category, const TScanRegistry& p) {
       info.text = p.keyPath;
       // Only shortcut files, whatever a record says.
       const std::string lower = sys::AsciiLower(p.keyPath);
-      ok = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".lnk") == 0 &&
-           platform_.files->RemoveFile(p.keyPath);
+      if (lower.size() <= 4 || lower.compare(lower.size() - 4, 4, ".lnk") != 0)
+        ok = Refuse("only shortcut files are removed");
+      else
+        ok = platform_.files->RemoveFile(p.keyPath) || Refuse("the file could not be deleted");
       break;
     }
     default:
@@ -176,6 +186,7 @@ TCleanInfo Repairer::Remove(int category, const TScanRegistry& p) {
       break;
   }
   info.status = ok ? 1 : 0;
+  if (!ok) info.reason = reason_;
   return info;
 }
 

@@ -14,6 +14,7 @@ namespace vl::registry {
 struct TCleanInfo {
   std::string text;
   uint16_t status = 0;  // 1 removed, 0 not removed
+  std::string reason;   // why not, when known
 };
 
 // Keys no problem record may delete: roots, user hives, and the container
@@ -33,6 +34,9 @@ class Repairer {
   bool RemoveKeyTree(const TScanRegistry& p);
   bool RemoveValue(const TScanRegistry& p);
   bool Climb(const TScanRegistry& p);
+  bool Refuse(std::string why);
+
+  std::string reason_;
 
   sys::Platform& platform_;
   sys::Registry registry_;

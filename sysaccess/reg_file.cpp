@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "sysaccess/reg_writer.h"
+#include "sysaccess/error_text.h"
 #include "sysaccess/text.h"
 
 namespace vl::sys {
@@ -314,7 +315,7 @@ std::vector<std::string> ExportValueLines(const std::string& name, const RegData
     for (size_t i = 0; i + 1 < d.bytes.size(); i += 2)
       w.push_back(static_cast<char16_t>(static_cast<unsigned char>(d.bytes[i]) |
                                         (static_cast<unsigned char>(d.bytes[i + 1]) << 8)));
-    wellFormedText = w.back() == 0;
+    wellFormedText = w.back() == 0 && IsWellFormedUtf16(w);
     for (size_t k = 0; k + 1 < w.size(); ++k)
       if (w[k] == 0 || w[k] == u'\r' || w[k] == u'\n') wellFormedText = false;
     if (wellFormedText) {
@@ -370,7 +371,75 @@ void ExportKey(RegistryApi& api, RegKey parent, const std::string& sub, const st
   api.CloseKey(k);
 }
 
+constexpr uint32_t kKeyRead = 0x20019;
+constexpr int kGrowRetries = 4;
+
+std::string Code(long rc) { return SystemErrorText(rc); }
+
+void ExportForBackup(RegistryApi& api, RegKey parent, const std::string& sub, const std::string& fullName,
+                     uint32_t access, RegTreeExport& out) {
+  RegKey k;
+  long rc = api.OpenKey(parent, sub, access, &k);
+  if (rc != kErrSuccess) {
+    out.problem = "the key " + fullName + " could not be opened to back it up: " + Code(rc);
+    return;
+  }
+  out.lines.push_back("[" + fullName + "]");
+  for (uint32_t i = 0; out.problem.empty(); ++i) {
+    std::string name;
+    RegData d;
+    rc = api.EnumValue(k, i, 16384, 0xFFFFFFFFu, &name, &d);
+    for (int retry = 0; rc == kErrMoreData && retry < kGrowRetries; ++retry)
+      rc = api.EnumValue(k, i, 16384, 0xFFFFFFFFu, &name, &d);
+    if (rc == kErrNoMoreItems) break;
+    if (rc != kErrSuccess) {
+      out.problem = "a value of " + fullName + " could not be read: " + Code(rc);
+    } else if (!RegNameWritable(name)) {
+      out.problem = "a value of " + fullName + " has a name that a backup cannot hold";
+    } else {
+      for (auto& l : ExportValueLines(name, d)) out.lines.push_back(l);
+    }
+  }
+  out.lines.push_back("");
+  std::vector<std::string> subKeys;
+  for (uint32_t i = 0; out.problem.empty(); ++i) {
+    std::string name;
+    rc = api.EnumKey(k, i, 256, &name);
+    if (rc == kErrNoMoreItems) break;
+    if (rc != kErrSuccess) out.problem = "the subkeys of " + fullName + " could not be listed: " + Code(rc);
+    else if (!RegNameWritable(name)) out.problem = "a subkey of " + fullName + " has a name that a backup cannot hold";
+    else subKeys.push_back(name);
+  }
+  for (const auto& s : subKeys) {
+    if (!out.problem.empty()) break;
+    ExportForBackup(api, k, s, fullName + "\\" + s, access, out);
+  }
+  api.CloseKey(k);
+}
+
 }  // namespace
+
+RegTreeExport ExportRegTreeForBackup(RegistryApi& api, RegRoot root, const std::string& key, uint32_t mask) {
+  RegTreeExport out;
+  const uint32_t access = kKeyRead | (mask & (kWow64Key64 | kWow64Key32));
+  RegKey k;
+  long rc = api.OpenKey(root, key, access, &k);
+  if (rc == kErrFileNotFound) return out;
+  out.found = true;
+  if (rc != kErrSuccess) {
+    out.problem = "the key could not be opened to back it up: " + Code(rc);
+    return out;
+  }
+  api.CloseKey(k);
+  if (!RegNameWritable(key)) {
+    out.problem = "the key has a name that a backup cannot hold";
+    return out;
+  }
+  std::string full = RootLongName(root);
+  if (!key.empty()) full += "\\" + key;
+  ExportForBackup(api, root, key, full, access, out);
+  return out;
+}
 
 std::vector<std::string> ExportRegTree(RegistryApi& api, RegRoot root, const std::string& key,
                                        uint32_t mask) {

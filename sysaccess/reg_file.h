@@ -37,6 +37,20 @@ int ApplyRegFile(RegistryApi& api, const RegFileContent& content, uint32_t mask)
 // registry editor writes them (long hex data wrapped with continuation lines).
 std::vector<std::string> ExportRegTree(RegistryApi& api, RegRoot root, const std::string& key,
                                        uint32_t mask);
+// An export made to be restored after the tree is deleted: it either holds
+// every key and value of the tree, or says why not.
+struct RegTreeExport {
+  // Key line, value lines and a blank line per key; no file header.
+  std::vector<std::string> lines;
+  bool found = false;   // the key exists
+  std::string problem;  // empty when the export is whole
+  bool whole() const { return found && problem.empty(); }
+};
+// Opens every key for reading only (the view bits of `mask` kept). A value
+// that grows while it is read is read again; a key that cannot be opened or
+// listed, a value that cannot be read and a name that cannot be written as
+// one line (RegNameWritable) each leave the export not whole.
+RegTreeExport ExportRegTreeForBackup(RegistryApi& api, RegRoot root, const std::string& key, uint32_t mask);
 // Lines of one value in export form ("@" for the unnamed value, wrapped).
 std::vector<std::string> ExportValueLines(const std::string& name, const RegData& data);
 

@@ -59,6 +59,14 @@ std::string QuoteRegString(const std::string& text) {
   return out;
 }
 
+bool RegNameWritable(const std::string& name) {
+  for (char c : name)
+    if (c == '\0' || c == '\r' || c == '\n') return false;
+  // U+FFFD stands for a lone surrogate the conversion could not carry: the
+  // registry editor would create a different name.
+  return name.find("\xEF\xBF\xBD") == std::string::npos;
+}
+
 std::string HexBytes(const std::string& bytes) {
   std::string out;
   for (char c : bytes) AppendHex(out, static_cast<unsigned char>(c));
@@ -71,9 +79,9 @@ std::string RegValuePart(const RegData& d) {
       std::u16string w = TextUpToZero(d.bytes);
       bool lineBreak = false;
       for (char16_t c : w) if (c == u'\r' || c == u'\n') lineBreak = true;
-      if (!lineBreak) return QuoteRegString(Utf16ToUtf8(w));
-      // A quoted string cannot hold a line break: such text is kept intact as
-      // the hex form of the same string type.
+      if (!lineBreak && IsWellFormedUtf16(w)) return QuoteRegString(Utf16ToUtf8(w));
+      // A quoted string cannot hold a line break or a lone surrogate: such
+      // text is kept intact as the hex form of the same string type.
       std::string out = "hex(1):";
       for (char16_t c : w) AppendUnit(out, c);
       AppendUnit(out, 0);

@@ -17,6 +17,10 @@ inline constexpr const char* kRegHeaderV5 = "Windows Registry Editor Version 5.0
 std::string RegKeyLine(RegRoot root, const std::string& key);
 // Backslashes and double quotes escaped, between double quotes.
 std::string QuoteRegString(const std::string& text);
+// True when the key or value name can stand in one line of a backup and the
+// registry editor reads it back as the same name: no line break, no NUL, no
+// lone surrogate. A name that fails this is neither backed up nor changed.
+bool RegNameWritable(const std::string& name);
 // "name"=... for one value; empty for a type the format has no line for.
 std::string RegValueLine(const std::string& name, const RegData& data);
 // The value part after "=" ("dword:00000100", "hex:01,02" ...); empty when

@@ -140,34 +140,59 @@ bool Registry::WriteBinary(RegRoot root, const std::string& key, const std::stri
 
 bool Registry::DeleteValue(RegRoot root, const std::string& key, const std::string& name,
                            uint32_t mask) {
+  return RemoveValue(root, key, name, mask) == kErrSuccess;
+}
+
+long Registry::RemoveValue(RegRoot root, const std::string& key, const std::string& name, uint32_t mask) {
   ScopedKey k(api_, root, key, mask);
-  if (!k.ok()) return false;
-  return api_.RemoveValue(k.get(), EffectiveValueName(name)) == kErrSuccess;
+  if (!k.ok()) return k.status();
+  return api_.RemoveValue(k.get(), EffectiveValueName(name));
 }
 
 bool Registry::DeleteKey(RegRoot root, const std::string& key, uint32_t mask) {
-  std::string path = key;
-  if (!path.empty() && path[0] == '\\') path.erase(0, 1);
-  if (path.empty()) return false;
-  if (mask != kMaskAll64) return DeleteKeyDepthFirst(root, path, mask);
-  ScopedKey k(api_, root, path, mask);
-  if (!k.ok()) return false;
-  // 64-bit view: the tree below goes through RegDeleteTree, the key itself
-  // through RegDeleteKeyEx so that the view flag is honoured.
-  if (api_.RemoveTree(k.get(), "") != kErrSuccess) return false;
-  return api_.RemoveKeyEx(root, path, mask) == kErrSuccess;
+  return DeleteKeyTree(root, key, mask) == kErrSuccess;
 }
 
-bool Registry::DeleteKeyDepthFirst(RegRoot root, const std::string& key, uint32_t mask) {
+namespace {
+std::string WithoutLeadingSlash(const std::string& key) {
+  return !key.empty() && key[0] == '\\' ? key.substr(1) : key;
+}
+}  // namespace
+
+long Registry::DeleteKeyTree(RegRoot root, const std::string& key, uint32_t mask) {
+  const std::string path = WithoutLeadingSlash(key);
+  if (path.empty()) return kErrAccessDenied;
+  if (mask != kMaskAll64) return DeleteKeyDepthFirst(root, path, mask);
+  ScopedKey k(api_, root, path, mask);
+  if (!k.ok()) return k.status();
+  // 64-bit view: the tree below goes through RegDeleteTree, the key itself
+  // through RegDeleteKeyEx so that the view flag is honoured.
+  long rc = api_.RemoveTree(k.get(), "");
+  if (rc != kErrSuccess) return rc;
+  return api_.RemoveKeyEx(root, path, mask);
+}
+
+long Registry::DeleteLeafKey(RegRoot root, const std::string& key, uint32_t mask) {
+  const std::string path = WithoutLeadingSlash(key);
+  if (path.empty()) return kErrAccessDenied;
+  if (mask & (kWow64Key64 | kWow64Key32)) {
+    long rc = api_.RemoveKeyEx(root, path, mask);
+    if (rc != kErrCallNotImplemented) return rc;
+  }
+  return api_.RemoveKey(root, path);
+}
+
+long Registry::DeleteKeyDepthFirst(RegRoot root, const std::string& key, uint32_t mask) {
   ScopedKey k(api_, root, key, mask);
-  if (!k.ok()) return false;
+  if (!k.ok()) return k.status();
   for (;;) {
     // Index 0 every time: each deleted subkey moves the next one there.
     std::string name;
     long rc = api_.EnumKey(k.get(), 0, kDeleteNameChars, &name);
-    if (rc == kErrNoMoreItems) return api_.RemoveKey(root, key) == kErrSuccess;
-    if (rc != kErrSuccess) return false;
-    if (!DeleteKeyDepthFirst(root, key + "\\" + name, mask)) return false;
+    if (rc == kErrNoMoreItems) return api_.RemoveKey(root, key);
+    if (rc != kErrSuccess) return rc;
+    rc = DeleteKeyDepthFirst(root, key + "\\" + name, mask);
+    if (rc != kErrSuccess) return rc;
   }
 }
 

@@ -95,6 +95,7 @@ class ScopedKey {
   ScopedKey(const ScopedKey&) = delete;
   ScopedKey& operator=(const ScopedKey&) = delete;
   bool ok() const { return status_ == kErrSuccess; }
+  long status() const { return status_; }
   RegKey get() const { return key_; }
 
  private:
@@ -136,6 +137,11 @@ class Registry {
                    const std::string& bytes, uint32_t mask);
   bool DeleteValue(RegRoot root, const std::string& key, const std::string& name, uint32_t mask);
   bool DeleteKey(RegRoot root, const std::string& key, uint32_t mask);
+  // The same three with the system's error code (kErrSuccess on success).
+  long RemoveValue(RegRoot root, const std::string& key, const std::string& name, uint32_t mask);
+  long DeleteKeyTree(RegRoot root, const std::string& key, uint32_t mask);
+  // Deletes the key only when it has no subkeys (the system refuses otherwise).
+  long DeleteLeafKey(RegRoot root, const std::string& key, uint32_t mask);
   int EnumSubKeys(std::vector<std::string>& list, RegRoot root, const std::string& key, uint32_t mask);
   int EnumValueNames(std::vector<std::string>& list, RegRoot root, const std::string& key, uint32_t mask);
   // Appends the .reg lines of one value, or of the key when `name` is empty.
@@ -147,7 +153,7 @@ class Registry {
  private:
   bool SetValueOfType(RegRoot root, const std::string& key, const std::string& name, uint32_t type,
                       const std::string& bytes, uint32_t mask);
-  bool DeleteKeyDepthFirst(RegRoot root, const std::string& key, uint32_t mask);
+  long DeleteKeyDepthFirst(RegRoot root, const std::string& key, uint32_t mask);
 
   RegistryApi& api_;
 };

@@ -77,6 +77,17 @@ std::string Utf16ToUtf8(const std::u16string& s) {
   return out;
 }
 
+bool IsWellFormedUtf16(const std::u16string& s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (s[i] >= 0xD800 && s[i] <= 0xDFFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string Utf16BytesToUtf8(const std::string& bytes) {
   std::u16string w;
   w.reserve(bytes.size() / 2);

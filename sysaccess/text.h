@@ -32,6 +32,10 @@ std::string Trim(const std::string& text);
 // the original text.
 std::string AsciiLower(std::string text);
 
+// False when a surrogate stands without its partner (such text has no UTF-8
+// form; converting it would change it).
+bool IsWellFormedUtf16(const std::u16string& text);
+
 // Length in UTF-16 code units (what the wide calls count).
 size_t Utf16Length(const std::string& text);
 
