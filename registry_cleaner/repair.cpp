@@ -44,10 +44,6 @@ const std::set<std::string>& Containers() {
       "classes\\typelib",
       "classes\\appid",
       "classes\\interface",
-      "classes\\wow6432node\\clsid",
-      "classes\\wow6432node\\typelib",
-      "classes\\wow6432node\\appid",
-      "classes\\wow6432node\\interface",
       "classes\\applications",
       "software\\microsoft\\windows\\currentversion\\app paths",
       "software\\microsoft\\windows\\currentversion\\uninstall",
@@ -60,16 +56,18 @@ const std::set<std::string>& Containers() {
       "software\\microsoft\\windows nt\\currentversion\\fonts",
       "software\\microsoft\\windows\\help",
       "software\\microsoft\\windows\\htmlhelp",
+      "software\\microsoft\\windows\\html help",
+      "software\\microsoft\\windows\\currentversion\\app management\\arpcache",
+      "software\\microsoft\\windows\\currentversion\\explorer\\fileexts",
+      "software\\microsoft\\windows\\currentversion\\explorer\\runmru",
+      "software\\microsoft\\windows\\currentversion\\explorer\\comdlg32\\opensavemru",
+      "software\\microsoft\\windows\\currentversion\\explorer\\menuorder\\start menu\\programs",
+      "software\\microsoft\\windows\\currentversion\\explorer\\menuorder\\start menu2\\programs",
       "software\\microsoft\\windows\\currentversion\\explorer\\menuorder",
       "software\\microsoft\\windows\\currentversion\\explorer\\recentdocs",
       "software\\microsoft\\windows\\currentversion\\explorer\\shell folders",
       "software\\microsoft\\windows\\currentversion\\explorer\\user shell folders",
-      "software\\wow6432node\\microsoft\\windows\\currentversion\\app paths",
-      "software\\wow6432node\\microsoft\\windows\\currentversion\\uninstall",
-      "software\\wow6432node\\microsoft\\windows\\currentversion\\run",
       "system\\currentcontrolset\\services",
-      "system\\controlset001\\services",
-      "system\\controlset002\\services",
       "appevents\\schemes\\apps",
       "appevents\\schemes\\apps\\.default",
       "appevents\\eventlabels",
@@ -77,21 +75,39 @@ const std::set<std::string>& Containers() {
   return kContainers;
 }
 
-// The path as seen from a software root: HKCR keys gain "classes\", user
-// hives lose their SID, and HKLM\SOFTWARE\Classes becomes "classes\".
+bool IsControlSet(const std::string& part) {
+  if (part.size() != 13 || part.compare(0, 10, "controlset") != 0) return false;
+  return std::all_of(part.begin() + 10, part.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The path as seen from a software root, whatever view or hive shows it:
+// HKCR keys and a user's "_Classes" hive gain "classes\", user hives lose
+// their SID, "software\classes" becomes "classes", every "wow6432node" step
+// is dropped (the 32-bit view holds the same containers) and every numbered
+// control set reads as the current one.
 std::string Normalized(uint32_t root, const std::string& keyPath) {
-  std::string p = sys::AsciiLower(keyPath);
-  while (!p.empty() && p.front() == '\\') p.erase(0, 1);
-  while (!p.empty() && p.back() == '\\') p.pop_back();
-  if (root == sys::kHKU) {
-    size_t slash = p.find('\\');
-    p = slash == std::string::npos ? "" : p.substr(slash + 1);
+  std::vector<std::string> parts = SplitPath(sys::AsciiLower(keyPath));
+  parts.erase(std::remove(parts.begin(), parts.end(), std::string()), parts.end());
+  std::vector<std::string> out;
+  if (root == sys::kHKCR) out.push_back("classes");
+  size_t i = 0;
+  if (root == sys::kHKU && !parts.empty()) {
+    const std::string& hive = parts[0];
+    const std::string suffix = "_classes";
+    if (hive.size() > suffix.size() && hive.compare(hive.size() - suffix.size(), suffix.size(), suffix) == 0)
+      out.push_back("classes");
+    i = 1;
   }
-  if (root == sys::kHKCR) p = p.empty() ? "classes" : "classes\\" + p;
-  const std::string softwareClasses = "software\\classes";
-  if (p.compare(0, softwareClasses.size(), softwareClasses) == 0)
-    p = "classes" + p.substr(softwareClasses.size());
-  return p;
+  for (; i < parts.size(); ++i) {
+    if (parts[i] == "wow6432node") continue;
+    if (out.size() == 1 && out[0] == "software" && parts[i] == "classes") {
+      out[0] = "classes";
+      continue;
+    }
+    const bool controlSet = out.size() == 1 && out[0] == "system" && IsControlSet(parts[i]);
+    out.push_back(controlSet ? "currentcontrolset" : parts[i]);
+  }
+  return Join(out, out.size());
 }
 
 }  // namespace

@@ -161,6 +161,49 @@ TEST_F(RepairTest, ContainerKeysRootsAndHivesAreNeverDeleted) {
   EXPECT_TRUE(reg.KeyExists(sys::kHKCR, "TypeLib\\{a}", kMask));
 }
 
+// Every container the checks walk, as each view and hive shows it, next to a
+// near miss that a problem record may still delete.
+TEST(RepairGuard, ContainersAreProtectedInEveryViewAndHive) {
+  struct Row {
+    uint32_t root;
+    const char* container;
+    const char* nearMiss;
+  };
+  const Row rows[] = {
+      {sys::kHKLM, "SOFTWARE\\Wow6432Node\\Classes\\CLSID", "SOFTWARE\\Wow6432Node\\Classes\\CLSID\\{x}"},
+      {sys::kHKCR, "Wow6432Node\\CLSID", "Wow6432Node\\CLSID\\{x}"},
+      {sys::kHKCR, "Wow6432Node\\TypeLib", "Wow6432Node\\TypeLibs"},
+      {sys::kHKU, "S-1-5-21-7_Classes\\CLSID", "S-1-5-21-7_Classes\\CLSID\\{x}"},
+      {sys::kHKU, "S-1-5-21-7_Classes\\Interface", "S-1-5-21-7_Classes\\.txt"},
+      {sys::kHKU, "S-1-5-21-7_Classes\\Wow6432Node\\AppID", "S-1-5-21-7_Classes\\Wow6432Node\\AppID\\a.exe"},
+      {sys::kHKLM, "SYSTEM\\ControlSet001\\Services", "SYSTEM\\ControlSet001\\Services\\ghost"},
+      {sys::kHKLM, "SYSTEM\\ControlSet003\\Services", "SYSTEM\\ControlSet003\\Services\\ghost"},
+      {sys::kHKLM, "SYSTEM\\ControlSet117\\Services", "SYSTEM\\ControlSetX\\Services"},
+      {sys::kHKLM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+       "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\x"},
+      {sys::kHKLM, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+       "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"},
+      {sys::kHKLM, "SOFTWARE\\Microsoft\\Windows\\Html Help", "SOFTWARE\\Microsoft\\Windows\\Html Help\\x"},
+      {sys::kHKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts",
+       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.zzz"},
+      {sys::kHKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU",
+       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRUs"},
+      {sys::kHKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
+       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\Games"},
+      {sys::kHKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu",
+       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Favorites"},
+      {sys::kHKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache",
+       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\Game"},
+      {sys::kHKU, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+       ".DEFAULT\\Software\\Vendor"},
+      {sys::kHKU, "S-1-5-21-7\\Software\\Wow6432Node", "S-1-5-21-7\\Software\\Wow6432Node\\Vendor"},
+  };
+  for (const Row& r : rows) {
+    EXPECT_TRUE(IsProtectedKey(r.root, r.container)) << r.container;
+    EXPECT_FALSE(IsProtectedKey(r.root, r.nearMiss)) << r.nearMiss;
+  }
+}
+
 TEST_F(RepairTest, LargeValuesAreBackedUpWhole) {
   std::string big(3000, 'a');
   Load("[HKEY_CURRENT_USER\\Software\\Fonts]\r\n\"Big\"=\"" + big + "\"\r\n");
