@@ -44,6 +44,8 @@ void CheckEmptyKeys(ScanContext& ctx) {
   for (const std::string& u : hives) {
     if (ctx.Stopped()) break;
     ctx.ShowProgress("HKEY_USERS\\" + u);
+    // .DEFAULT is the system account's hive (S-1-5-18) by another name.
+    if (sys::EqualsNoCase(u, ".DEFAULT")) continue;
     std::vector<std::string> found;
     Walk(ctx, u, found);
     for (const std::string& q : found) ctx.AddProblem(kRoot, q, ctx.access(), kEmptyKey, "", "");

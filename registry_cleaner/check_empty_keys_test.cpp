@@ -91,6 +91,11 @@ TEST_F(EmptyKeysTest, ExcludedBranchesAndSystemHivesAreNotWalked) {
                                         "HKEY_USERS\\" + sid));
 }
 
+TEST_F(EmptyKeysTest, TheDefaultHiveIsTheSystemAccountsAndNeverReported) {
+  ctx.LoadReg("REGEDIT4\n[HKEY_USERS\\.DEFAULT\\Software\\Vendor\\Empty]\n");
+  EXPECT_THAT(Scan(), IsEmpty());
+}
+
 TEST_F(EmptyKeysTest, AnEmptyHiveIsReportedAsItself) {
   ctx.LoadReg("REGEDIT4\n[HKEY_USERS\\S-1-5-21-1-2-3-1002_Classes]\n");
   EXPECT_THAT(Scan(), ElementsAre("HKU\\S-1-5-21-1-2-3-1002_Classes [] =  #107"));
@@ -113,14 +118,14 @@ TEST_F(EmptyKeysTest, ASubkeyTooLongToListStillKeepsItsParent) {
 
 TEST_F(EmptyKeysTest, StopEndsAfterTheCurrentHiveIsWalkedWhole) {
   ctx.LoadReg(R"(REGEDIT4
-[HKEY_USERS\.DEFAULT\Software\Vendor\One]
-[HKEY_USERS\.DEFAULT\Software\Vendor\Two]
+[HKEY_USERS\S-1-5-17\Software\Vendor\One]
+[HKEY_USERS\S-1-5-17\Software\Vendor\Two]
 [HKEY_CURRENT_USER\Software\Vendor\Three]
 )");
-  ctx.StopAfter(1);
-  EXPECT_THAT(Scan(), ElementsAre("HKU\\.DEFAULT\\Software\\Vendor\\One [] =  #107",
-                                  "HKU\\.DEFAULT\\Software\\Vendor\\Two [] =  #107"));
-  EXPECT_THAT(ctx.progress, ElementsAre("HKEY_USERS\\.DEFAULT"));
+  ctx.StopAfter(2);
+  EXPECT_THAT(Scan(), ElementsAre("HKU\\S-1-5-17\\Software\\Vendor\\One [] =  #107",
+                                  "HKU\\S-1-5-17\\Software\\Vendor\\Two [] =  #107"));
+  EXPECT_THAT(ctx.progress, ElementsAre("HKEY_USERS\\.DEFAULT", "HKEY_USERS\\S-1-5-17"));
   ctx.StopAfter(0);
   EXPECT_THAT(Scan(), IsEmpty());
 }

@@ -5,8 +5,8 @@
 
 namespace vl::registry::refs {
 
-std::string PathOf(ScanContext& context, const std::string& text) {
-  return sys::CommandLineToPath(context.platform(), text);
+std::string PathOf(ScanContext& context, const std::string& text, sys::CommaRule commas) {
+  return sys::CommandLineToPath(context.platform(), text, commas);
 }
 
 bool IsDrivePath(const std::string& path) { return path.size() >= 3 && path.compare(1, 2, ":\\") == 0; }
@@ -16,6 +16,8 @@ std::string WithBackslash(const std::string& path) {
 }
 
 bool FolderExists(ScanContext& context, const std::string& path) {
+  // A share may simply be offline: a network path is never reported missing.
+  if (path.compare(0, 2, "\\\\") == 0) return true;
   return context.platform().files->DirectoryExists(path);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "registry_cleaner/scan_context.h"
+#include "sysaccess/command_line.h"
 #include "sysaccess/system.h"
 #include "sysaccess/text.h"
 
@@ -12,11 +13,13 @@ namespace vl::registry::refs {
 
 using sys::Trim;
 // The program or file a registry text names (lower case, arguments cut).
-std::string PathOf(ScanContext& context, const std::string& text);
+std::string PathOf(ScanContext& context, const std::string& text,
+                   sys::CommaRule commas = sys::CommaRule::kEndsPath);
 // Characters 2 and 3 are ":\" (a full path with a drive letter).
 bool IsDrivePath(const std::string& path);
 // A backslash appended when the text does not end with one ("" gives "\").
 std::string WithBackslash(const std::string& path);
+// Network paths count as existing.
 bool FolderExists(ScanContext& context, const std::string& path);
 // An extension after the last "\" or ":".
 bool HasExtension(const std::string& path);

@@ -65,7 +65,7 @@ void Walk(ScanContext& context, const std::string& folder, std::set<std::string>
     if (LowerExtension(entry.name) != ".lnk") continue;
     sys::TLinkInfo info;
     if (!sys::ReadShortcut(files, *context.platform().shell, path, info)) continue;
-    const std::string target = PathOf(context, info.path);
+    const std::string target = PathOf(context, info.path, sys::CommaRule::kPartOfPath);
     if (!target.empty() && !context.FileExistsWow64(target, 0) && !FolderExists(context, target))
       context.AddProblem(sys::kHKU, path, 0, kInvalidPath, target, "");
   }

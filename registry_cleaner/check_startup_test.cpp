@@ -66,5 +66,15 @@ TEST_F(StartupTest, On64BitWindowsNativeFilesAndFallbacksCount) {
   EXPECT_TRUE(sim.system().RedirectionActive());
 }
 
+TEST_F(StartupTest, QuotedPathsWithCommasAndNetworkPathsAreNotReported) {
+  Reg(R"reg([HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run]
+"Acme"="\"C:\\Program Files\\Acme, Inc\\a.exe\" /tray"
+"Share"="\\\\server\\share\\agent.exe"
+"GoneAcme"="\"C:\\Program Files\\Acme, Inc\\gone.exe\""
+)reg");
+  File("C:\\Program Files\\Acme, Inc\\a.exe");
+  EXPECT_THAT(Run(kStartup), ElementsAre(Problem("HKLM", "GoneAcme", "\"C:\\Program Files\\Acme, Inc\\gone.exe\"")));
+}
+
 }  // namespace
 }  // namespace vl::registry::testing

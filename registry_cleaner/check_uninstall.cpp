@@ -43,7 +43,7 @@ void CheckUninstall(ScanContext& context) {
       }
       if (reg.ValueExists(root, key, "InstallLocation", access)) {
         const std::string value = Trim(reg.ReadString(root, key, "InstallLocation", access));
-        const std::string path = sys::ToLowerText(PathOf(context, value));
+        const std::string path = sys::ToLowerText(PathOf(context, value, sys::CommaRule::kPartOfPath));
         if (!path.empty() && !FolderExists(context, path))
           context.AddProblem(root, key, access, kInvalidPath, value, "InstallLocation");
       }

@@ -90,5 +90,16 @@ TEST_F(UninstallTest, On64BitWindowsNativeFoldersAndFallbacksCount) {
   EXPECT_THAT(Run(kUninstall), IsEmpty());
 }
 
+TEST_F(UninstallTest, AnInstallFolderWithACommaOrOnAShareIsNotReported) {
+  Reg(R"reg([HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme]
+"UninstallString"="\"C:\\Program Files\\Acme, Inc\\uninst.exe\""
+"InstallLocation"="C:\\Program Files\\Acme, Inc"
+[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Shared]
+"InstallLocation"="\\\\server\\apps\\shared"
+)reg");
+  File("C:\\Program Files\\Acme, Inc\\uninst.exe");
+  EXPECT_THAT(Run(kUninstall), IsEmpty());
+}
+
 }  // namespace
 }  // namespace vl::registry::testing

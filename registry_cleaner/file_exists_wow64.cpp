@@ -25,6 +25,8 @@ bool ContainsNoCase(const std::string& text, const std::string& part) {
 
 bool FileExistsWow64(sys::FileSystem& files, sys::Bitness bitness, const std::string& systemFolder,
                      const std::string& path, int mode) {
+  // A share may simply be offline: a network path is never reported missing.
+  if (path.compare(0, 2, "\\\\") == 0) return true;
   if (files.FileExists(path)) return true;
   if (!bitness.windows64 || mode != 1) return false;
   if (!systemFolder.empty() && ContainsNoCase(path, systemFolder))

@@ -22,27 +22,34 @@ bool HasExtension(const std::string& t) {
 
 }  // namespace
 
-std::string CommandLineToPath(const Platform& p, const std::string& commandLine) {
+std::string CommandLineToPath(const Platform& p, const std::string& commandLine, CommaRule commas) {
   // 1. Trim (control characters count as blanks), lower case.
   size_t b = 0, e = commandLine.size();
   while (b < e && static_cast<unsigned char>(commandLine[b]) <= ' ') ++b;
   while (e > b && static_cast<unsigned char>(commandLine[e - 1]) <= ' ') --e;
   std::string t = ToLowerText(commandLine.substr(b, e - b));
   if (t.empty()) return "";
-  // 2. Quotes.
+  // 2. Quotes. A path in quotes is whole: blanks, switches and commas
+  // inside it belong to the path.
+  const bool quotedPath = t[0] == '"';
   if (t.find('"') != std::string::npos) {
-    if (t[0] == '"') t.erase(0, 1);
+    if (quotedPath) t.erase(0, 1);
     KeepBefore(t, "\"");
   }
-  // 3.-4. Switches and arguments.
-  KeepBefore(t, " /");
-  KeepBefore(t, " %");
-  // 5. Up to and including the blank after ".exe".
-  size_t exe = t.find(".exe ");
-  if (exe != std::string::npos) t.erase(exe + 5);
-  // 6.-7.
-  KeepBefore(t, ",");
+  if (!quotedPath) {
+    // 3.-4. Switches and arguments.
+    KeepBefore(t, " /");
+    KeepBefore(t, " %");
+    // 5. Up to and including the blank after ".exe".
+    size_t exe = t.find(".exe ");
+    if (exe != std::string::npos) t.erase(exe + 5);
+    // 6. "file.dll,entry" of rundll32-style lines.
+    if (commas == CommaRule::kEndsPath) KeepBefore(t, ",");
+  }
+  // 7.
   KeepBefore(t, "\\??\\");
+  // A network path stays as it is.
+  if (t.compare(0, 2, "\\\\") == 0) return t;
   // 8.-9. \SystemRoot\ and System32\ prefixes.
   size_t sr = t.find("systemroot\\");
   if (sr == 0 || sr == 1) t = SpecialFolderPath(*p.shell, 24) + t.substr(sr + 11);

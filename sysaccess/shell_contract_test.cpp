@@ -48,6 +48,19 @@ TEST_F(ShellContract, CommandLineToPathFollowsEveryStep) {
   EXPECT_EQ(CommandLineToPath(p(), "%VL_UNDEFINED_VAR%\\x.exe"), windows + "\\x.exe");
 }
 
+TEST_F(ShellContract, QuotedPathsCommasAndNetworkPathsAreKeptWhole) {
+  // Commas, switches and blanks inside quotes belong to the path.
+  EXPECT_EQ(CommandLineToPath(p(), "\"C:\\Program Files\\Acme, Inc\\a.exe\" /min"),
+            "c:\\program files\\acme, inc\\a.exe");
+  EXPECT_EQ(CommandLineToPath(p(), "\"C:\\Tools /x\\run %1.exe\""), "c:\\tools /x\\run %1.exe");
+  // Unquoted, the comma still ends a rundll32-style line, unless the text
+  // is a path and not a command line.
+  EXPECT_EQ(CommandLineToPath(p(), "C:\\Data\\Q1, final.xlsx"), "c:\\data\\q1");
+  EXPECT_EQ(CommandLineToPath(p(), "C:\\Data\\Q1, final.xlsx", CommaRule::kPartOfPath), "c:\\data\\q1, final.xlsx");
+  EXPECT_EQ(CommandLineToPath(p(), "\\\\Server\\Share\\a.doc"), "\\\\server\\share\\a.doc");
+  EXPECT_EQ(CommandLineToPath(p(), "\"\\\\server\\share\\setup.exe\" /u"), "\\\\server\\share\\setup.exe");
+}
+
 TEST_F(ShellContract, BareProgramNameGoesToTheSystemFolderOnlyWhenItIsThere) {
   std::string windows = SpecialFolderPath(*p().shell, 24);
   std::string system = SpecialFolderPath(*p().shell, 25);
