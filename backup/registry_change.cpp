@@ -77,12 +77,11 @@ bool RegistryChange::ValueLines(sys::RegRoot root, const std::string& key, const
 bool RegistryChange::DeleteValue(sys::RegRoot root, const std::string& key, const std::string& name,
                                  uint32_t access) {
   problem_.clear();
-  const std::string effective = sys::EffectiveValueName(name);
-  if (!sys::RegNameWritable(key) || !sys::RegNameWritable(effective))
+  if (!sys::RegNameWritable(key) || !sys::RegNameWritable(name))
     return Refuse("the value has a name that a backup cannot hold");
   std::vector<std::string> lines{sys::RegKeyLine(root, key)};
   bool exists = false;
-  if (!ValueLines(root, key, effective, access, lines, &exists)) return false;
+  if (!ValueLines(root, key, name, access, lines, &exists)) return false;
   if (!exists) return Refuse("the value no longer exists");
   if (!Backup(lines)) return false;
   return Changed(registry_.RemoveValue(root, key, name, access), "delete the value");
@@ -91,18 +90,17 @@ bool RegistryChange::DeleteValue(sys::RegRoot root, const std::string& key, cons
 bool RegistryChange::SetValue(sys::RegRoot root, const std::string& key, const std::string& name, uint32_t type,
                               const std::string& bytes, uint32_t access) {
   problem_.clear();
-  const std::string effective = sys::EffectiveValueName(name);
-  if (!sys::RegNameWritable(key) || !sys::RegNameWritable(effective))
+  if (!sys::RegNameWritable(key) || !sys::RegNameWritable(name))
     return Refuse("the value has a name that a backup cannot hold");
   std::vector<std::string> lines{sys::RegKeyLine(root, key)};
   bool exists = false;
-  if (!ValueLines(root, key, effective, access, lines, &exists)) return false;
-  if (!exists) lines.push_back((effective.empty() ? std::string("@") : sys::QuoteRegString(effective)) + "=-");
+  if (!ValueLines(root, key, name, access, lines, &exists)) return false;
+  if (!exists) lines.push_back((name.empty() ? std::string("@") : sys::QuoteRegString(name)) + "=-");
   lines.push_back("");
   if (!Backup(lines)) return false;
   sys::ScopedKey k(*platform_.registry, root, key, access);
   if (!k.ok()) return Refuse("the key could not be opened");
-  return Changed(platform_.registry->SetValue(k.get(), effective, type, bytes), "set the value");
+  return Changed(platform_.registry->SetValue(k.get(), name, type, bytes), "set the value");
 }
 
 }  // namespace vl::backup

@@ -25,7 +25,8 @@ class RegistryChange {
   // A key that holds nothing: its key line is the whole backup. It is
   // deleted only while still empty, never with what arrived meanwhile.
   bool DeleteEmptyKey(sys::RegRoot root, const std::string& key, uint32_t access);
-  // One value ("(default)" or "" for the unnamed one), backed up with its whole data.
+  // One value, backed up with its whole data. Value names here are exact:
+  // "" is the unnamed value, and "(Default)" a value of that name.
   bool DeleteValue(sys::RegRoot root, const std::string& key, const std::string& name, uint32_t access);
   // Sets a value of an existing key (keys are never created). The backup
   // holds the old value, or a line that removes the value again when there

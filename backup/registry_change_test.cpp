@@ -51,7 +51,7 @@ TEST_F(RegistryChangeTest, SettingValuesIsUndoneByItsBackup) {
   RegistryChange change(sim.platform(), Path());
   ASSERT_TRUE(change.SetValue(sys::kHKCU, kKey, "MenuShowDelay", sys::kRegSz, Sz("0"), kMask));
   ASSERT_TRUE(change.SetValue(sys::kHKCU, kKey, "NewOne", sys::kRegDword, std::string("\x01\0\0\0", 4), kMask));
-  ASSERT_TRUE(change.SetValue(sys::kHKCU, kKey, "(default)", sys::kRegSz, Sz("d"), kMask));
+  ASSERT_TRUE(change.SetValue(sys::kHKCU, kKey, "", sys::kRegSz, Sz("d"), kMask));
   EXPECT_EQ(reg.ReadString(sys::kHKCU, kKey, "MenuShowDelay", kMask), "0");
   EXPECT_EQ(change.backupFile(), kFile);
   const std::string text = Backup();

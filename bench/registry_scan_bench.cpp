@@ -171,7 +171,7 @@ class BenchContext : public registry::ScanContext {
     progressSeconds += Seconds(t);
   }
   void AddProblem(uint32_t root, const std::string& keyPath, uint32_t access, uint16_t code,
-                  const std::string& data, const std::string& valueName) override {
+                  const std::string& data, const std::string& valueName, bool unnamedValue = false) override {
     problems.push_back({root, keyPath, valueName, data, code, access});
     if (mode_ != Progress::None) {
       const int rows = static_cast<int>(problems.size());

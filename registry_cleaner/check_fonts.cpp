@@ -15,11 +15,12 @@ void CheckFonts(ScanContext& context) {
   RedirectionOff off(context);
   const std::string fonts = sys::SpecialFolderPath(*context.platform().shell, 14);
   std::vector<std::string> names;
-  reg.EnumValueNames(names, sys::kHKLM, key, access);
-  for (const std::string& name : names) {
+  reg.EnumValueNamesExact(names, sys::kHKLM, key, access);
+  for (const std::string& exact : names) {
     if (context.Stopped()) break;
+    const std::string name = sys::ShownValueName(exact);
     context.ShowProgress("HKEY_LOCAL_MACHINE\\" + key + "\\" + name);
-    const std::string value = Trim(reg.ReadString(sys::kHKLM, key, name, access));
+    const std::string value = Trim(reg.ReadStringExact(sys::kHKLM, key, exact, access));
     bool invalid;
     if (value.rfind("\\??\\", 0) == 0) {
       // An object-manager path ("\??\C:\..."): its drive path is tested;
@@ -31,7 +32,7 @@ void CheckFonts(ScanContext& context) {
       invalid = value.empty() || !context.FileExistsWow64(fonts + value, 1);
     else
       invalid = !context.FileExistsWow64(PathOf(context, value), 1);
-    if (invalid) context.AddProblem(sys::kHKLM, key, access, kInvalidPath, value, name);
+    if (invalid) context.AddProblem(sys::kHKLM, key, access, kInvalidPath, value, name, exact.empty());
   }
 }
 

@@ -15,14 +15,15 @@ void CheckHelp(ScanContext& context) {
   for (const char* key : {"SOFTWARE\\Microsoft\\Windows\\Help", "SOFTWARE\\Microsoft\\Windows\\Html Help"}) {
     if (context.Stopped()) break;
     std::vector<std::string> names;
-    reg.EnumValueNames(names, sys::kHKLM, key, access);
-    for (const std::string& name : names) {
+    reg.EnumValueNamesExact(names, sys::kHKLM, key, access);
+    for (const std::string& exact : names) {
       if (context.Stopped()) break;
+      const std::string name = sys::ShownValueName(exact);
       context.ShowProgress(std::string("HKEY_LOCAL_MACHINE\\") + key + "\\" + name);
-      const std::string value = Trim(reg.ReadString(sys::kHKLM, key, name, access));
+      const std::string value = Trim(reg.ReadStringExact(sys::kHKLM, key, exact, access));
       const std::string folder = WithBackslash(PathOf(context, value));
       if (!context.FileExistsWow64(folder + name, 1))
-        context.AddProblem(sys::kHKLM, key, access, kInvalidPath, value, name);
+        context.AddProblem(sys::kHKLM, key, access, kInvalidPath, value, name, exact.empty());
     }
   }
 }

@@ -12,12 +12,13 @@ void CheckMru(ScanContext& context) {
   for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU",
                           "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU"}) {
     std::vector<std::string> names;
-    reg.EnumValueNames(names, sys::kHKCU, key, access);
-    for (const std::string& name : names) {
+    reg.EnumValueNamesExact(names, sys::kHKCU, key, access);
+    for (const std::string& exact : names) {
       if (context.Stopped()) break;
-      const std::string value = refs::Trim(reg.ReadString(sys::kHKCU, key, name, access));
+      const std::string name = sys::ShownValueName(exact);
+      const std::string value = refs::Trim(reg.ReadStringExact(sys::kHKCU, key, exact, access));
       context.ShowProgress(std::string("HKEY_CURRENT_USER\\") + key + "\\" + name);
-      context.AddProblem(sys::kHKCU, key, access, kHistory, value, name);
+      context.AddProblem(sys::kHKCU, key, access, kHistory, value, name, exact.empty());
     }
   }
 }

@@ -11,12 +11,13 @@ void CheckSharedDlls(ScanContext& context) {
   const uint32_t access = context.access();
   refs::RedirectionOff off(context);
   std::vector<std::string> names;
-  context.registry().EnumValueNames(names, sys::kHKLM, key, access);
-  for (const std::string& name : names) {
+  context.registry().EnumValueNamesExact(names, sys::kHKLM, key, access);
+  for (const std::string& exact : names) {
     if (context.Stopped()) break;
+    const std::string name = sys::ShownValueName(exact);
     context.ShowProgress("HKEY_LOCAL_MACHINE\\" + key + "\\" + name);
     if (!context.FileExistsWow64(name, 1))
-      context.AddProblem(sys::kHKLM, key, access, kInvalidPath, name, name);
+      context.AddProblem(sys::kHKLM, key, access, kInvalidPath, name, name, exact.empty());
   }
 }
 

@@ -18,14 +18,15 @@ void CheckStartup(ScanContext& context) {
   for (sys::RegRoot root : {sys::kHKLM, sys::kHKCU}) {
     if (context.Stopped()) break;
     std::vector<std::string> names;
-    reg.EnumValueNames(names, root, key, access);
-    for (const std::string& name : names) {
+    reg.EnumValueNamesExact(names, root, key, access);
+    for (const std::string& exact : names) {
       if (context.Stopped()) break;
+      const std::string name = sys::ShownValueName(exact);
       context.ShowProgress(sys::RootLongName(root) + "\\" + key + "\\" + name);
-      const std::string value = Trim(reg.ReadString(root, key, name, access));
+      const std::string value = Trim(reg.ReadStringExact(root, key, exact, access));
       const std::string path = PathOf(context, value);
       if (path.empty() || !context.FileExistsWow64(path, 1))
-        context.AddProblem(root, key, access, kInvalidPath, value, name);
+        context.AddProblem(root, key, access, kInvalidPath, value, name, exact.empty());
     }
   }
 }

@@ -76,5 +76,20 @@ TEST_F(StartupTest, QuotedPathsWithCommasAndNetworkPathsAreNotReported) {
   EXPECT_THAT(Run(kStartup), ElementsAre(Problem("HKLM", "GoneAcme", "\"C:\\Program Files\\Acme, Inc\\gone.exe\"")));
 }
 
+TEST_F(StartupTest, TheUnnamedValueAndAValueNamedDefaultAreTwoProblems) {
+  Reg(R"reg([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]
+@="C:\\Gone\\unnamed.exe"
+"(Default)"="C:\\Gone\\named.exe"
+)reg");
+  const std::vector<TScanRegistry> problems = ctx.Run(kStartup);
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].valueName, "(Default)");
+  EXPECT_TRUE(problems[0].unnamedValue);
+  EXPECT_EQ(problems[0].data, "C:\\Gone\\unnamed.exe");
+  EXPECT_EQ(problems[1].valueName, "(Default)");
+  EXPECT_FALSE(problems[1].unnamedValue);
+  EXPECT_EQ(problems[1].data, "C:\\Gone\\named.exe");
+}
+
 }  // namespace
 }  // namespace vl::registry::testing

@@ -34,11 +34,11 @@ class ThreadScanContext : public ScanContext {
   }
 
   void AddProblem(uint32_t root, const std::string& keyPath, uint32_t access, uint16_t code,
-                  const std::string& data, const std::string& valueName) override {
+                  const std::string& data, const std::string& valueName, bool unnamedValue = false) override {
     const int category = t_.category_;
     // Shortcut problems are files, never ignored.
     if (category != kShortcuts && t_.cleaner_.IsIgnored(category, root, keyPath)) return;
-    TScanRegistry problem{root, keyPath, valueName, data, code, access};
+    TScanRegistry problem{root, keyPath, valueName, data, code, access, unnamedValue};
     if (!record_) record_ = FindRecord(category);
     if (record_) {
       record_->problems.push_back(std::move(problem));

@@ -140,7 +140,8 @@ bool Repairer::RemoveKeyTree(const TScanRegistry& p) {
 }
 
 bool Repairer::RemoveValue(const TScanRegistry& p) {
-  return change_.DeleteValue(p.root, p.keyPath, p.valueName, p.access) || Refuse(change_.problem());
+  const std::string exact = p.unnamedValue ? std::string() : p.valueName;
+  return change_.DeleteValue(p.root, p.keyPath, exact, p.access) || Refuse(change_.problem());
 }
 
 bool Repairer::Climb(const TScanRegistry& p) {

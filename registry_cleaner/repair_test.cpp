@@ -204,6 +204,22 @@ TEST(RepairGuard, ContainersAreProtectedInEveryViewAndHive) {
   }
 }
 
+TEST_F(RepairTest, AValueNamedDefaultIsNotTheUnnamedValue) {
+  Load("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+       "@=\"c:\\\\keep\\\\me.exe\"\r\n\"(Default)\"=\"c:\\\\gone\\\\ghost.exe\"\r\n");
+  const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  Repairer r = Make();
+  EXPECT_EQ(r.Remove(kStartup, P(sys::kHKCU, run, "(Default)")).status, 1);
+  EXPECT_EQ(reg.ReadStringExact(sys::kHKCU, run, "", kMask), "c:\\keep\\me.exe");
+  EXPECT_FALSE(reg.ValueExists(sys::kHKCU, run, "(Default)", kMask) &&
+               reg.ReadStringExact(sys::kHKCU, run, "(Default)", kMask) == "c:\\gone\\ghost.exe");
+  // The unnamed value itself goes by its flag.
+  TScanRegistry unnamed = P(sys::kHKCU, run, "(Default)");
+  unnamed.unnamedValue = true;
+  EXPECT_EQ(r.Remove(kStartup, unnamed).status, 1);
+  EXPECT_EQ(reg.ReadStringExact(sys::kHKCU, run, "", kMask), "");
+}
+
 TEST_F(RepairTest, LargeValuesAreBackedUpWhole) {
   std::string big(3000, 'a');
   Load("[HKEY_CURRENT_USER\\Software\\Fonts]\r\n\"Big\"=\"" + big + "\"\r\n");

@@ -29,9 +29,10 @@ class ScanContext {
   virtual bool Stopped() const = 0;
   // The current item for the progress line (ShowProgress).
   virtual void ShowProgress(const std::string& item) = 0;
-  // Files one problem (after the ignore test).
+  // Files one problem (after the ignore test). `unnamedValue`: the value is
+  // the key's unnamed one, shown as "(Default)" in `valueName`.
   virtual void AddProblem(uint32_t root, const std::string& keyPath, uint32_t access, uint16_t code,
-                          const std::string& data, const std::string& valueName) = 0;
+                          const std::string& data, const std::string& valueName, bool unnamedValue = false) = 0;
   // Whether the file exists; mode 1 adds the 64-bit fallbacks (System32 →
   // SysWOW64, one program files folder → the other).
   virtual bool FileExistsWow64(const std::string& path, int mode) = 0;

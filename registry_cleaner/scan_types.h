@@ -41,6 +41,9 @@ struct TScanRegistry {
   std::string data;
   uint16_t code = 0;
   uint32_t access = 0;
+  // The problem is the key's unnamed value (valueName then shows
+  // "(Default)", which a real value may also be named).
+  bool unnamedValue = false;
 };
 
 // Written by its own scan worker only; the window reads `count` while the

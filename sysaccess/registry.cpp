@@ -105,10 +105,15 @@ bool Registry::ValueExists(RegRoot root, const std::string& key, const std::stri
 
 std::string Registry::ReadString(RegRoot root, const std::string& key, const std::string& name,
                                  uint32_t mask) {
+  return ReadStringExact(root, key, EffectiveValueName(name), mask);
+}
+
+std::string Registry::ReadStringExact(RegRoot root, const std::string& key, const std::string& name,
+                                      uint32_t mask) {
   ScopedKey k(api_, root, key, mask);
   if (!k.ok()) return "";
   RegData d;
-  if (api_.QueryValue(k.get(), EffectiveValueName(name), CapacityFor(kReadStringLimit), &d) != kErrSuccess)
+  if (api_.QueryValue(k.get(), name, CapacityFor(kReadStringLimit), &d) != kErrSuccess)
     return "";
   if (!FitsLimit(d, kReadStringLimit)) return "";
   return DataAsText(d);
@@ -140,13 +145,13 @@ bool Registry::WriteBinary(RegRoot root, const std::string& key, const std::stri
 
 bool Registry::DeleteValue(RegRoot root, const std::string& key, const std::string& name,
                            uint32_t mask) {
-  return RemoveValue(root, key, name, mask) == kErrSuccess;
+  return RemoveValue(root, key, EffectiveValueName(name), mask) == kErrSuccess;
 }
 
 long Registry::RemoveValue(RegRoot root, const std::string& key, const std::string& name, uint32_t mask) {
   ScopedKey k(api_, root, key, mask);
   if (!k.ok()) return k.status();
-  return api_.RemoveValue(k.get(), EffectiveValueName(name));
+  return api_.RemoveValue(k.get(), name);
 }
 
 bool Registry::DeleteKey(RegRoot root, const std::string& key, uint32_t mask) {
@@ -213,6 +218,13 @@ int Registry::EnumSubKeys(std::vector<std::string>& list, RegRoot root, const st
 
 int Registry::EnumValueNames(std::vector<std::string>& list, RegRoot root, const std::string& key,
                              uint32_t mask) {
+  EnumValueNamesExact(list, root, key, mask);
+  for (std::string& name : list) name = ShownValueName(name);
+  return static_cast<int>(list.size());
+}
+
+int Registry::EnumValueNamesExact(std::vector<std::string>& list, RegRoot root, const std::string& key,
+                                  uint32_t mask) {
   list.clear();
   ScopedKey k(api_, root, key, mask);
   if (!k.ok()) return 0;
@@ -221,7 +233,7 @@ int Registry::EnumValueNames(std::vector<std::string>& list, RegRoot root, const
     RegData d;
     long rc = api_.EnumValue(k.get(), i, kValueNameChars, CapacityFor(kValueDataLimit), &name, &d);
     if (rc != kErrSuccess || !FitsLimit(d, kValueDataLimit)) break;
-    list.push_back(name.empty() ? "(Default)" : name);
+    list.push_back(name);
   }
   return static_cast<int>(list.size());
 }

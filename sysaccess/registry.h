@@ -137,13 +137,18 @@ class Registry {
                    const std::string& bytes, uint32_t mask);
   bool DeleteValue(RegRoot root, const std::string& key, const std::string& name, uint32_t mask);
   bool DeleteKey(RegRoot root, const std::string& key, uint32_t mask);
-  // The same three with the system's error code (kErrSuccess on success).
+  // The same three with the system's error code (kErrSuccess on success);
+  // RemoveValue takes the exact name ("" is the unnamed value).
   long RemoveValue(RegRoot root, const std::string& key, const std::string& name, uint32_t mask);
   long DeleteKeyTree(RegRoot root, const std::string& key, uint32_t mask);
   // Deletes the key only when it has no subkeys (the system refuses otherwise).
   long DeleteLeafKey(RegRoot root, const std::string& key, uint32_t mask);
   int EnumSubKeys(std::vector<std::string>& list, RegRoot root, const std::string& key, uint32_t mask);
   int EnumValueNames(std::vector<std::string>& list, RegRoot root, const std::string& key, uint32_t mask);
+  // The names as stored: "" is the unnamed value, and a value really named
+  // "(Default)" stays a value of its own. Read them with ReadStringExact.
+  int EnumValueNamesExact(std::vector<std::string>& list, RegRoot root, const std::string& key, uint32_t mask);
+  std::string ReadStringExact(RegRoot root, const std::string& key, const std::string& name, uint32_t mask);
   // Appends the .reg lines of one value, or of the key when `name` is empty.
   void ExportValue(RegRoot root, const std::string& key, const std::string& name,
                    std::vector<std::string>& lines, uint32_t mask);
@@ -157,6 +162,9 @@ class Registry {
 
   RegistryApi& api_;
 };
+
+// How a value is shown: "(Default)" for the unnamed one.
+inline std::string ShownValueName(const std::string& exact) { return exact.empty() ? "(Default)" : exact; }
 
 // "(default)" in any letter case addresses the unnamed value.
 std::string EffectiveValueName(const std::string& name);

@@ -19,8 +19,8 @@ const std::string& RecordingContext::systemFolder() const {
 }
 
 void RecordingContext::AddProblem(uint32_t root, const std::string& keyPath, uint32_t access,
-                                  uint16_t code, const std::string& data, const std::string& valueName) {
-  problems.push_back({root, keyPath, valueName, data, code, access});
+                                  uint16_t code, const std::string& data, const std::string& valueName, bool unnamedValue) {
+  problems.push_back({root, keyPath, valueName, data, code, access, unnamedValue});
 }
 
 bool RecordingContext::FileExistsWow64(const std::string& path, int mode) {

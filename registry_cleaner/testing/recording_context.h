@@ -23,7 +23,7 @@ class RecordingContext : public ScanContext {
   bool Stopped() const override { return stopAfter_ >= 0 && static_cast<int>(progress.size()) >= stopAfter_; }
   void ShowProgress(const std::string& item) override { progress.push_back(item); }
   void AddProblem(uint32_t root, const std::string& keyPath, uint32_t access, uint16_t code,
-                  const std::string& data, const std::string& valueName) override;
+                  const std::string& data, const std::string& valueName, bool unnamedValue = false) override;
   bool FileExistsWow64(const std::string& path, int mode) override;
 
   // Loads .reg text (REGEDIT4 or version 5) into the simulated registry; fails the test when it cannot.

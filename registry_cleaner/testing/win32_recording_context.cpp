@@ -38,8 +38,9 @@ Win32RecordingContext::Win32RecordingContext()
 Win32RecordingContext::~Win32RecordingContext() { CleanUp(); }
 
 void Win32RecordingContext::AddProblem(uint32_t root, const std::string& keyPath, uint32_t access,
-                                       uint16_t code, const std::string& data, const std::string& valueName) {
-  problems.push_back({root, keyPath, valueName, data, code, access});
+                                       uint16_t code, const std::string& data, const std::string& valueName,
+                                       bool unnamedValue) {
+  problems.push_back({root, keyPath, valueName, data, code, access, unnamedValue});
 }
 
 bool Win32RecordingContext::FileExistsWow64(const std::string& path, int mode) {

@@ -26,7 +26,7 @@ class Win32RecordingContext : public ScanContext {
   bool Stopped() const override { return stopAfter_ >= 0 && static_cast<int>(progress.size()) >= stopAfter_; }
   void ShowProgress(const std::string& item) override { progress.push_back(item); }
   void AddProblem(uint32_t root, const std::string& keyPath, uint32_t access, uint16_t code,
-                  const std::string& data, const std::string& valueName) override;
+                  const std::string& data, const std::string& valueName, bool unnamedValue = false) override;
   bool FileExistsWow64(const std::string& path, int mode) override;
 
   // Imports .reg text with the system's registry editor (in its native
