@@ -112,6 +112,24 @@ std::string Normalized(uint32_t root, const std::string& keyPath) {
 
 }  // namespace
 
+TScanRegistry InHoldingHive(sys::Registry& registry, TScanRegistry p) {
+  if (p.root != sys::kHKCR || p.keyPath.empty()) return p;
+  std::string path = p.keyPath;
+  while (!path.empty() && path.front() == '\\') path.erase(0, 1);
+  const std::string exact = p.unnamedValue ? std::string() : p.valueName;
+  // The user's classes come first, as in the merged view.
+  for (auto [root, prefix] : {std::pair{sys::kHKCU, "Software\\Classes\\"}, std::pair{sys::kHKLM, "SOFTWARE\\Classes\\"}}) {
+    const std::string key = prefix + path;
+    if (!registry.KeyExists(root, key, p.access)) continue;
+    // A value problem belongs to the hive whose key holds the value.
+    if (!p.valueName.empty() && !registry.ValueExistsExact(root, key, exact, p.access)) continue;
+    p.root = root;
+    p.keyPath = key;
+    return p;
+  }
+  return p;
+}
+
 bool IsProtectedKey(uint32_t root, const std::string& keyPath) {
   std::string trimmed = keyPath;
   while (!trimmed.empty() && (trimmed.front() == '\\' || trimmed.back() == '\\'))
@@ -165,10 +183,13 @@ bool Repairer::Climb(const TScanRegistry& p) {
   return outcome;
 }
 
-TCleanInfo Repairer::Remove(int category, const TScanRegistry& p) {
+TCleanInfo Repairer::Remove(int category, const TScanRegistry& found) {
   TCleanInfo info;
   reason_.clear();
-  const std::string key = sys::RootShortName(p.root) + "\\" + p.keyPath;
+  // The log shows the entry as the scan found it; backup and removal go to
+  // the hive that holds it.
+  const std::string key = sys::RootShortName(found.root) + "\\" + found.keyPath;
+  const TScanRegistry p = InHoldingHive(registry_, found);
   bool ok = false;
   switch (category) {
     case kActiveX:

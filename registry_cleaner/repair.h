@@ -21,6 +21,12 @@ struct TCleanInfo {
 // keys the checks walk (and their ancestors).
 bool IsProtectedKey(uint32_t root, const std::string& keyPath);
 
+// A problem found under HKEY_CLASSES_ROOT, moved to the hive that holds the
+// entry (HKCU\Software\Classes before HKLM\SOFTWARE\Classes, as the merged
+// view shows it), so that its backup names that hive and a restore puts it
+// back there. Other problems, and entries found in neither, stay as they are.
+TScanRegistry InHoldingHive(sys::Registry& registry, TScanRegistry problem);
+
 class Repairer {
  public:
   // `backupPath` names the backup file when the first lines are written;

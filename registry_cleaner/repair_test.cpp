@@ -93,12 +93,39 @@ TEST_F(RepairTest, AnInvalidAppIdRemovesOnlyThatValue) {
   EXPECT_EQ(r.Remove(kActiveX, P(sys::kHKCR, key, "AppID", kInvalidAppId)).status, 1);
   EXPECT_TRUE(reg.KeyExists(sys::kHKCR, key + "\\InprocServer32", kMask));
   EXPECT_FALSE(reg.ValueExists(sys::kHKCR, key, "AppID", kMask));
-  // Other codes take the whole class, and its whole tree is in the backup.
+  // Other codes take the whole class, and its whole tree is in the backup,
+  // under the hive that held it.
   EXPECT_EQ(r.Remove(kActiveX, P(sys::kHKCR, key, "", kInvalidServer)).status, 1);
   EXPECT_FALSE(reg.KeyExists(sys::kHKCR, key, kMask));
   std::vector<std::string> lines = BackupLines();
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "[HKEY_CLASSES_ROOT\\" + key + "\\InprocServer32]"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\" + key + "\\InprocServer32]"),
+            lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "@=\"x.dll\""), lines.end());
+}
+
+TEST_F(RepairTest, AClassOfTheUserIsBackedUpAndRestoredToTheUsersHive) {
+  // Registered for this user only: restoring must not make it machine-wide.
+  const std::string key = "CLSID\\{22222222-2222-3333-4444-555555555555}";
+  Load("[HKEY_CURRENT_USER\\Software\\Classes\\" + key + "\\InprocServer32]\r\n@=\"c:\\\\gone\\\\u.dll\"\r\n");
+  const auto before = Export(sys::kHKCU, "Software\\Classes\\" + key);
+  Repairer r = Make();
+  TCleanInfo info = r.Remove(kActiveX, P(sys::kHKCR, key, "", kInvalidServer));
+  EXPECT_EQ(info.status, 1) << info.reason;
+  EXPECT_EQ(info.text, "HKCR\\" + key);
+  EXPECT_FALSE(reg.KeyExists(sys::kHKCU, "Software\\Classes\\" + key, kMask));
+  const std::vector<std::string> lines = BackupLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "[HKEY_CURRENT_USER\\Software\\Classes\\" + key + "]");
+  ASSERT_TRUE(sim.platform().system->RunRegistryEditor(std::string("/s \"") + kBackup + "\"", 1000));
+  EXPECT_EQ(Export(sys::kHKCU, "Software\\Classes\\" + key), before);
+  EXPECT_FALSE(reg.KeyExists(sys::kHKLM, "SOFTWARE\\Classes\\" + key, kMask));
+  // A value problem goes to the hive whose key holds the value.
+  TScanRegistry unnamed = P(sys::kHKCR, key + "\\InprocServer32", "(Default)");
+  unnamed.unnamedValue = true;
+  EXPECT_EQ(InHoldingHive(reg, unnamed).root, sys::kHKCU);
+  EXPECT_EQ(InHoldingHive(reg, P(sys::kHKCR, key + "\\InprocServer32", "Missing")).root, sys::kHKCR);
+  EXPECT_EQ(InHoldingHive(reg, P(sys::kHKCR, "CLSID\\{none}")).root, sys::kHKCR);
 }
 
 TEST_F(RepairTest, TheClimbRemovesEmptyParentsButNeverTheHive) {

@@ -103,6 +103,12 @@ bool Registry::ValueExists(RegRoot root, const std::string& key, const std::stri
   return api_.QueryValue(k.get(), EffectiveValueName(name), 0, &d) == kErrSuccess;
 }
 
+bool Registry::ValueExistsExact(RegRoot root, const std::string& key, const std::string& name, uint32_t mask) {
+  ScopedKey k(api_, root, key, mask);
+  RegData d;
+  return k.ok() && api_.QueryValue(k.get(), name, 0, &d) == kErrSuccess;
+}
+
 std::string Registry::ReadString(RegRoot root, const std::string& key, const std::string& name,
                                  uint32_t mask) {
   return ReadStringExact(root, key, EffectiveValueName(name), mask);

@@ -148,6 +148,7 @@ class Registry {
   // The names as stored: "" is the unnamed value, and a value really named
   // "(Default)" stays a value of its own. Read them with ReadStringExact.
   int EnumValueNamesExact(std::vector<std::string>& list, RegRoot root, const std::string& key, uint32_t mask);
+  bool ValueExistsExact(RegRoot root, const std::string& key, const std::string& name, uint32_t mask);
   std::string ReadStringExact(RegRoot root, const std::string& key, const std::string& name, uint32_t mask);
   // Appends the .reg lines of one value, or of the key when `name` is empty.
   void ExportValue(RegRoot root, const std::string& key, const std::string& name,
