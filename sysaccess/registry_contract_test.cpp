@@ -2,6 +2,7 @@
 // registry and, under Wine, on the real one.
 #include <gmock/gmock.h>
 
+#include "sysaccess/reg_file.h"
 #include "sysaccess/reg_writer.h"
 #include "sysaccess/test_env.h"
 #include "sysaccess/text.h"
@@ -324,6 +325,62 @@ TEST_F(RegistryContract, HandleOfADeletedKeyStopsEnumeration) {
   long rc = api().EnumKey(k.get(), 0, 256, &name);
   EXPECT_NE(rc, kErrSuccess);
   EXPECT_NE(rc, kErrMoreData);
+}
+
+// A repair backup of a tree with every odd type and name the registry can
+// hold, restored by the registry editor: the editor's own export of the tree
+// reads the same before the deletion and after the restore.
+TEST_F(RegistryContract, ABackupExportOfATreeIsRestoredByteForByte) {
+  const std::string key = userKey_ + "\\Odd [tree] -@";
+  MakeKey(kHKCU, key + "\\[Sub] key");
+  MakeKey(kHKCU, key + "\\-dash\\@at");
+  const std::string loneSurrogate("a\0\x00\xD8" "b\0\0\0", 8);
+  const struct {
+    std::string name;
+    uint32_t type;
+    std::string bytes;
+  } values[] = {
+      {"", kRegSz, Sz("unnamed")},
+      {"(Default)", kRegSz, Sz("a value of that name")},
+      {"None", kRegNone, std::string("\x01\x02", 2)},
+      {"Qword", 11, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+      {"Odd type", 0x12345, "abc"},
+      {"Empty text", kRegSz, Sz("")},
+      {"Multi with empties", kRegMultiSz, Sz("a") + Sz("") + Sz("b") + std::string(2, '\0')},
+      {"Zero binary", kRegBinary, ""},
+      {"Big", kRegBinary, std::string(3000, '\x5A')},
+      {"Long text", kRegSz, Sz(std::string(400, 't'))},
+      {"Non-BMP \xF0\x9F\x98\x80", kRegSz, Sz("\xF0\x9F\x98\x80 smile")},
+      {"Lone surrogate", kRegSz, loneSurrogate},
+      {"q\"u\\o[t]e", kRegSz, Sz("x")},
+      {"-dash", kRegSz, Sz("d")},
+      {"@at", kRegExpandSz, Sz("%TEMP%")},
+      {"[bracket]", kRegDword, Dword(7)},
+  };
+  for (const auto& v : values) SetRaw(kHKCU, key, v.name, v.type, v.bytes);
+  SetRaw(kHKCU, key + "\\-dash\\@at", "deep", kRegSz, Sz("deep"));
+
+  const std::string before = folder_ + "\\before.reg", after = folder_ + "\\after.reg";
+  const std::string editorKey = "\"HKEY_CURRENT_USER\\" + key + "\"";
+  ASSERT_TRUE(p().system->RunRegistryEditor("/e \"" + before + "\" " + editorKey, 60000));
+  RegTreeExport tree = ExportRegTreeForBackup(reg().api(), kHKCU, key, mask_);
+  ASSERT_TRUE(tree.whole()) << tree.problem;
+  std::vector<std::string> lines = {kRegHeaderV5, ""};
+  lines.insert(lines.end(), tree.lines.begin(), tree.lines.end());
+  const std::string backup = folder_ + "\\backup.reg";
+  ASSERT_TRUE(SaveRegFile(fs(), backup, lines));
+  ASSERT_TRUE(reg().DeleteKey(kHKCU, key, mask_));
+  ASSERT_TRUE(p().system->RunRegistryEditor("/s \"" + backup + "\"", 60000));
+  for (const auto& v : values) {
+    RegData d = GetRaw(kHKCU, key, v.name);
+    EXPECT_EQ(d.type, v.type) << v.name;
+    EXPECT_EQ(d.bytes, v.bytes) << v.name;
+  }
+  ASSERT_TRUE(p().system->RunRegistryEditor("/e \"" + after + "\" " + editorKey, 60000));
+  std::string a, b;
+  ASSERT_TRUE(fs().ReadFileBytes(before, a));
+  ASSERT_TRUE(fs().ReadFileBytes(after, b));
+  EXPECT_EQ(DecodeRegFileText(a), DecodeRegFileText(b));
 }
 
 }  // namespace
