@@ -2,6 +2,10 @@
 // real window for every control of a window model (with its stable control
 // ID and its text as accessible name), keeps it in step with the model and
 // routes notifications to the model's handlers.
+//
+// binder.cpp holds the core (building, routing, the container windows);
+// each kind of control has its own file: binder_buttons.cpp,
+// binder_lists.cpp, binder_progress.cpp.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -38,14 +42,41 @@ class Binder : public ui::FormObserver {
   static void RegisterClasses(HINSTANCE instance);
 
  private:
+  // Window class and styles of a control's window.
+  struct WindowSpec {
+    const wchar_t* cls = L"STATIC";
+    DWORD style = 0;
+    DWORD ex = 0;
+  };
+
   HWND CreateControl(ui::Control& c, HWND parent, int offsetY);
   void Sync(ui::Control& c, HWND h, int what);
-  LRESULT CustomDraw(ui::Control& c, NMLVCUSTOMDRAW* cd);
-  void ListDispInfo(ui::Control& c, NMLVDISPINFOW* di);
   ui::Control* ControlOf(HWND h) const;
   static LRESULT CALLBACK ContainerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK ControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
   HBRUSH BrushFor(ui::Color c);
+  void DrawPictureLabel(ui::Control& c, DRAWITEMSTRUCT* di);
+
+  // binder_buttons.cpp: image buttons, check boxes, radios.
+  static void ButtonSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpButton(ui::Control& c, HWND h);
+  void SyncButton(ui::Control& c, HWND h, int what);
+  bool ButtonCommand(ui::Control& c, HWND h, WORD code);
+  void DrawButton(ui::Control& c, DRAWITEMSTRUCT* di);
+  static bool ButtonMessage(ui::Control& c, UINT msg, LRESULT* result);
+
+  // binder_lists.cpp: report lists, large-icon lists, check lists.
+  static void ListSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpList(ui::Control& c, HWND h);
+  void SyncList(ui::Control& c, HWND h, int what);
+  bool ListNotify(ui::Control& c, NMHDR* hdr, LRESULT* result);
+  LRESULT CustomDraw(ui::Control& c, NMLVCUSTOMDRAW* cd);
+  void ListDispInfo(ui::Control& c, NMLVDISPINFOW* di);
+
+  // binder_progress.cpp: progress bars.
+  static void ProgressSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpProgress(ui::Control& c, HWND h);
+  void SyncProgress(ui::Control& c, HWND h, int what);
 
   ui::Form& form_;
   Guard guard_;
