@@ -143,8 +143,19 @@ HWND Binder::CreateControl(ui::Control& c, HWND parent, int offsetY) {
     case ui::Kind::Progress:
       ProgressSpec(c, &spec);
       break;
+    case ui::Kind::Tree:
+      TreeSpec(c, &spec);
+      break;
+    case ui::Kind::Edit:
+      EditSpec(c, &spec);
+      break;
   }
   spec.style |= WS_CHILD | (c.visible() ? WS_VISIBLE : 0);
+  // A group of radios runs from one WS_GROUP window to the next.
+  const bool radio = c.kind == ui::Kind::Radio;
+  if ((radio && (!lastWasRadio_ || lastGroup_ != c.group)) || (!radio && lastWasRadio_)) spec.style |= WS_GROUP;
+  lastWasRadio_ = radio;
+  lastGroup_ = c.group;
   void* create = nullptr;
   if (c.kind == ui::Kind::Panel) {
     create = new ContainerData{this, c.background, &c};
@@ -171,6 +182,12 @@ HWND Binder::CreateControl(ui::Control& c, HWND parent, int offsetY) {
     case ui::Kind::Progress:
       SetUpProgress(c, h);
       break;
+    case ui::Kind::Tree:
+      SetUpTree(c, h);
+      break;
+    case ui::Kind::Edit:
+      SetUpEdit(c, h);
+      break;
     default:
       break;
   }
@@ -183,7 +200,8 @@ void Binder::ControlChanged(ui::Control& c, int what) {
 }
 
 void Binder::Sync(ui::Control& c, HWND h, int what) {
-  if (what & ui::kChangeText) {
+  // An edit field compares before it sets: typing must not come back as a reset caret.
+  if ((what & ui::kChangeText) && c.kind != ui::Kind::Edit) {
     SetWindowTextW(h, W(c.text()).c_str());
     if (c.kind == ui::Kind::ImageButton || c.picture() != ui::Picture::None) InvalidateRect(h, nullptr, TRUE);
     // Progress lines repaint at once, but no more than about 60 times a second.
@@ -220,6 +238,12 @@ void Binder::Sync(ui::Control& c, HWND h, int what) {
       break;
     case ui::Kind::Progress:
       SyncProgress(c, h, what);
+      break;
+    case ui::Kind::Tree:
+      SyncTree(c, h, what);
+      break;
+    case ui::Kind::Edit:
+      SyncEdit(c, h, what);
       break;
     default:
       break;
@@ -262,7 +286,8 @@ bool Binder::Route(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       ui::Control* c = ControlOf(reinterpret_cast<HWND>(lp));
       if (!c) return false;
       // Clicks of buttons and of labels with a click handler (STN_CLICKED is BN_CLICKED).
-      bool handled = ButtonCommand(*c, reinterpret_cast<HWND>(lp), HIWORD(wp));
+      bool handled = c->kind == ui::Kind::Edit ? EditCommand(*c, reinterpret_cast<HWND>(lp), HIWORD(wp))
+                                               : ButtonCommand(*c, reinterpret_cast<HWND>(lp), HIWORD(wp));
       if (handled) *result = 0;
       return handled;
     }
@@ -289,6 +314,15 @@ bool Binder::Route(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
         DrawPictureLabel(*c, di);
       }
       *result = TRUE;
+      return true;
+    }
+    case WM_CTLCOLOREDIT: {
+      ui::Control* c = ControlOf(reinterpret_cast<HWND>(lp));
+      if (!c) return false;
+      HDC dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, Rgb(c->color != ui::kNoColor ? c->color : ui::style::kText));
+      SetBkColor(dc, RGB(255, 255, 255));
+      *result = reinterpret_cast<LRESULT>(BrushFor(0xFFFFFF));
       return true;
     }
     case WM_CTLCOLORSTATIC:
@@ -382,7 +416,21 @@ LRESULT CALLBACK Binder::ControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UIN
         break;
     }
     LRESULT result = 0;
-    if ((c->kind == ui::Kind::ImageButton) && ButtonMessage(*c, msg, &result)) return result;
+    if (c->kind == ui::Kind::ImageButton && ButtonMessage(*c, msg, &result)) return result;
+    if (c->kind == ui::Kind::Tree && self->TreeMessage(*c, h, msg, wp, lp, &result)) return result;
+    // Framed controls get a thin frame in the house colours instead of black;
+    // a focused edit field shows the accent.
+    if (msg == WM_NCPAINT && (GetWindowLongPtrW(h, GWL_STYLE) & WS_BORDER)) {
+      DefSubclassProc(h, msg, wp, lp);
+      HDC dc = GetWindowDC(h);
+      RECT r;
+      GetWindowRect(h, &r);
+      OffsetRect(&r, -r.left, -r.top);
+      bool focused = c->kind == ui::Kind::Edit && GetFocus() == h;
+      FrameRect(dc, &r, self->BrushFor(focused ? ui::style::kAccent : ui::style::kBorder));
+      ReleaseDC(h, dc);
+      return 0;
+    }
   }
   return DefSubclassProc(h, msg, wp, lp);
 }

@@ -5,7 +5,7 @@
 //
 // binder.cpp holds the core (building, routing, the container windows);
 // each kind of control has its own file: binder_buttons.cpp,
-// binder_lists.cpp, binder_progress.cpp.
+// binder_lists.cpp, binder_progress.cpp, binder_tree.cpp, binder_edit.cpp.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -38,6 +38,7 @@ class Binder : public ui::FormObserver {
   // FormObserver
   void ControlChanged(ui::Control& c, int what) override;
   void SheetShown(int sheet) override;
+  void NodeChanged(ui::Control& tree, ui::NodeKey node) override;
 
   static void RegisterClasses(HINSTANCE instance);
 
@@ -78,6 +79,31 @@ class Binder : public ui::FormObserver {
   void SetUpProgress(ui::Control& c, HWND h);
   void SyncProgress(ui::Control& c, HWND h, int what);
 
+  // binder_tree.cpp: trees with check boxes.
+  struct TreeState {
+    std::map<HTREEITEM, ui::NodeKey> keys;
+    std::map<ui::NodeKey, HTREEITEM> items;
+    bool syncing = false;    // our own TVM_SETITEM, not a user's
+    bool swallowUp = false;  // the button-up of a check box click
+  };
+  static void TreeSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpTree(ui::Control& c, HWND h);
+  void SyncTree(ui::Control& c, HWND h, int what);
+  void PullTree(ui::Control& c, HWND h);
+  void AddNodes(ui::Control& c, HWND h, HTREEITEM parent, ui::NodeKey key, int depth);
+  void ShowNodeCheck(HWND h, HTREEITEM item, bool on);
+  void ShowTreeChecks(ui::Control& c, HWND h);
+  void ExpandTree(HWND h);
+  bool NodeChecked(ui::Control& c, HWND h, HTREEITEM item);
+  void UserChecks(ui::Control& c, HWND h, HTREEITEM item, bool on);
+  bool TreeMessage(ui::Control& c, HWND h, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+
+  // binder_edit.cpp: edit fields.
+  static void EditSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpEdit(ui::Control& c, HWND h);
+  void SyncEdit(ui::Control& c, HWND h, int what);
+  bool EditCommand(ui::Control& c, HWND h, WORD code);
+
   ui::Form& form_;
   Guard guard_;
   HWND parent_ = nullptr;
@@ -87,7 +113,11 @@ class Binder : public ui::FormObserver {
   std::map<ui::Color, HBRUSH> brushes_;
   std::wstring dispText_;
   HIMAGELIST checkImages_ = nullptr;
+  std::map<HWND, TreeState> trees_;
   DWORD lastPaint_ = 0;
+  // Radio groups: WS_GROUP where a group starts and where one ends.
+  bool lastWasRadio_ = false;
+  int lastGroup_ = 0;
 };
 
 }  // namespace vl::win

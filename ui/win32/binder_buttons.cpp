@@ -10,7 +10,8 @@ void Binder::ButtonSpec(const ui::Control& c, WindowSpec* spec) {
   switch (c.kind) {
     case ui::Kind::ImageButton: spec->style = BS_OWNERDRAW | WS_TABSTOP; break;
     case ui::Kind::CheckBox: spec->style = BS_AUTOCHECKBOX | WS_TABSTOP; break;
-    case ui::Kind::Radio: spec->style = BS_AUTORADIOBUTTON | WS_TABSTOP; break;
+    // The model unchecks the others of a group: the button must not do it by itself.
+    case ui::Kind::Radio: spec->style = BS_RADIOBUTTON | WS_TABSTOP; break;
     default: break;
   }
 }
@@ -26,8 +27,8 @@ void Binder::SyncButton(ui::Control& c, HWND h, int what) {
 
 bool Binder::ButtonCommand(ui::Control& c, HWND h, WORD code) {
   if (code != BN_CLICKED) return false;
-  if (c.kind == ui::Kind::CheckBox || c.kind == ui::Kind::Radio)
-    c.SetChecked(SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED);
+  if (c.kind == ui::Kind::CheckBox) c.SetChecked(SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED);
+  if (c.kind == ui::Kind::Radio) c.SetChecked(true);
   if (c.onClick) guard_(c.onClick);
   return true;
 }
