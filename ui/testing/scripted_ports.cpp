@@ -27,6 +27,7 @@ std::string ScriptedPorts::SaveFileDialog(const std::string& defaultName, const 
 }
 
 int ScriptedPorts::ShowModalForm(ui::Form& form) {
+  if (form.modalRunning()) throw std::logic_error("form shown while it is already shown: " + form.title());
   formsShown.push_back(form.title());
   form.BeginModal();
   if (formScripts.empty()) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "ui/jobs.h"
 #include "ui/ui_model.h"
 
@@ -51,6 +53,18 @@ TEST(ScriptedPortsModal, WithoutAScriptTheUserCloses) {
   ports.formScripts.push_back([&](ui::Form&) { d.cancel.Click(); });
   EXPECT_EQ(ports.ShowModalForm(d.form), ui::kModalCancel);
   EXPECT_EQ(ports.formsShown.size(), 2u);
+}
+
+TEST(ScriptedPortsModal, AFormShownAgainWhileItRunsIsAnError) {
+  ManualDispatcher dispatcher;
+  ScriptedPorts ports(dispatcher);
+  TypeDialog d;
+  ports.formScripts.push_back([&](ui::Form& f) {
+    EXPECT_THROW(ports.ShowModalForm(f), std::logic_error);
+    d.ok.SetEnabled(true);
+    d.ok.Click();
+  });
+  EXPECT_EQ(ports.ShowModalForm(d.form), ui::kModalOk);
 }
 
 TEST(ScriptedPortsModal, AWorkersMainThreadStepMayEndTheForm) {

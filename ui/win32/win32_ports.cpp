@@ -273,6 +273,8 @@ LRESULT CALLBACK Win32Ports::WaitProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 int Win32Ports::ShowModalForm(ui::Form& form) {
+  // A form is on screen once at a time: a second show while it runs is refused.
+  if (form.modalRunning()) return ui::kModalCancel;
   static bool registered = false;
   if (!registered) {
     WNDCLASSEXW wc{};
