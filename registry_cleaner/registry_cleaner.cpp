@@ -63,7 +63,7 @@ void RegistryCleaner::imgRegScanClick() {
     m_.scanResults.push_back(std::move(record));
   }
   ui::Control& bar = m_.control(id::pbarRegistry);
-  bar.maximum = 10000;
+  bar.SetMaximum(10000);
   bar.SetPosition(0);
   m_.EnterBusyState();
   m_.stopFlag = 0;
@@ -82,7 +82,7 @@ void RegistryCleaner::ShowProgress(const std::string& item) {
   m_.control(id::labScanInfo).SetText(item);
   ui::Control& bar = m_.control(id::pbarRegistry);
   int pos = bar.position() + 1;
-  bar.SetPosition(pos >= bar.maximum ? 0 : pos);
+  bar.SetPosition(pos >= bar.maximum() ? 0 : pos);
 }
 
 void RegistryCleaner::UpdateScanList() {
@@ -231,7 +231,7 @@ void RegistryCleaner::imgRegCleanClick() {
   m_.stopFlag = 0;
   repairLog.clear();
   ui::Control& bar = m_.control(id::pbarRegistry);
-  bar.maximum = static_cast<int>(results.size());
+  bar.SetMaximum(static_cast<int>(results.size()));
   bar.SetPosition(0);
   m_.ShowPage(page::kRegistryRepair);
   TRegistryThread::Start(*this, TRegistryThread::kRepair, 0, m_.bitness);
@@ -246,7 +246,7 @@ void RegistryCleaner::imgSOptimizerClick() {
   repairLog.clear();
   m_.control(id::lstvRegistry).SetRowCount(0);
   ui::Control& bar = m_.control(id::pbarRegistry);
-  bar.maximum = 10000;
+  bar.SetMaximum(10000);
   bar.SetPosition(0);
   m_.EnterBusyState();
   m_.stopFlag = 0;

@@ -49,7 +49,7 @@ RegistryCleaner& AddRegistryPages(MainForm& m) {
     b.Label(id::labRegTitle, "labRegTitle", {st::kMargin, 14, 709, 40}, {}, ui::FontStyle::Heading);
     ui::Control& bar = f.Add(id::pbarRegistry, ui::Kind::Progress, "pbarRegistry",
                              sheet::tabRegistry_Scan, {st::kMargin, 58, 709, 16});
-    bar.maximum = 15;
+    bar.SetMaximum(15);
     b.Label(id::labScanInfo, "labScanInfo", {st::kMargin, 80, 709, 20}, {}, ui::FontStyle::Small,
             st::kMuted);
     ui::Control& list = b.List(id::lstvRegistryScan, "lstvRegistryScan", {st::kMargin, 106, 709, 240});

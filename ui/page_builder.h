@@ -15,6 +15,7 @@ inline constexpr Color kNavBar = 0x224B78;      // navigation bar
 inline constexpr Color kPage = 0xFFFFFF;        // page background
 inline constexpr Color kText = 0x1F2933;
 inline constexpr Color kMuted = 0x5F6B7A;
+inline constexpr Color kBorder = 0xC9D1DB;      // frames of lists, trees and edit fields
 inline constexpr Color kLink = 0x1F6FEB;
 inline constexpr Color kStripe = 0xF9F8F2;      // RGB(249, 248, 242): every second row
 inline constexpr Color kRed = 0xD92D20;

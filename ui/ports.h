@@ -1,11 +1,15 @@
 // What the window model asks of the windowing system besides its controls:
-// message boxes, the save dialog, the modal wait window, hiding and closing
-// the main window.
+// message boxes, the save dialog, the modal wait window, modal forms, hiding
+// and closing the main window.
 // The Win32 program implements it with real dialogs; native tests script it.
 #pragma once
 #include <string>
 
 namespace vl {
+
+namespace ui {
+class Form;
+}
 
 enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgIcon { None, Information, Warning, Error, Question };
@@ -25,6 +29,11 @@ class UiPorts {
   // steps of workers keep running meanwhile.
   virtual void ShowWaitModal() = 0;
   virtual void CloseWait() = 0;
+  // Shows `form` as a dialog owned by the main window, which is disabled
+  // meanwhile; returns once a handler of the form called EndModal, with its
+  // result (ui::kModalCancel for Esc and the close box). Main-thread steps of
+  // workers keep running meanwhile.
+  virtual int ShowModalForm(ui::Form& form) = 0;
   // The main window itself.
   virtual void HideMainWindow() = 0;
   virtual void ShowMainWindow() = 0;

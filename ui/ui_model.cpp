@@ -14,6 +14,7 @@ void Control::SetText(const std::string& text) {
   if (text_ == text) return;
   text_ = text;
   Changed(kChangeText);
+  if (kind == Kind::Edit && onChange) onChange();
 }
 
 void Control::SetVisible(bool visible) {
@@ -30,8 +31,19 @@ void Control::SetEnabled(bool enabled) {
 
 void Control::SetChecked(bool checked) {
   if (checked_ == checked) return;
+  if (checked && kind == Kind::Radio) {
+    for (auto& other : form_.controls())
+      if (other.get() != this && other->kind == Kind::Radio && other->group == group) other->SetChecked(false);
+  }
   checked_ = checked;
   Changed(kChangeChecked);
+}
+
+void Control::Click() {
+  if (!enabled_) return;
+  if (kind == Kind::CheckBox) SetChecked(!checked_);
+  if (kind == Kind::Radio) SetChecked(true);
+  if (onClick) onClick();
 }
 
 void Control::SetPicture(Picture picture) {
@@ -74,9 +86,35 @@ void Control::SetItemChecked(int index, bool on) {
   Changed(kChangeItems);
 }
 
+void Control::SetMaximum(int maximum) {
+  if (maximum < 0) maximum = 0;
+  if (maximum_ == maximum) return;
+  maximum_ = maximum;
+  Changed(kChangeRange);
+  if (position_ > maximum_) {
+    position_ = maximum_;
+    Changed(kChangePosition);
+  }
+}
+
+void Control::TreeChanged() { Changed(kChangeTree); }
+
+void Control::NodeCheckChanged(NodeKey node) { form_.NotifyNode(*this, node); }
+
+void Control::ChecksChanged() { Changed(kChangeTreeChecks); }
+
+void Control::ExpandTree() { Changed(kChangeExpand); }
+
+void Control::UserChecksNode(NodeKey node, bool checked) {
+  if (!enabled_) return;
+  if (onNodeChecked) onNodeChecked(node, checked);
+  // The view shows the source's answer, whatever the handler made of the click.
+  Changed(kChangeTreeChecks);
+}
+
 void Control::SetPosition(int pos) {
   if (pos < 0) pos = 0;
-  if (pos > maximum) pos = maximum;
+  if (pos > maximum_) pos = maximum_;
   if (position_ == pos) return;
   position_ = pos;
   Changed(kChangePosition);

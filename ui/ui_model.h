@@ -1,7 +1,7 @@
-// The window as data: every control of the main window is a small object
-// holding its state. Handlers change this model; the Win32 binder
-// (app/win32) mirrors it into real child windows, and native tests read it
-// directly. Nothing here knows about Win32.
+// The window as data: every control of a window is a small object holding
+// its state. Handlers change this model; the Win32 binder (ui/win32)
+// mirrors it into real child windows, and native tests read it directly.
+// Nothing here knows about Win32.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -29,6 +29,8 @@ enum class Kind {
   IconList,     // large-icon list of a few fixed items (optimizer, options)
   CheckList,    // list of captions with check boxes
   Progress,
+  Tree,         // tree with check boxes, pulled from a TreeSource
+  Edit,         // one line of text the user types
 };
 
 enum class FontStyle { Normal, Bold, Title, Heading, Small, Link };
@@ -63,6 +65,25 @@ struct IconItem {
   Picture picture = Picture::None;
 };
 
+// Nodes of a tree are named by keys their source chooses; kTreeRoot is the
+// invisible root whose children are the top-level nodes.
+using NodeKey = int64_t;
+inline constexpr NodeKey kTreeRoot = -1;
+
+// Where a tree control takes its nodes from. The control asks again after
+// Control::TreeChanged(); a source never hands out kTreeRoot as a node.
+class TreeSource {
+ public:
+  virtual ~TreeSource() = default;
+  virtual int ChildCount(NodeKey parent) = 0;
+  virtual NodeKey ChildAt(NodeKey parent, int index) = 0;
+  virtual std::string Text(NodeKey node) = 0;
+  virtual bool Checked(NodeKey node) = 0;
+};
+
+// What a modal form ended with (Form::EndModal); Esc and the close box give kModalCancel.
+enum ModalResult : int { kModalNone = 0, kModalOk = 1, kModalCancel = 2 };
+
 class Form;
 
 class Control {
@@ -84,7 +105,11 @@ class Control {
   bool enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
   bool checked() const { return checked_; }
+  // A radio that becomes checked unchecks the other radios of its group.
   void SetChecked(bool checked);
+  // What a click of the user does: a check box toggles, a radio becomes
+  // checked; then onClick runs. For tests and scripted forms.
+  void Click();
   Picture picture() const { return picture_; }
   void SetPicture(Picture picture);
   // Navigation buttons: the highlighted picture of the current page.
@@ -129,10 +154,33 @@ class Control {
   int checkColumns = 1;
   void SetItemChecked(int index, bool on);
 
-  // Progress bar.
+  // Radio: radios with the same group number on one form exclude each other.
+  int group = 0;
+
+  // Progress bar: 0 to maximum.
   int position() const { return position_; }
   void SetPosition(int pos);
-  int maximum = 100;
+  int maximum() const { return maximum_; }
+  void SetMaximum(int maximum);  // also brings the position into the new range
+
+  // Tree: nodes come from `treeSource`; a check box click of the user calls
+  // onNodeChecked, after which the view shows the source's checks again
+  // (cascades are the handler's business).
+  TreeSource* treeSource = nullptr;
+  std::function<void(NodeKey node, bool checked)> onNodeChecked;
+  bool expandAll = true;  // every node expanded whenever the tree is pulled
+  void TreeChanged();                  // nodes or texts changed: the view pulls again
+  void NodeCheckChanged(NodeKey node); // one node's check changed
+  void ChecksChanged();                // any checks changed
+  void ExpandTree();                   // expand every node, first node in view
+  // What the user's click on a node's check box does (binder and tests).
+  void UserChecksNode(NodeKey node, bool checked);
+
+  // Edit: SetText changes the text; onChange runs after every change of
+  // the text, typed or set.
+  int maxLength = 0;  // characters the user may type; 0 = no limit
+  bool readOnly = false;
+  std::function<void()> onChange;
 
  private:
   void Changed(int what);
@@ -140,14 +188,15 @@ class Control {
   std::string text_;
   bool visible_ = true, enabled_ = true, checked_ = false, highlighted_ = false, hovered_ = false;
   Picture picture_ = Picture::None;
-  int rowCount_ = 0, selected_ = -1, position_ = 0;
+  int rowCount_ = 0, selected_ = -1, position_ = 0, maximum_ = 100;
 };
 
 // What changed in a control, for the binder.
 enum Change : int {
   kChangeText = 1, kChangeVisible = 2, kChangeEnabled = 4, kChangeChecked = 8,
   kChangePicture = 16, kChangeRows = 32, kChangeRepaint = 64, kChangeSelection = 128,
-  kChangeItems = 256, kChangePosition = 512,
+  kChangeItems = 256, kChangePosition = 512, kChangeRange = 1024, kChangeTree = 2048,
+  kChangeTreeChecks = 4096, kChangeExpand = 8192,
 };
 
 class FormObserver {
@@ -155,6 +204,8 @@ class FormObserver {
   virtual ~FormObserver() = default;
   virtual void ControlChanged(Control& control, int what) = 0;
   virtual void SheetShown(int sheet) = 0;
+  // One node of a tree control changed its check.
+  virtual void NodeChanged(Control& tree, NodeKey node) {}
 };
 
 // A window's controls and its page control.
@@ -165,6 +216,20 @@ class Form {
   const std::string& title() const { return title_; }
   int width() const { return width_; }
   int height() const { return height_; }
+  void SetTitle(std::string title) { title_ = std::move(title); }  // read when the form is shown
+
+  // Shown modally (UiPorts::ShowModalForm): a handler ends the form with
+  // EndModal; the port returns that result.
+  void BeginModal() {
+    modalRunning_ = true;
+    modalResult_ = kModalNone;
+  }
+  void EndModal(int result) {
+    modalResult_ = result;
+    modalRunning_ = false;
+  }
+  bool modalRunning() const { return modalRunning_; }
+  int modalResult() const { return modalResult_; }
 
   Control& Add(int id, Kind kind, std::string name, int sheet, Rect rect, std::string text = {});
   Control* Find(int id);
@@ -187,6 +252,9 @@ class Form {
   void Notify(Control& control, int what) {
     if (observer_) observer_->ControlChanged(control, what);
   }
+  void NotifyNode(Control& tree, NodeKey node) {
+    if (observer_) observer_->NodeChanged(tree, node);
+  }
 
  private:
   std::string title_;
@@ -194,6 +262,8 @@ class Form {
   std::vector<std::unique_ptr<Control>> controls_;
   std::vector<Sheet> sheets_;
   int activeSheet_ = 0;
+  bool modalRunning_ = false;
+  int modalResult_ = kModalNone;
   FormObserver* observer_ = nullptr;
 };
 

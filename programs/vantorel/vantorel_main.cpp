@@ -31,6 +31,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   auto* runner = new vl::JobRunner(*dispatcher);
   auto* ports = new vl::win::Win32Ports(instance);
   vl::MainForm& main = *vl::BuildMainForm(platform->platform(), *ports, *runner).release();
+  // Handlers of modal forms fail the same way as the main window's.
+  ports->SetGuard([&main](const std::function<void()>& f) { main.Guard(f); });
   main.bitness = vl::sys::ProcessBitness(*platform->platform().system);
   // The running file itself: a copy under another name writes its own path
   // into the Run value and shows its own version.

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace vl::gui {
 
@@ -149,7 +150,10 @@ HWND FindChildOfClass(HWND top, const std::wstring& cls) {
 
 std::wstring TreeSelectionText(HWND tree) {
   auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-  if (!item) return L"";
+  return item ? TreeItemText(tree, item) : L"";
+}
+
+std::wstring TreeItemText(HWND tree, HTREEITEM item) {
   DWORD pid = 0;
   GetWindowThreadProcessId(tree, &pid);
   HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
@@ -176,7 +180,25 @@ std::wstring TreeSelectionText(HWND tree) {
   return text;
 }
 
+namespace {
+BOOL CALLBACK NeedsPaint(HWND h, LPARAM p) {
+  if (IsWindowVisible(h) && GetUpdateRect(h, nullptr, FALSE)) {
+    *reinterpret_cast<bool*>(p) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
 bool SaveScreenshot(HWND h, const std::wstring& bmpPath) {
+  // A window changed from outside paints a moment later: wait for that, not for the pixels to be right.
+  WaitFor(
+      [&] {
+        bool pending = GetUpdateRect(h, nullptr, FALSE) != FALSE;
+        if (!pending) EnumChildWindows(h, NeedsPaint, reinterpret_cast<LPARAM>(&pending));
+        return !pending;
+      },
+      3000);
   RECT r;
   if (!GetWindowRect(h, &r)) return false;
   int w = r.right - r.left, ht = r.bottom - r.top;
@@ -209,6 +231,76 @@ bool SaveScreenshot(HWND h, const std::wstring& bmpPath) {
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
   return ok;
+}
+
+std::wstring OwnFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p = path;
+  return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+std::wstring ShotsFolder() {
+  wchar_t buf[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(L"VL_SHOTS", buf, MAX_PATH)) return std::wstring(buf) + L"\\";
+  CreateDirectoryW(L"C:\\vlshots", nullptr);
+  return L"C:\\vlshots\\";
+}
+
+namespace {
+
+// `size` bytes in the process that owns `h`, filled from `in`; after `call`
+// they are copied back into `out` (when given). False when any step failed.
+bool RemoteCall(HWND h, const void* in, size_t size, void* out, const std::function<bool(void* remote)>& call) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return false;
+  void* remote = VirtualAllocEx(proc, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  bool ok = remote && WriteProcessMemory(proc, remote, in, size, nullptr) && call(remote) &&
+            (!out || ReadProcessMemory(proc, remote, out, size, nullptr));
+  if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  CloseHandle(proc);
+  return ok;
+}
+
+}  // namespace
+
+bool SetListItemState(HWND list, int row, UINT mask, UINT state) {
+  LVITEMW item{};
+  item.stateMask = mask;
+  item.state = state;
+  return RemoteCall(list, &item, sizeof item, nullptr, [&](void* remote) {
+    return SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote)) != 0;
+  });
+}
+
+bool ListItemRect(HWND list, int row, RECT* r) {
+  RECT in{LVIR_BOUNDS, 0, 0, 0};
+  return RemoteCall(list, &in, sizeof in, r, [&](void* remote) {
+    return SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) != 0;
+  });
+}
+
+bool TreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* r) {
+  // The rectangle goes in holding the item's handle.
+  RECT in{};
+  static_assert(sizeof(HTREEITEM) <= sizeof(RECT));
+  memcpy(&in, &item, sizeof item);
+  return RemoteCall(tree, &in, sizeof in, r, [&](void* remote) {
+    return SendMessageW(tree, TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(remote)) != 0;
+  });
+}
+
+bool SetTreeItemState(HWND tree, HTREEITEM item, UINT mask, UINT state) {
+  TVITEMW tv{};
+  tv.mask = TVIF_STATE | TVIF_HANDLE;
+  tv.hItem = item;
+  tv.stateMask = mask;
+  tv.state = state;
+  return RemoteCall(tree, &tv, sizeof tv, nullptr, [&](void* remote) {
+    return SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(remote)) != 0;
+  });
 }
 
 }  // namespace vl::gui

@@ -3,6 +3,7 @@
 // saves screenshots. Every wait polls a condition with a generous time-out.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -41,5 +42,18 @@ std::wstring TreeSelectionText(HWND tree);
 
 // Captures the window's screen area into a 24-bit BMP file.
 bool SaveScreenshot(HWND h, const std::wstring& bmpPath);
+// The folder of the running test executable, and the one screenshots go to
+// (VL_SHOTS, or C:\vlshots), both ending in a backslash.
+std::wstring OwnFolder();
+std::wstring ShotsFolder();
+
+// Calls into list and tree views of another process: the structures they
+// fill must live in that process, so these copy them there and back.
+bool SetListItemState(HWND list, int row, UINT mask, UINT state);
+bool ListItemRect(HWND list, int row, RECT* r);
+// The item's rectangle; with `textOnly` just its text's.
+bool TreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* r);
+std::wstring TreeItemText(HWND tree, HTREEITEM item);
+bool SetTreeItemState(HWND tree, HTREEITEM item, UINT mask, UINT state);
 
 }  // namespace vl::gui

@@ -9,20 +9,6 @@ namespace {
 
 const wchar_t kMainClass[] = L"VantorelMainWindow";
 
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
-std::wstring ShotsFolder() {
-  wchar_t buf[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"VL_SHOTS", buf, MAX_PATH)) return std::wstring(buf) + L"\\";
-  CreateDirectoryW(L"C:\\vlshots", nullptr);
-  return L"C:\\vlshots\\";
-}
-
 }  // namespace
 
 void GuiTestApp::SetUpTestSuite() {
@@ -75,19 +61,7 @@ bool GuiTestApp::SheetShown(const wchar_t* sheet, int timeoutMs) {
 void GuiTestApp::Shot(const wchar_t* name) { SaveScreenshot(main_, ShotsFolder() + name + L".bmp"); }
 
 bool GuiTestApp::SetItemState(HWND list, int row, UINT mask, UINT state) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(list, &pid);
-  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!proc) return false;
-  LVITEMW item{};
-  item.stateMask = mask;
-  item.state = state;
-  void* remote = VirtualAllocEx(proc, nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
-  bool ok = remote && WriteProcessMemory(proc, remote, &item, sizeof item, nullptr) &&
-            SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote));
-  if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
-  CloseHandle(proc);
-  return ok;
+  return SetListItemState(list, row, mask, state);
 }
 
 bool GuiTestApp::Answer(int button, std::wstring* text, int timeoutMs) {

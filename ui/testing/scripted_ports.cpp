@@ -26,6 +26,26 @@ std::string ScriptedPorts::SaveFileDialog(const std::string& defaultName, const 
   return chosen;
 }
 
+int ScriptedPorts::ShowModalForm(ui::Form& form) {
+  if (form.modalRunning()) throw std::logic_error("form shown while it is already shown: " + form.title());
+  formsShown.push_back(form.title());
+  form.BeginModal();
+  if (formScripts.empty()) {
+    form.EndModal(ui::kModalCancel);
+    return form.modalResult();
+  }
+  auto script = std::move(formScripts.front());
+  formScripts.pop_front();
+  script(form);
+  // Main-thread steps keep running, and one of them may end the form.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (form.modalRunning()) {
+    dispatcher_.PumpWait(50);
+    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("modal form never ended");
+  }
+  return form.modalResult();
+}
+
 void ScriptedPorts::ShowWaitModal() {
   waitOpen = true;
   ++waitShown;

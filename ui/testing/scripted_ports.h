@@ -1,12 +1,15 @@
 // Test doubles for the window's ports: message boxes answered from a script
-// and recorded; a wait window that pumps the test dispatcher until closed.
+// and recorded; a wait window that pumps the test dispatcher until closed;
+// modal forms driven by the test's scripts.
 #pragma once
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "ui/dispatcher.h"
 #include "ui/ports.h"
+#include "ui/ui_model.h"
 
 namespace vl::testing {
 
@@ -29,6 +32,10 @@ class ScriptedPorts : public UiPorts {
                              const std::string& filter) override;
   void ShowWaitModal() override;
   void CloseWait() override { waitOpen = false; }
+  // Runs the next script of `formScripts` on the shown form (it plays the
+  // user: types, clicks, ends the form), then pumps main-thread steps until
+  // the form ended. Without a script the user closes the form (kModalCancel).
+  int ShowModalForm(ui::Form& form) override;
   void HideMainWindow() override { mainVisible = false; }
   void ShowMainWindow() override { mainVisible = true; }
   void CloseMainWindow() override { closeRequests++; }
@@ -39,6 +46,8 @@ class ScriptedPorts : public UiPorts {
   std::deque<std::string> saveAnswers;  // chosen file names; "" or none left = cancelled
   bool waitOpen = false;
   int waitShown = 0;
+  std::deque<std::function<void(ui::Form&)>> formScripts;
+  std::vector<std::string> formsShown;  // their titles, in order
   bool mainVisible = true;
   int closeRequests = 0;
 

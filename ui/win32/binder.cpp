@@ -3,8 +3,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "ui/page_builder.h"
 #include "ui/win32/pictures.h"
 #include "ui/win32/win_util.h"
@@ -120,116 +118,78 @@ void Binder::Build(HWND parent, int sheetTop, int sheetHeight) {
 
 HWND Binder::CreateControl(ui::Control& c, HWND parent, int offsetY) {
   HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-  const wchar_t* cls = L"STATIC";
-  DWORD style = WS_CHILD | (c.visible() ? WS_VISIBLE : 0);
-  DWORD ex = 0;
+  WindowSpec spec;
   switch (c.kind) {
     case ui::Kind::Panel:
-      cls = kContainerClass;
-      style |= WS_CLIPCHILDREN;
-      ex = WS_EX_CONTROLPARENT;
+      spec.cls = kContainerClass;
+      spec.style = WS_CLIPCHILDREN;
+      spec.ex = WS_EX_CONTROLPARENT;
       break;
     case ui::Kind::Label:
-      style |= SS_NOPREFIX | (c.centered ? SS_CENTER : SS_LEFT);
-      if (c.picture() != ui::Picture::None) style |= SS_OWNERDRAW;
-      if (c.onClick) style |= SS_NOTIFY;
+      spec.style = SS_NOPREFIX | (c.centered ? SS_CENTER : SS_LEFT);
+      if (c.picture() != ui::Picture::None) spec.style |= SS_OWNERDRAW;
+      if (c.onClick) spec.style |= SS_NOTIFY;
       break;
     case ui::Kind::ImageButton:
-      cls = L"BUTTON";
-      style |= BS_OWNERDRAW | WS_TABSTOP;
-      break;
     case ui::Kind::CheckBox:
-      cls = L"BUTTON";
-      style |= BS_AUTOCHECKBOX | WS_TABSTOP;
-      break;
     case ui::Kind::Radio:
-      cls = L"BUTTON";
-      style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
+      ButtonSpec(c, &spec);
       break;
     case ui::Kind::ListView:
-      cls = WC_LISTVIEWW;
-      style |= LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
-               WS_TABSTOP | WS_BORDER;
-      if (!c.showHeader) style |= LVS_NOCOLUMNHEADER;
-      break;
     case ui::Kind::IconList:
-      cls = WC_LISTVIEWW;
-      style |= LVS_ICON | LVS_SINGLESEL | WS_TABSTOP | LVS_NOSCROLL;
-      break;
     case ui::Kind::CheckList:
-      cls = WC_LISTVIEWW;
-      style |= LVS_LIST | LVS_SINGLESEL | WS_TABSTOP;
+      ListSpec(c, &spec);
       break;
     case ui::Kind::Progress:
-      cls = PROGRESS_CLASSW;
+      ProgressSpec(c, &spec);
+      break;
+    case ui::Kind::Tree:
+      TreeSpec(c, &spec);
+      break;
+    case ui::Kind::Edit:
+      EditSpec(c, &spec);
       break;
   }
+  spec.style |= WS_CHILD | (c.visible() ? WS_VISIBLE : 0);
+  // A group of radios runs from one WS_GROUP window to the next.
+  const bool radio = c.kind == ui::Kind::Radio;
+  if ((radio && (!lastWasRadio_ || lastGroup_ != c.group)) || (!radio && lastWasRadio_)) spec.style |= WS_GROUP;
+  lastWasRadio_ = radio;
+  lastGroup_ = c.group;
   void* create = nullptr;
   if (c.kind == ui::Kind::Panel) {
     create = new ContainerData{this, c.background, &c};
   }
-  HWND h = CreateWindowExW(ex, cls, W(c.text()).c_str(), style, c.rect.x, c.rect.y + offsetY, c.rect.w,
-                           c.rect.h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst,
+  HWND h = CreateWindowExW(spec.ex, spec.cls, W(c.text()).c_str(), spec.style, c.rect.x, c.rect.y + offsetY,
+                           c.rect.w, c.rect.h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst,
                            create);
   controls_[h] = &c;
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), FALSE);
   SetWindowSubclass(h, ControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   if (!c.enabled()) EnableWindow(h, FALSE);
 
-  if (c.kind == ui::Kind::ListView) {
-    ListView_SetExtendedListViewStyle(h, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
-    for (size_t i = 0; i < c.columns.size(); ++i) {
-      std::wstring cap = W(c.columns[i].caption);
-      LVCOLUMNW col{};
-      col.mask = LVCF_TEXT | LVCF_WIDTH;
-      col.pszText = cap.data();
-      col.cx = c.columns[i].width;
-      ListView_InsertColumn(h, static_cast<int>(i), &col);
-    }
-    if (c.checkImages) {
-      if (!checkImages_) checkImages_ = MakeCheckImages();
-      ListView_SetImageList(h, checkImages_, LVSIL_SMALL);
-    }
-    ListView_SetItemCountEx(h, c.rowCount(), LVSICF_NOSCROLL);
-  } else if (c.kind == ui::Kind::IconList) {
-    std::vector<ui::Picture> pics;
-    for (auto& it : c.items) pics.push_back(it.picture);
-    HIMAGELIST big = MakePictureList(pics.data(), static_cast<int>(pics.size()), 56);
-    ListView_SetImageList(h, big, LVSIL_NORMAL);
-    ListView_SetExtendedListViewStyle(h, LVS_EX_DOUBLEBUFFER);
-    ListView_SetIconSpacing(h, 136, 110);
-    for (size_t i = 0; i < c.items.size(); ++i) {
-      std::wstring cap = W(c.items[i].caption);
-      LVITEMW item{};
-      item.mask = LVIF_TEXT | LVIF_IMAGE;
-      item.iItem = static_cast<int>(i);
-      item.pszText = cap.data();
-      item.iImage = static_cast<int>(i);
-      ListView_InsertItem(h, &item);
-    }
-  } else if (c.kind == ui::Kind::CheckList) {
-    ListView_SetExtendedListViewStyle(h, LVS_EX_CHECKBOXES | LVS_EX_DOUBLEBUFFER);
-    // Rows tall enough that the items fill the columns evenly.
-    const int cols = std::max(1, c.checkColumns);
-    const int rows = std::max<int>(1, (static_cast<int>(c.checkItems.size()) + cols - 1) / cols);
-    const int rowHeight = std::max(18, c.rect.h / rows - 1);
-    ListView_SetImageList(h, ImageList_Create(1, rowHeight, ILC_COLOR, 1, 0), LVSIL_SMALL);
-    for (size_t i = 0; i < c.checkItems.size(); ++i) {
-      std::wstring cap = W(c.checkItems[i]);
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = static_cast<int>(i);
-      item.pszText = cap.data();
-      ListView_InsertItem(h, &item);
-      ListView_SetCheckState(h, static_cast<int>(i), i < c.itemChecked.size() && c.itemChecked[i]);
-    }
-    // Set once the items are in: the list ignores a width given before.
-    ListView_SetColumnWidth(h, 0, c.rect.w / cols - 4);
-  } else if (c.kind == ui::Kind::Progress) {
-    SendMessageW(h, PBM_SETRANGE32, 0, c.maximum);
-    SendMessageW(h, PBM_SETPOS, c.position(), 0);
-  } else if (c.kind == ui::Kind::CheckBox || c.kind == ui::Kind::Radio) {
-    SendMessageW(h, BM_SETCHECK, c.checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+  switch (c.kind) {
+    case ui::Kind::CheckBox:
+    case ui::Kind::Radio:
+    case ui::Kind::ImageButton:
+      SetUpButton(c, h);
+      break;
+    case ui::Kind::ListView:
+    case ui::Kind::IconList:
+    case ui::Kind::CheckList:
+      SetUpList(c, h);
+      break;
+    case ui::Kind::Progress:
+      SetUpProgress(c, h);
+      break;
+    case ui::Kind::Tree:
+      SetUpTree(c, h);
+      break;
+    case ui::Kind::Edit:
+      SetUpEdit(c, h);
+      break;
+    default:
+      break;
   }
   return h;
 }
@@ -240,7 +200,8 @@ void Binder::ControlChanged(ui::Control& c, int what) {
 }
 
 void Binder::Sync(ui::Control& c, HWND h, int what) {
-  if (what & ui::kChangeText) {
+  // An edit field compares before it sets: typing must not come back as a reset caret.
+  if ((what & ui::kChangeText) && c.kind != ui::Kind::Edit) {
     SetWindowTextW(h, W(c.text()).c_str());
     if (c.kind == ui::Kind::ImageButton || c.picture() != ui::Picture::None) InvalidateRect(h, nullptr, TRUE);
     // Progress lines repaint at once, but no more than about 60 times a second.
@@ -255,35 +216,38 @@ void Binder::Sync(ui::Control& c, HWND h, int what) {
     EnableWindow(h, c.enabled());
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
   }
-  if (what & ui::kChangeChecked) SendMessageW(h, BM_SETCHECK, c.checked() ? BST_CHECKED : BST_UNCHECKED, 0);
   if (what & ui::kChangePicture) {
     if (c.underlineOnHover)
       SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font, c.hovered())), FALSE);
     InvalidateRect(h, nullptr, TRUE);
   }
-  if (what & ui::kChangeRows) {
-    ListView_SetItemCountEx(h, c.rowCount(), LVSICF_NOSCROLL);
-    InvalidateRect(h, nullptr, TRUE);
-    UpdateWindow(h);
-  }
   if (what & ui::kChangeRepaint) {
     InvalidateRect(h, nullptr, TRUE);
     UpdateWindow(h);
   }
-  if (what & ui::kChangeSelection) {
-    if (c.selected() < 0) {
-      ListView_SetItemState(h, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    } else {
-      ListView_SetItemState(h, c.selected(), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-      ListView_EnsureVisible(h, c.selected(), FALSE);
-    }
+  switch (c.kind) {
+    case ui::Kind::CheckBox:
+    case ui::Kind::Radio:
+    case ui::Kind::ImageButton:
+      SyncButton(c, h, what);
+      break;
+    case ui::Kind::ListView:
+    case ui::Kind::IconList:
+    case ui::Kind::CheckList:
+      SyncList(c, h, what);
+      break;
+    case ui::Kind::Progress:
+      SyncProgress(c, h, what);
+      break;
+    case ui::Kind::Tree:
+      SyncTree(c, h, what);
+      break;
+    case ui::Kind::Edit:
+      SyncEdit(c, h, what);
+      break;
+    default:
+      break;
   }
-  if ((what & ui::kChangeItems) && c.kind == ui::Kind::CheckList) {
-    for (size_t i = 0; i < c.itemChecked.size(); ++i)
-      if ((ListView_GetCheckState(h, static_cast<int>(i)) != 0) != c.itemChecked[i])
-        ListView_SetCheckState(h, static_cast<int>(i), c.itemChecked[i]);
-  }
-  if (what & ui::kChangePosition) SendMessageW(h, PBM_SETPOS, c.position(), 0);
 }
 
 void Binder::SheetShown(int sheet) {
@@ -297,149 +261,68 @@ void Binder::SheetShown(int sheet) {
   }
 }
 
-void Binder::ListDispInfo(ui::Control& c, NMLVDISPINFOW* di) {
-  if (!c.rowProvider || di->item.iItem < 0 || di->item.iItem >= c.rowCount()) return;
-  ui::Cell cell = c.rowProvider(di->item.iItem, di->item.iSubItem);
-  if ((di->item.mask & LVIF_TEXT) && di->item.pszText && di->item.cchTextMax > 0) {
-    dispText_ = W(cell.text);
-    lstrcpynW(di->item.pszText, dispText_.c_str(), di->item.cchTextMax);
-  }
-  if (di->item.mask & LVIF_IMAGE) {
-    ui::Cell first = di->item.iSubItem == 0 ? cell : c.rowProvider(di->item.iItem, 0);
-    di->item.iImage = c.checkImages ? first.image : -1;
-  }
-  if (di->item.mask & LVIF_INDENT) di->item.iIndent = cell.indent;
-}
-
-LRESULT Binder::CustomDraw(ui::Control& c, NMLVCUSTOMDRAW* cd) {
-  switch (cd->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-      return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-      int row = static_cast<int>(cd->nmcd.dwItemSpec);
-      ui::Cell cell;
-      if (c.rowProvider && row < c.rowCount()) cell = c.rowProvider(row, cd->iSubItem);
-      cd->clrText = cell.color != ui::kNoColor ? Rgb(cell.color) : Rgb(ui::style::kText);
-      ui::Color bg = cell.background;
-      if (bg == ui::kNoColor) bg = (c.striped && row % 2 == 1) ? ui::style::kStripe : 0xFFFFFF;
-      cd->clrTextBk = Rgb(bg);
-      // The row colours would hide the selection: the selected row keeps the system's.
-      if (ListView_GetItemState(cd->nmcd.hdr.hwndFrom, row, LVIS_SELECTED) & LVIS_SELECTED) {
-        cd->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
-        cd->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
-      }
-      SelectObject(cd->nmcd.hdc, FontFor(cell.bold ? ui::FontStyle::Bold : ui::FontStyle::Normal));
-      return CDRF_NEWFONT;
-    }
-  }
-  return CDRF_DODEFAULT;
+void Binder::DrawPictureLabel(ui::Control& c, DRAWITEMSTRUCT* di) {
+  // A label with a picture: glyph, then text (the title image).
+  HBRUSH bg = BrushFor(c.background != ui::kNoColor ? c.background : ui::style::kPage);
+  FillRect(di->hDC, &di->rcItem, bg);
+  int h = di->rcItem.bottom - di->rcItem.top;
+  RECT glyph{di->rcItem.left + 14, di->rcItem.top + (h - 24) / 2, di->rcItem.left + 38,
+             di->rcItem.top + (h + 24) / 2};
+  COLORREF fg = Rgb(c.color != ui::kNoColor ? c.color : ui::style::kText);
+  DrawGlyph(di->hDC, glyph, c.picture(), fg);
+  RECT text = di->rcItem;
+  text.left += 48;
+  HGDIOBJ of = SelectObject(di->hDC, FontFor(c.font));
+  SetBkMode(di->hDC, TRANSPARENT);
+  SetTextColor(di->hDC, fg);
+  std::wstring t = W(c.text());
+  DrawTextW(di->hDC, t.c_str(), static_cast<int>(t.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  SelectObject(di->hDC, of);
 }
 
 bool Binder::Route(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   switch (msg) {
     case WM_COMMAND: {
       ui::Control* c = ControlOf(reinterpret_cast<HWND>(lp));
-      if (!c || HIWORD(wp) != BN_CLICKED) return false;
-      if (c->kind == ui::Kind::CheckBox || c->kind == ui::Kind::Radio)
-        c->SetChecked(SendMessageW(reinterpret_cast<HWND>(lp), BM_GETCHECK, 0, 0) == BST_CHECKED);
-      if (c->onClick) guard_(c->onClick);
-      *result = 0;
-      return true;
+      if (!c) return false;
+      // Clicks of buttons and of labels with a click handler (STN_CLICKED is BN_CLICKED).
+      bool handled = c->kind == ui::Kind::Edit ? EditCommand(*c, reinterpret_cast<HWND>(lp), HIWORD(wp))
+                                               : ButtonCommand(*c, reinterpret_cast<HWND>(lp), HIWORD(wp));
+      if (handled) *result = 0;
+      return handled;
     }
     case WM_NOTIFY: {
       auto* hdr = reinterpret_cast<NMHDR*>(lp);
       ui::Control* c = ControlOf(hdr->hwndFrom);
       if (!c) return false;
-      switch (hdr->code) {
-        case LVN_GETDISPINFOW:
-          ListDispInfo(*c, reinterpret_cast<NMLVDISPINFOW*>(lp));
-          *result = 0;
-          return true;
-        case NM_CUSTOMDRAW:
-          if (c->kind != ui::Kind::ListView) return false;
-          *result = CustomDraw(*c, reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
-          return true;
-        case NM_CLICK: {
-          auto* ia = reinterpret_cast<NMITEMACTIVATE*>(lp);
-          LVHITTESTINFO hit{};
-          hit.pt = ia->ptAction;
-          int row = ListView_SubItemHitTest(hdr->hwndFrom, &hit);
-          if (c->kind == ui::Kind::ListView) {
-            int sel = ListView_GetNextItem(hdr->hwndFrom, -1, LVNI_SELECTED);
-            c->SetSelected(sel);
-            if (c->onMouseDown) {
-              bool onImage = row >= 0 && (hit.flags & LVHT_ONITEMICON) != 0;
-              guard_([&] { c->onMouseDown(row, onImage); });
-            }
-          }
-          if (c->onItemClick) guard_([&] { c->onItemClick(row); });
-          *result = 0;
-          return true;
-        }
-        case NM_DBLCLK: {
-          if (c->kind != ui::Kind::ListView || !c->onItemDoubleClick) return false;
-          int row = reinterpret_cast<NMITEMACTIVATE*>(lp)->iItem;
-          c->SetSelected(ListView_GetNextItem(hdr->hwndFrom, -1, LVNI_SELECTED));
-          guard_([&] { c->onItemDoubleClick(row); });
-          *result = 0;
-          return true;
-        }
-        case LVN_ITEMCHANGED: {
-          auto* lv = reinterpret_cast<NMLISTVIEW*>(lp);
-          // A row selected by keyboard or by another program reaches the model too.
-          if (c->kind == ui::Kind::ListView && (lv->uChanged & LVIF_STATE) && lv->iItem >= 0 &&
-              (lv->uNewState & LVIS_SELECTED) && !(lv->uOldState & LVIS_SELECTED))
-            c->SetSelected(lv->iItem);
-          if (c->kind == ui::Kind::CheckList && (lv->uChanged & LVIF_STATE) &&
-              ((lv->uNewState ^ lv->uOldState) & LVIS_STATEIMAGEMASK) && lv->iItem >= 0) {
-            bool on = ListView_GetCheckState(hdr->hwndFrom, lv->iItem) != 0;
-            if (static_cast<size_t>(lv->iItem) < c->itemChecked.size() && c->itemChecked[lv->iItem] != on) {
-              c->itemChecked[lv->iItem] = on;
-              if (c->onItemClick) {
-                int item = lv->iItem;
-                guard_([&] { c->onItemClick(item); });
-              }
-            }
-          }
-          *result = 0;
-          return true;
-        }
+      switch (c->kind) {
+        case ui::Kind::ListView:
+        case ui::Kind::IconList:
+        case ui::Kind::CheckList:
+          return ListNotify(*c, hdr, result);
+        default:
+          return false;
       }
-      return false;
     }
     case WM_DRAWITEM: {
       auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
       ui::Control* c = ControlOf(di->hwndItem);
       if (!c) return false;
       if (di->CtlType == ODT_BUTTON) {
-        ButtonLook look;
-        look.hovered = c->hovered();
-        look.pressed = (di->itemState & ODS_SELECTED) != 0;
-        look.highlighted = c->highlighted();
-        look.enabled = IsWindowEnabled(di->hwndItem) && IsWindowEnabled(GetParent(di->hwndItem));
-        DrawImageButton(di->hDC, di->rcItem, *c, look);
+        DrawButton(*c, di);
       } else if (di->CtlType == ODT_STATIC) {
-        // A label with a picture: glyph, then text (the title image).
-        HBRUSH bg = BrushFor(c->background != ui::kNoColor ? c->background : ui::style::kPage);
-        FillRect(di->hDC, &di->rcItem, bg);
-        int h = di->rcItem.bottom - di->rcItem.top;
-        RECT glyph{di->rcItem.left + 14, di->rcItem.top + (h - 24) / 2, di->rcItem.left + 38,
-                   di->rcItem.top + (h + 24) / 2};
-        COLORREF fg = Rgb(c->color != ui::kNoColor ? c->color : ui::style::kText);
-        DrawGlyph(di->hDC, glyph, c->picture(), fg);
-        RECT text = di->rcItem;
-        text.left += 48;
-        HGDIOBJ of = SelectObject(di->hDC, FontFor(c->font));
-        SetBkMode(di->hDC, TRANSPARENT);
-        SetTextColor(di->hDC, fg);
-        std::wstring t = W(c->text());
-        DrawTextW(di->hDC, t.c_str(), static_cast<int>(t.size()), &text,
-                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        SelectObject(di->hDC, of);
+        DrawPictureLabel(*c, di);
       }
       *result = TRUE;
+      return true;
+    }
+    case WM_CTLCOLOREDIT: {
+      ui::Control* c = ControlOf(reinterpret_cast<HWND>(lp));
+      if (!c) return false;
+      HDC dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, Rgb(c->color != ui::kNoColor ? c->color : ui::style::kText));
+      SetBkColor(dc, RGB(255, 255, 255));
+      *result = reinterpret_cast<LRESULT>(BrushFor(0xFFFFFF));
       return true;
     }
     case WM_CTLCOLORSTATIC:
@@ -527,16 +410,26 @@ LRESULT CALLBACK Binder::ControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UIN
       case WM_MOUSELEAVE:
         if (self->onHover) self->onHover(*c, false);
         break;
-      case BM_GETCHECK:
-      case BM_GETSTATE:
-        // Image buttons report the navigation highlight as their checked state,
-        // so that tools and screen readers can see the current page.
-        if (c->kind == ui::Kind::ImageButton) return c->highlighted() ? BST_CHECKED : BST_UNCHECKED;
-        break;
       case WM_NCDESTROY:
         RemoveWindowSubclass(h, ControlProc, kSubclassId);
         self->controls_.erase(h);
         break;
+    }
+    LRESULT result = 0;
+    if (c->kind == ui::Kind::ImageButton && ButtonMessage(*c, msg, &result)) return result;
+    if (c->kind == ui::Kind::Tree && self->TreeMessage(*c, h, msg, wp, lp, &result)) return result;
+    // Framed controls get a thin frame in the house colours instead of black;
+    // a focused edit field shows the accent.
+    if (msg == WM_NCPAINT && (GetWindowLongPtrW(h, GWL_STYLE) & WS_BORDER)) {
+      DefSubclassProc(h, msg, wp, lp);
+      HDC dc = GetWindowDC(h);
+      RECT r;
+      GetWindowRect(h, &r);
+      OffsetRect(&r, -r.left, -r.top);
+      bool focused = c->kind == ui::Kind::Edit && GetFocus() == h;
+      FrameRect(dc, &r, self->BrushFor(focused ? ui::style::kAccent : ui::style::kBorder));
+      ReleaseDC(h, dc);
+      return 0;
     }
   }
   return DefSubclassProc(h, msg, wp, lp);

@@ -2,6 +2,10 @@
 // real window for every control of a window model (with its stable control
 // ID and its text as accessible name), keeps it in step with the model and
 // routes notifications to the model's handlers.
+//
+// binder.cpp holds the core (building, routing, the container windows);
+// each kind of control has its own file: binder_buttons.cpp,
+// binder_lists.cpp, binder_progress.cpp, binder_tree.cpp, binder_edit.cpp.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -34,18 +38,71 @@ class Binder : public ui::FormObserver {
   // FormObserver
   void ControlChanged(ui::Control& c, int what) override;
   void SheetShown(int sheet) override;
+  void NodeChanged(ui::Control& tree, ui::NodeKey node) override;
 
   static void RegisterClasses(HINSTANCE instance);
 
  private:
+  // Window class and styles of a control's window.
+  struct WindowSpec {
+    const wchar_t* cls = L"STATIC";
+    DWORD style = 0;
+    DWORD ex = 0;
+  };
+
   HWND CreateControl(ui::Control& c, HWND parent, int offsetY);
   void Sync(ui::Control& c, HWND h, int what);
-  LRESULT CustomDraw(ui::Control& c, NMLVCUSTOMDRAW* cd);
-  void ListDispInfo(ui::Control& c, NMLVDISPINFOW* di);
   ui::Control* ControlOf(HWND h) const;
   static LRESULT CALLBACK ContainerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK ControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
   HBRUSH BrushFor(ui::Color c);
+  void DrawPictureLabel(ui::Control& c, DRAWITEMSTRUCT* di);
+
+  // binder_buttons.cpp: image buttons, check boxes, radios.
+  static void ButtonSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpButton(ui::Control& c, HWND h);
+  void SyncButton(ui::Control& c, HWND h, int what);
+  bool ButtonCommand(ui::Control& c, HWND h, WORD code);
+  void DrawButton(ui::Control& c, DRAWITEMSTRUCT* di);
+  static bool ButtonMessage(ui::Control& c, UINT msg, LRESULT* result);
+
+  // binder_lists.cpp: report lists, large-icon lists, check lists.
+  static void ListSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpList(ui::Control& c, HWND h);
+  void SyncList(ui::Control& c, HWND h, int what);
+  bool ListNotify(ui::Control& c, NMHDR* hdr, LRESULT* result);
+  LRESULT CustomDraw(ui::Control& c, NMLVCUSTOMDRAW* cd);
+  void ListDispInfo(ui::Control& c, NMLVDISPINFOW* di);
+
+  // binder_progress.cpp: progress bars.
+  static void ProgressSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpProgress(ui::Control& c, HWND h);
+  void SyncProgress(ui::Control& c, HWND h, int what);
+
+  // binder_tree.cpp: trees with check boxes.
+  struct TreeState {
+    std::map<HTREEITEM, ui::NodeKey> keys;
+    std::map<ui::NodeKey, HTREEITEM> items;
+    bool syncing = false;    // our own TVM_SETITEM, not a user's
+    bool swallowUp = false;  // the button-up of a check box click
+  };
+  static void TreeSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpTree(ui::Control& c, HWND h);
+  void SyncTree(ui::Control& c, HWND h, int what);
+  void PullTree(ui::Control& c, HWND h);
+  void AddNodes(ui::Control& c, HWND h, HTREEITEM parent, ui::NodeKey key, int depth);
+  void ShowNodeCheck(HWND h, HTREEITEM item, bool on);
+  void ShowTreeChecks(ui::Control& c, HWND h);
+  void ExpandTree(HWND h);
+  bool NodeChecked(ui::Control& c, HWND h, HTREEITEM item);
+  void UserChecks(ui::Control& c, HWND h, HTREEITEM item, bool on);
+  bool TreeMessage(ui::Control& c, HWND h, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+
+  // binder_edit.cpp: edit fields.
+  static void EditSpec(const ui::Control& c, WindowSpec* spec);
+  void SetUpEdit(ui::Control& c, HWND h);
+  void SyncEdit(ui::Control& c, HWND h, int what);
+  bool EditCommand(ui::Control& c, HWND h, WORD code);
 
   ui::Form& form_;
   Guard guard_;
@@ -56,7 +113,11 @@ class Binder : public ui::FormObserver {
   std::map<ui::Color, HBRUSH> brushes_;
   std::wstring dispText_;
   HIMAGELIST checkImages_ = nullptr;
+  std::map<HWND, TreeState> trees_;
   DWORD lastPaint_ = 0;
+  // Radio groups: WS_GROUP where a group starts and where one ends.
+  bool lastWasRadio_ = false;
+  int lastGroup_ = 0;
 };
 
 }  // namespace vl::win

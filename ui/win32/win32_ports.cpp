@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "ui/page_builder.h"
@@ -21,6 +22,13 @@ constexpr UINT_PTR kPostedTimer = 1;
 constexpr UINT kPostedIntervalMs = 16;
 const wchar_t kDispatchClass[] = L"VantorelDispatch";
 const wchar_t kWaitClass[] = L"VantorelWait";
+const wchar_t kDialogClass[] = L"VantorelDialog";
+
+// What a modal form's window needs to reach: its model and its binder.
+struct DialogData {
+  ui::Form* form;
+  Binder* binder;
+};
 constexpr UINT_PTR kAnimTimer = 1;
 }  // namespace
 
@@ -96,6 +104,19 @@ LRESULT CALLBACK Win32Dispatcher::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   return DefWindowProcW(h, msg, wp, lp);
+}
+
+Win32Ports::Win32Ports(HINSTANCE instance) : instance_(instance) {
+  guard_ = [this](const std::function<void()>& f) {
+    // Never let an error unwind into Windows.
+    try {
+      f();
+    } catch (const std::exception& e) {
+      ShowMessage(e.what(), "Error", MsgButtons::Ok, MsgIcon::Error);
+    } catch (...) {
+      ShowMessage("Unexpected error", "Error", MsgButtons::Ok, MsgIcon::Error);
+    }
+  };
 }
 
 MsgAnswer Win32Ports::ShowMessage(const std::string& text, const std::string& caption, MsgButtons buttons,
@@ -248,6 +269,104 @@ LRESULT CALLBACK Win32Ports::WaitProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       KillTimer(h, kAnimTimer);
       return 0;
   }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+int Win32Ports::ShowModalForm(ui::Form& form) {
+  // A form is on screen once at a time: a second show while it runs is refused.
+  if (form.modalRunning()) return ui::kModalCancel;
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DialogProc;
+    wc.hInstance = instance_;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kDialogClass;
+    RegisterClassExW(&wc);
+    Binder::RegisterClasses(instance_);
+    registered = true;
+  }
+  HWND owner = main_ && IsWindowVisible(main_) ? main_ : nullptr;
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  const DWORD ex = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  RECT frame{0, 0, form.width(), form.height()};
+  AdjustWindowRectEx(&frame, style, FALSE, ex);
+  const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+  // Centred on the owner, or on the screen's work area without one.
+  RECT around;
+  if (owner) {
+    GetWindowRect(owner, &around);
+  } else {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
+  }
+  int x = around.left + (around.right - around.left - w) / 2, y = around.top + (around.bottom - around.top - h) / 2;
+
+  DialogData data{&form, nullptr};
+  HWND dialog = CreateWindowExW(ex, kDialogClass, W(form.title()).c_str(), style, x, y, w, h, owner, nullptr,
+                                instance_, &data);
+  if (!dialog) return ui::kModalCancel;
+  Binder binder(form, guard_);
+  binder.Build(dialog, 0, 0);
+  data.binder = &binder;
+  form.BeginModal();
+  if (owner) EnableWindow(owner, FALSE);
+  ShowWindow(dialog, SW_SHOWNORMAL);
+  UpdateWindow(dialog);
+  if (HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE)) SetFocus(first);
+
+  // The same loop as the wait window's: sent main-thread steps run, and the
+  // form's end is seen after every message.
+  MSG msg;
+  while (form.modalRunning()) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    while (form.modalRunning() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));  // leave the outer loop too
+        form.EndModal(ui::kModalCancel);
+        break;
+      }
+      const bool inside = msg.hwnd == dialog || IsChild(dialog, msg.hwnd);
+      if (inside && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+        form.EndModal(ui::kModalCancel);
+        break;
+      }
+      if (inside && msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
+        bool back = GetKeyState(VK_SHIFT) < 0;
+        if (HWND next = GetNextDlgTabItem(dialog, GetFocus(), back)) SetFocus(next);
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  // Ended as dialogs end: the owner enabled first, the dialog hidden, then
+  // the owner activated, so the activation never wanders to another program.
+  if (owner) EnableWindow(owner, TRUE);
+  if (IsChild(dialog, GetFocus())) SetFocus(dialog);
+  SetWindowPos(dialog, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  if (owner && GetActiveWindow() == dialog) SetForegroundWindow(owner);
+  data.binder = nullptr;
+  DestroyWindow(dialog);
+  return form.modalResult();
+}
+
+LRESULT CALLBACK Win32Ports::DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* data = reinterpret_cast<DialogData*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    data = static_cast<DialogData*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
+  }
+  if (!data) return DefWindowProcW(h, msg, wp, lp);
+  if (msg == WM_CLOSE) {
+    // The close box is Esc: the loop ends the window.
+    data->form->EndModal(ui::kModalCancel);
+    return 0;
+  }
+  LRESULT result = 0;
+  if (data->binder && data->binder->Route(h, msg, wp, lp, &result)) return result;
   return DefWindowProcW(h, msg, wp, lp);
 }
 

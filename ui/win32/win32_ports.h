@@ -1,6 +1,6 @@
 // Win32 implementations of the window's ports: the main-thread dispatcher
 // (a message-only window), message boxes, the save dialog, the modal wait
-// window and the main window's show/hide/close.
+// window, modal forms and the main window's show/hide/close.
 #pragma once
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 
 #include "ui/dispatcher.h"
 #include "ui/ports.h"
+#include "ui/win32/binder.h"
 
 namespace vl::win {
 
@@ -28,8 +29,11 @@ class Win32Dispatcher : public Dispatcher {
 
 class Win32Ports : public UiPorts {
  public:
-  explicit Win32Ports(HINSTANCE instance) : instance_(instance) {}
+  explicit Win32Ports(HINSTANCE instance);
   void SetMainWindow(HWND main) { main_ = main; }
+  // Runs the handlers of modal forms (errors become message boxes); by
+  // default an error's text is shown in a plain message box.
+  void SetGuard(Binder::Guard guard) { guard_ = std::move(guard); }
   // Called when the main window is shown for the first time (start-up sequence).
   std::function<void()> onFirstShow;
 
@@ -39,13 +43,16 @@ class Win32Ports : public UiPorts {
                              const std::string& filter) override;
   void ShowWaitModal() override;
   void CloseWait() override;
+  int ShowModalForm(ui::Form& form) override;
   void HideMainWindow() override;
   void ShowMainWindow() override;
   void CloseMainWindow() override;
 
  private:
   static LRESULT CALLBACK WaitProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   HINSTANCE instance_;
+  Binder::Guard guard_;
   HWND main_ = nullptr;
   HWND wait_ = nullptr;
   bool waitOpen_ = false;
