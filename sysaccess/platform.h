@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sysaccess/files.h"
+#include "sysaccess/processes.h"
 #include "sysaccess/registry.h"
 #include "sysaccess/shell.h"
 #include "sysaccess/system.h"
@@ -18,6 +19,7 @@ struct Platform {
   RegistryApi* registry = nullptr;
   Shell* shell = nullptr;
   System* system = nullptr;
+  Processes* processes = nullptr;
 };
 
 }  // namespace vl::sys

@@ -28,6 +28,7 @@ SimPlatform::SimPlatform() {
   files_ = std::make_unique<SimFileSystem>();
   shell_ = std::make_unique<SimShell>(*files_);
   system_ = std::make_unique<SimSystem>(*registry_, *files_);
+  processes_ = std::make_unique<SimProcesses>(*files_);
   SimDrive c;
   c.hostRoot = hostRoot_ + "/C";
   c.label = "System";
@@ -100,6 +101,7 @@ SimPlatform::SimPlatform() {
   platform_.registry = registry_.get();
   platform_.shell = shell_.get();
   platform_.system = system_.get();
+  platform_.processes = processes_.get();
   platform_.appDir = "C:\\Program Files\\Vantorel\\";
 }
 

@@ -20,6 +20,7 @@ class Win32Platform {
   std::unique_ptr<FileSystem> files_;
   std::unique_ptr<Shell> shell_;
   std::unique_ptr<System> system_;
+  std::unique_ptr<Processes> processes_;
   Platform platform_;
 };
 
