@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sysaccess/files.h"
+#include "sysaccess/http.h"
 #include "sysaccess/processes.h"
 #include "sysaccess/registry.h"
 #include "sysaccess/shell.h"
@@ -20,6 +21,7 @@ struct Platform {
   Shell* shell = nullptr;
   System* system = nullptr;
   Processes* processes = nullptr;
+  HttpClient* http = nullptr;
 };
 
 }  // namespace vl::sys

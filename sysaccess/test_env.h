@@ -50,6 +50,7 @@ class ContractTest : public ::testing::Test {
   Registry& reg() { return *reg_; }
   FileSystem& fs() { return *env_->platform().files; }
   Processes& procs() { return *env_->platform().processes; }
+  HttpClient& http() { return *env_->platform().http; }
   // Creates root\key (and parents); fails the test when it cannot.
   void MakeKey(RegRoot root, const std::string& key);
   void SetRaw(RegRoot root, const std::string& key, const std::string& name, uint32_t type,

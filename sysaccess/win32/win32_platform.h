@@ -21,6 +21,7 @@ class Win32Platform {
   std::unique_ptr<Shell> shell_;
   std::unique_ptr<System> system_;
   std::unique_ptr<Processes> processes_;
+  std::unique_ptr<HttpClient> http_;
   Platform platform_;
 };
 
