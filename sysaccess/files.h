@@ -3,6 +3,7 @@
 // Paths are Windows paths in UTF-8 ("C:\\Dir\\file.txt") on both backends.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ enum class DriveKind : uint32_t {
   kUnknown = 0, kNoRootDir = 1, kRemovable = 2, kFixed = 3, kRemote = 4, kCdRom = 5, kRamDisk = 6
 };
 
+// Called for each entry of a walked folder; false stops the walk.
+using WalkVisitor = std::function<bool(const FileEntry&)>;
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -60,6 +64,24 @@ class FileSystem {
   // themselves (kAttrReparsePoint), not followed. False when the folder
   // cannot be listed.
   virtual bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) = 0;
+  // Every entry of one folder except "." and "..", in the order the volume
+  // gives them, handed to `visit` until it answers false. Links are reported
+  // as themselves (kAttrReparsePoint) and never entered: the walk is one
+  // level. 0, or the system error (an empty folder is no error).
+  virtual uint32_t WalkFolder(const std::string& folder, const WalkVisitor& visit) = 0;
+  // Moves a file (or a folder within its drive). Fails with kAlreadyExists
+  // when `to` exists: the caller's collision rule picks free names. Across
+  // drives the file is copied, flushed and then removed from `from`.
+  virtual uint32_t MoveFileTo(const std::string& from, const std::string& to) = 0;
+  // Copies a file with its attributes and last write time. Without
+  // `overwrite` an existing `to` fails with kFileExists; a read-only `to` is
+  // never overwritten (kAccessDenied).
+  virtual uint32_t CopyFileTo(const std::string& from, const std::string& to, bool overwrite) = 0;
+  // Replaces the whole content of `path` (created when missing) so that a
+  // crash leaves either the old or the new content: the data goes to a
+  // temporary file in the same folder, flushed, then renamed over `path`.
+  // On failure `path` is untouched and the temporary file removed.
+  virtual uint32_t ReplaceFileData(const std::string& path, const std::string& data) = 0;
   // The entry the path names (no wildcards), not following a final link.
   virtual bool GetEntry(const std::string& path, FileEntry& entry) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;

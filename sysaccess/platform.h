@@ -5,6 +5,8 @@
 #include <string>
 
 #include "sysaccess/files.h"
+#include "sysaccess/http.h"
+#include "sysaccess/processes.h"
 #include "sysaccess/registry.h"
 #include "sysaccess/shell.h"
 #include "sysaccess/system.h"
@@ -18,6 +20,8 @@ struct Platform {
   RegistryApi* registry = nullptr;
   Shell* shell = nullptr;
   System* system = nullptr;
+  Processes* processes = nullptr;
+  HttpClient* http = nullptr;
 };
 
 }  // namespace vl::sys

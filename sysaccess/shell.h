@@ -1,5 +1,5 @@
-// The shell: special folders, the shortcut object, the folder dialog and file
-// version resources.
+// The shell: special folders, the shortcut object, the folder dialog, file
+// version resources and the recycle bin.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -36,6 +36,11 @@ class Shell {
   // its key tree to `keyText` ("HKEY_LOCAL_MACHINE\\SOFTWARE\\..."). Silent
   // when the editor's window or tree cannot be found.
   virtual void ShowKeyInRegistryEditor(const std::string& keyText) = 0;
+  // Sends one file (a full path, no wildcards: kInvalidName otherwise) to the
+  // recycle bin without any dialog. Files that merely share its name stem
+  // ("page.htm" and "page_files") stay where they are. 0 on success, nonzero
+  // otherwise.
+  virtual uint32_t SendToRecycleBin(const std::string& path) = 0;
 };
 
 }  // namespace vl::sys

@@ -4,6 +4,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,17 @@ class TestEnv {
   // A folder link (junction or symbolic link) at `link` pointing at `target`;
   // false when the platform cannot make one.
   virtual bool MakeFolderLink(const std::string& link, const std::string& target) = 0;
+  // True when the recycle bin lies where the test may fill it (the sim's own
+  // folder; under Wine the trash below the build folder); `why` otherwise.
+  virtual bool RecycleBinIsSandboxed(std::string& why) = 0;
+  // A path, readable through the platform's files, at which the recycled
+  // file of name `name` now lies; empty when the bin holds none.
+  virtual std::string FindRecycled(const std::string& name) = 0;
+  // Removes what FindRecycled found (and the bin's notes about it).
+  virtual void ForgetRecycled(const std::string& recycledPath) = 0;
+  // A program that, started with `args`, runs until ended (ending by itself
+  // after half a minute at most).
+  virtual void WaitingProgram(std::string& program, std::vector<std::string>& args) = 0;
 };
 
 std::unique_ptr<TestEnv> MakeTestEnv();
@@ -37,6 +49,8 @@ class ContractTest : public ::testing::Test {
   RegistryApi& api() { return *env_->platform().registry; }
   Registry& reg() { return *reg_; }
   FileSystem& fs() { return *env_->platform().files; }
+  Processes& procs() { return *env_->platform().processes; }
+  HttpClient& http() { return *env_->platform().http; }
   // Creates root\key (and parents); fails the test when it cannot.
   void MakeKey(RegRoot root, const std::string& key);
   void SetRaw(RegRoot root, const std::string& key, const std::string& name, uint32_t type,

@@ -223,21 +223,10 @@ bool SimFileSystem::EntryOfHost(const std::string& host, const std::string& name
 
 bool SimFileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>& entries) {
   entries.clear();
-  std::string h = HostPath(folder);
-  if (h.empty()) return false;
-  DIR* dir = opendir(h.c_str());
-  if (!dir) return false;
-  while (dirent* e = readdir(dir)) {
-    std::string n = e->d_name;
-    if (n == "." || n == "..") continue;
-    FileEntry entry;
-    if (EntryOfHost(h + "/" + n, n, entry)) entries.push_back(entry);
-  }
-  closedir(dir);
-  // The order a Windows volume lists: by name without regard to case.
-  std::sort(entries.begin(), entries.end(),
-            [](const FileEntry& a, const FileEntry& b) { return CompareNoCase(a.name, b.name) < 0; });
-  return true;
+  return WalkFolder(folder, [&entries](const FileEntry& e) {
+    entries.push_back(e);
+    return true;
+  }) == 0;
 }
 
 bool SimFileSystem::GetEntry(const std::string& path, FileEntry& entry) {

@@ -42,6 +42,10 @@ class SimFileSystem : public FileSystem {
   std::string NativePath(const std::string& path) override;
   bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& out) override;
   bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override;
+  uint32_t WalkFolder(const std::string& folder, const WalkVisitor& visit) override;
+  uint32_t MoveFileTo(const std::string& from, const std::string& to) override;
+  uint32_t CopyFileTo(const std::string& from, const std::string& to, bool overwrite) override;
+  uint32_t ReplaceFileData(const std::string& path, const std::string& data) override;
   bool GetEntry(const std::string& path, FileEntry& entry) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool RemoveFile(const std::string& path) override;
@@ -57,6 +61,9 @@ class SimFileSystem : public FileSystem {
  private:
   const SimDrive* Drive(char letter);
   bool EntryOfHost(const std::string& host, const std::string& name, FileEntry& entry);
+  // The error Windows gives for a path that does not exist: kFileNotFound
+  // when its folder exists, kPathNotFound otherwise.
+  uint32_t MissingError(const std::string& host);
 
   std::mutex mu_;
   std::map<char, SimDrive> drives_;

@@ -1,6 +1,8 @@
 // Simulated shell: special folders from a table, shortcuts read by the
 // portable reader of the shortcut file format, version resources read from
-// the PE file itself, and a folder dialog whose answers the test scripts.
+// the PE file itself, a folder dialog whose answers the test scripts, and a
+// recycle bin that is a folder of each drive: "X:\$Recycle.Bin\" holds the
+// recycled files under their own names ("name (2).ext" when taken).
 #pragma once
 #include <deque>
 #include <map>
@@ -31,6 +33,16 @@ class SimShell : public Shell {
   std::string FileVersion(const std::string& path) override;
   // Records the key; tests read it back.
   void ShowKeyInRegistryEditor(const std::string& keyText) override;
+  // Moves the file into its drive's "$Recycle.Bin" folder and records it.
+  uint32_t SendToRecycleBin(const std::string& path) override;
+  struct Recycled {
+    std::string original;  // where the file was
+    std::string inBin;     // where it is now
+  };
+  std::vector<Recycled> recycled() {
+    std::lock_guard<std::mutex> lock(mu_);
+    return recycled_;
+  }
   std::vector<std::string> shownKeys() {
     std::lock_guard<std::mutex> lock(mu_);
     return shownKeys_;
@@ -43,6 +55,7 @@ class SimShell : public Shell {
   std::deque<std::string> answers_;
   std::string lastStart_, lastTitle_;
   std::vector<std::string> shownKeys_;
+  std::vector<Recycled> recycled_;
 };
 
 }  // namespace vl::sys

@@ -1,13 +1,16 @@
 // The simulated machine for native tests: an in-memory registry, drive C:
 // mapped to a fresh temporary host folder (removed again on destruction),
 // the usual Windows folders inside it, special folders and environment to
-// match, and the registry editor stand-in. Test use only.
+// match, the registry editor stand-in, a process table, and HTTP through
+// libcurl (real transfers, for the test's own loopback servers). Test use only.
 #pragma once
 #include <memory>
 #include <string>
 
 #include "sysaccess/platform.h"
 #include "sysaccess/sim/files_sim.h"
+#include "sysaccess/sim/http_curl.h"
+#include "sysaccess/sim/processes_sim.h"
 #include "sysaccess/sim/registry_sim.h"
 #include "sysaccess/sim/shell_sim.h"
 #include "sysaccess/sim/system_sim.h"
@@ -26,6 +29,7 @@ class SimPlatform {
   SimFileSystem& files() { return *files_; }
   SimShell& shell() { return *shell_; }
   SimSystem& system() { return *system_; }
+  SimProcesses& processes() { return *processes_; }
   // The temporary host folder that holds every simulated drive.
   const std::string& hostRoot() const { return hostRoot_; }
 
@@ -48,6 +52,8 @@ class SimPlatform {
   std::unique_ptr<SimFileSystem> files_;
   std::unique_ptr<SimShell> shell_;
   std::unique_ptr<SimSystem> system_;
+  std::unique_ptr<SimProcesses> processes_;
+  std::unique_ptr<CurlHttpClient> http_;
   Platform platform_;
 };
 

@@ -19,6 +19,19 @@ class SimTestEnv : public TestEnv {
     std::string l = sim_.files().HostPath(link), t = sim_.files().HostPath(target);
     return !l.empty() && !t.empty() && symlink(t.c_str(), l.c_str()) == 0;
   }
+  bool RecycleBinIsSandboxed(std::string& why) override { return true; }
+  std::string FindRecycled(const std::string& name) override {
+    for (const auto& r : sim_.shell().recycled())
+      if (r.original.substr(r.original.rfind('\\') + 1) == name && sim_.files().FileExists(r.inBin)) return r.inBin;
+    return "";
+  }
+  void ForgetRecycled(const std::string& recycledPath) override { sim_.files().RemoveFile(recycledPath); }
+  void WaitingProgram(std::string& program, std::vector<std::string>& args) override {
+    program = "C:\\vl\\bin\\waiter.exe";
+    sim_.files().CreateFolder("C:\\vl\\bin");
+    sim_.files().WriteFileBytes(program, "MZ");
+    args = {"--wait"};
+  }
 
  private:
   SimPlatform sim_;

@@ -118,25 +118,10 @@ bool Win32FileSystem::ReadFilePart(const std::string& path, uint64_t offset, siz
 
 bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>& entries) {
   entries.clear();
-  std::string pattern = folder;
-  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(Wide(pattern + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  do {
-    std::wstring n = fd.cFileName;
-    if (n == L"." || n == L"..") continue;
-    FileEntry e;
-    e.name = Narrow(n);
-    e.attributes = fd.dwFileAttributes;
-    e.size = Join(fd.nFileSizeHigh, fd.nFileSizeLow);
-    e.creationTime = Time(fd.ftCreationTime);
-    e.lastAccessTime = Time(fd.ftLastAccessTime);
-    e.lastWriteTime = Time(fd.ftLastWriteTime);
+  return WalkFolder(folder, [&entries](const FileEntry& e) {
     entries.push_back(e);
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return true;
+    return true;
+  }) == 0;
 }
 
 bool Win32FileSystem::GetEntry(const std::string& path, FileEntry& entry) {

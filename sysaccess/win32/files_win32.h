@@ -15,6 +15,10 @@ class Win32FileSystem : public FileSystem {
   std::string NativePath(const std::string& path) override;
   bool ReadFilePart(const std::string& path, uint64_t offset, size_t count, std::string& out) override;
   bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override;
+  uint32_t WalkFolder(const std::string& folder, const WalkVisitor& visit) override;
+  uint32_t MoveFileTo(const std::string& from, const std::string& to) override;
+  uint32_t CopyFileTo(const std::string& from, const std::string& to, bool overwrite) override;
+  uint32_t ReplaceFileData(const std::string& path, const std::string& data) override;
   bool GetEntry(const std::string& path, FileEntry& entry) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool RemoveFile(const std::string& path) override;

@@ -1,5 +1,6 @@
 // The real shell: shell32 folders and folder dialog, the shell link object
-// through ole32, version resources through version.dll.
+// through ole32, version resources through version.dll, the recycle bin
+// through the shell's file operation.
 #pragma once
 #include "sysaccess/shell.h"
 
@@ -12,6 +13,7 @@ class Win32Shell : public Shell {
   std::string BrowseForFolder(const std::string& startFolder, const std::string& title) override;
   std::string FileVersion(const std::string& path) override;
   void ShowKeyInRegistryEditor(const std::string& keyText) override;
+  uint32_t SendToRecycleBin(const std::string& path) override;
 };
 
 }  // namespace vl::sys

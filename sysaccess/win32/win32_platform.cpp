@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "sysaccess/win32/files_win32.h"
+#include "sysaccess/win32/http_wininet.h"
+#include "sysaccess/win32/processes_win32.h"
 #include "sysaccess/win32/registry_win32.h"
 #include "sysaccess/win32/shell_win32.h"
 #include "sysaccess/win32/system_win32.h"
@@ -32,11 +34,15 @@ Win32Platform::Win32Platform()
     : registry_(std::make_unique<Win32Registry>()),
       files_(std::make_unique<Win32FileSystem>()),
       shell_(std::make_unique<Win32Shell>()),
-      system_(std::make_unique<Win32System>()) {
+      system_(std::make_unique<Win32System>()),
+      processes_(std::make_unique<Win32Processes>()),
+      http_(std::make_unique<WinInetHttpClient>()) {
   platform_.registry = registry_.get();
   platform_.files = files_.get();
   platform_.shell = shell_.get();
   platform_.system = system_.get();
+  platform_.processes = processes_.get();
+  platform_.http = http_.get();
   platform_.appDir = ProgramDirectory();
 }
 

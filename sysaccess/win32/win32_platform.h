@@ -20,6 +20,8 @@ class Win32Platform {
   std::unique_ptr<FileSystem> files_;
   std::unique_ptr<Shell> shell_;
   std::unique_ptr<System> system_;
+  std::unique_ptr<Processes> processes_;
+  std::unique_ptr<HttpClient> http_;
   Platform platform_;
 };
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <cwchar>
+
 #include "sysaccess/test_env.h"
 #include "sysaccess/win32/wide.h"
 #include "sysaccess/win32/win32_platform.h"
@@ -10,6 +12,32 @@
 namespace vl::sys {
 
 namespace {
+
+// The waiting program of the process contract is this test program started
+// with a flag: it sleeps before any test runs and ends by itself.
+const bool g_waiterMode = [] {
+  if (wcsstr(GetCommandLineW(), L" --vl-wait-for-end")) {
+    Sleep(30000);
+    ExitProcess(7);
+  }
+  return false;
+}();
+
+std::string EnvVar(const wchar_t* name) {
+  wchar_t buf[2048];
+  DWORD n = GetEnvironmentVariableW(name, buf, 2048);
+  return n && n < 2048 ? win32::Narrow(buf, n) : std::string();
+}
+
+// Wine's recycle bin is the freedesktop trash below $XDG_DATA_HOME, reached
+// through Wine's path of host files (no drive letter maps it).
+std::string TrashFolder() {
+  std::string xdg = EnvVar(L"XDG_DATA_HOME");
+  if (xdg.empty() || xdg[0] != '/') return "";
+  for (char& c : xdg)
+    if (c == '/') c = '\\';
+  return "\\\\?\\unix" + xdg + "\\Trash";
+}
 
 class Win32TestEnv : public TestEnv {
  public:
@@ -44,6 +72,42 @@ class Win32TestEnv : public TestEnv {
     // Some systems report success without making a link anyone can see.
     DWORD a = GetFileAttributesW(win32::Wide(link).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+  }
+  bool RecycleBinIsSandboxed(std::string& why) override {
+    std::string xdg = EnvVar(L"XDG_DATA_HOME");
+    // The test script points Wine's home and trash into the build folder.
+    if (xdg.find("/build/wine/home/") == std::string::npos) {
+      why = "XDG_DATA_HOME is \"" + xdg + "\", not below the build folder's Wine home";
+      return false;
+    }
+    if (!platform().files->DirectoryExists(TrashFolder().substr(0, TrashFolder().size() - 6))) {
+      why = "the trash's parent " + TrashFolder() + " cannot be seen from the prefix";
+      return false;
+    }
+    return true;
+  }
+  std::string FindRecycled(const std::string& name) override {
+    std::string files = TrashFolder() + "\\files";
+    size_t dot = name.rfind('.');
+    std::string stem = name.substr(0, dot), ext = dot == std::string::npos ? "" : name.substr(dot);
+    std::string found;
+    platform().files->WalkFolder(files, [&](const FileEntry& e) {
+      // Wine numbers a name that is taken; the stem is unique per run.
+      if (e.name.rfind(stem, 0) == 0 && e.name.size() >= ext.size() &&
+          e.name.compare(e.name.size() - ext.size(), ext.size(), ext) == 0)
+        found = files + "\\" + e.name;
+      return found.empty();
+    });
+    return found;
+  }
+  void ForgetRecycled(const std::string& recycledPath) override {
+    std::string name = recycledPath.substr(recycledPath.rfind('\\') + 1);
+    platform().files->RemoveFile(recycledPath);
+    platform().files->RemoveFile(TrashFolder() + "\\info\\" + name + ".trashinfo");
+  }
+  void WaitingProgram(std::string& program, std::vector<std::string>& args) override {
+    program = ProgramPath();
+    args = {"--vl-wait-for-end"};
   }
 
  private:

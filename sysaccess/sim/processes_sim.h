@@ -1,0 +1,68 @@
+// Simulated processes for native tests: a process table the test fills,
+// programs "started" by adding a row (when their file exists on the
+// simulated drives) and recorded, and named mutexes shared by every user of
+// this object.
+#pragma once
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sysaccess/files.h"
+#include "sysaccess/processes.h"
+
+namespace vl::sys {
+
+class SimProcesses : public Processes {
+ public:
+  explicit SimProcesses(FileSystem& files);
+
+  // Adds a running process; its pid when 0 is given one.
+  uint32_t AddProcess(ProcessInfo info);
+  // Processes EndProcess may not end (kAccessDenied), as system processes.
+  void Protect(uint32_t pid);
+  // The exit code a started program reports when waited for.
+  void SetExitCode(uint32_t code) { exitCode_ = code; }
+  struct Started {
+    std::string program;
+    std::string commandLine;
+    StartOptions options;
+    uint32_t pid = 0;
+  };
+  std::vector<Started> started();
+  struct Ended {
+    uint32_t pid;
+    std::string exeName;
+    uint32_t exitCode;
+  };
+  std::vector<Ended> ended();
+
+  uint32_t ListProcesses(std::vector<ProcessInfo>& out) override;
+  uint32_t EndProcess(uint32_t pid, uint32_t exitCode, uint32_t waitMs) override;
+  StartResult StartProgram(const std::string& program, const std::vector<std::string>& args,
+                           const StartOptions& options) override;
+  uint32_t CreateNamedMutex(const std::string& name, std::unique_ptr<NamedMutex>& held,
+                            bool& alreadyExisted) override;
+  uint32_t CurrentProcessId() override { return selfPid_; }
+
+ private:
+  struct Mutexes {
+    std::mutex mu;
+    std::map<std::string, int> holders;  // names are case-sensitive, as kernel object names
+  };
+
+  FileSystem& files_;
+  std::mutex mu_;
+  std::map<uint32_t, ProcessInfo> table_;
+  std::set<uint32_t> protected_;
+  std::vector<Started> started_;
+  std::vector<Ended> ended_;
+  uint32_t nextPid_ = 1000;
+  uint32_t selfPid_ = 0;
+  uint32_t exitCode_ = 0;
+  std::shared_ptr<Mutexes> mutexes_ = std::make_shared<Mutexes>();
+};
+
+}  // namespace vl::sys
