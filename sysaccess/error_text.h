@@ -1,4 +1,5 @@
-// Texts of the system error codes our registry and file calls return, as
+// Texts of the system error codes our registry and file calls return
+// (sysaccess/sys_error.h), as
 // Windows words them, for logs that say why something failed. The same on
 // both backends, so the logs read the same in tests.
 #pragma once
