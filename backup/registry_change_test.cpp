@@ -84,7 +84,9 @@ TEST_F(RegistryChangeTest, NothingToChangeWritesNothing) {
 }
 
 TEST_F(RegistryChangeTest, ABackupThatCannotBeWrittenMeansNoChange) {
-  sim.files().CreateFolder(kFile);  // a folder where the file should go
+  // A file where the backup folder should go: no backup can be made there.
+  sim.files().CreateFolder("C:\\App\\backup");
+  ASSERT_TRUE(sim.files().WriteFileBytes("C:\\App\\backup\\optimize_backup", "in the way"));
   RegistryChange change(sim.platform(), Path());
   EXPECT_FALSE(change.SetValue(sys::kHKCU, kKey, "MenuShowDelay", sys::kRegSz, Sz("0"), kMask));
   EXPECT_FALSE(change.DeleteValue(sys::kHKCU, kKey, "Big", kMask));
@@ -239,6 +241,38 @@ TEST_F(PartialExportTest, AnEmptyKeyThatFillsUpMeanwhileStays) {
   EXPECT_FALSE(change.DeleteEmptyKey(sys::kHKCU, kKey, kMask));
   EXPECT_EQ(change.problem(), "the key is no longer empty");
   EXPECT_TRUE(reg.KeyExists(sys::kHKCU, kKey, kMask));
+}
+
+TEST_F(RegistryChangeTest, ABackupNeverGoesIntoAnExistingFile) {
+  // Two repairs in one second, or the hour the clock goes back: the name is taken.
+  sim.files().CreateFolder("C:\\App\\backup\\optimize_backup");
+  ASSERT_TRUE(sim.files().WriteFileBytes(kFile, "earlier backup"));
+  RegistryChange change(sim.platform(), Path());
+  ASSERT_TRUE(change.DeleteValue(sys::kHKCU, kKey, "MenuShowDelay", kMask)) << change.problem();
+  EXPECT_EQ(change.backupFile(), "C:\\App\\backup\\optimize_backup\\20240305143000_2.reg");
+  std::string earlier;
+  ASSERT_TRUE(sim.files().ReadFileBytes(kFile, earlier));
+  EXPECT_EQ(earlier, "earlier backup");
+}
+
+TEST_F(RegistryChangeTest, AFailedAppendLeavesOnlyWholeRecordsAndNoChange) {
+  const auto before = Snapshot();
+  RegistryChange change(sim.platform(), Path());
+  ASSERT_TRUE(change.DeleteValue(sys::kHKCU, kKey, "MenuShowDelay", kMask));
+  std::string whole;
+  ASSERT_TRUE(sim.files().ReadFileBytes(kFile, whole));
+  sim.files().appendFailsAfter = 7;  // an odd count: half a UTF-16 unit
+  EXPECT_FALSE(change.DeleteValue(sys::kHKCU, kKey, "Big", kMask));
+  EXPECT_EQ(change.problem(), "the backup file could not be written");
+  EXPECT_TRUE(reg.ValueExists(sys::kHKCU, kKey, "Big", kMask));
+  std::string after;
+  ASSERT_TRUE(sim.files().ReadFileBytes(kFile, after));
+  EXPECT_EQ(after, whole);
+  // The next record lands on a whole file, and the restore brings back
+  // exactly what was removed.
+  ASSERT_TRUE(change.DeleteKeyTree(sys::kHKCU, std::string(kKey) + "\\Sub", kMask));
+  Restore();
+  EXPECT_EQ(Snapshot(), before);
 }
 
 }  // namespace

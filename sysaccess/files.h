@@ -82,6 +82,12 @@ class FileSystem {
   // temporary file in the same folder, flushed, then renamed over `path`.
   // On failure `path` is untouched and the temporary file removed.
   virtual uint32_t ReplaceFileData(const std::string& path, const std::string& data) = 0;
+  // Creates the file with `data`, flushed, only when nothing of that name
+  // exists (kFileExists otherwise), so nothing is ever written into another
+  // file. A write that fails removes the new file again.
+  virtual uint32_t CreateNewFile(const std::string& path, const std::string& data) = 0;
+  // Cuts the file back to `size` bytes, flushed (undoes a failed append).
+  virtual uint32_t TruncateFile(const std::string& path, uint64_t size) = 0;
   // The entry the path names (no wildcards), not following a final link.
   virtual bool GetEntry(const std::string& path, FileEntry& entry) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;

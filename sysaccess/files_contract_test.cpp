@@ -7,6 +7,7 @@
 #include "sysaccess/drive_list.h"
 #include "sysaccess/file_time.h"
 #include "sysaccess/folder_tree.h"
+#include "sysaccess/sys_error.h"
 #include "sysaccess/test_env.h"
 
 namespace vl::sys {
@@ -203,6 +204,21 @@ TEST_F(FilesContract, A64BitProcessHasNothingToRedirect) {
     EXPECT_FALSE(fs().FileExists(windows + "System32\\" + marker));
   }
   EXPECT_TRUE(fs().RemoveFile(windows + "SysWOW64\\" + marker));
+}
+
+TEST_F(FilesContract, ANewFileIsNeverCreatedOverAnotherAndCanBeCutBack) {
+  const std::string path = folder_ + "\\new.reg";
+  EXPECT_EQ(fs().CreateNewFile(path, "first"), 0u);
+  EXPECT_EQ(fs().CreateNewFile(path, "second"), err::kFileExists);
+  std::string data;
+  ASSERT_TRUE(fs().ReadFileBytes(path, data));
+  EXPECT_EQ(data, "first");
+  EXPECT_EQ(fs().CreateNewFile(folder_ + "\\missing\\x.reg", "x"), err::kPathNotFound);
+  ASSERT_TRUE(fs().AppendFileBytes(path, " and more"));
+  EXPECT_EQ(fs().TruncateFile(path, 5), 0u);
+  ASSERT_TRUE(fs().ReadFileBytes(path, data));
+  EXPECT_EQ(data, "first");
+  EXPECT_EQ(fs().TruncateFile(folder_ + "\\none.reg", 0), err::kFileNotFound);
 }
 
 }  // namespace

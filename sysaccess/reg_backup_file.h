@@ -2,7 +2,13 @@
 // lines arrive, then the file is created with the version-5 header and every
 // later batch of lines is appended and flushed before the caller goes on to
 // change the registry. A crash therefore never loses what was removed.
+//
+// The file is whole or absent: it is created only where no file stands (a
+// taken name gets "_2", "_3" ... before its extension), so two backups of
+// the same second never share a file, and an append that fails is cut back
+// to the last whole batch; when even that fails, no later batch goes in.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,9 +30,13 @@ class RegBackupFile {
   const std::string& path() const { return path_; }
 
  private:
+  bool Create(const std::vector<std::string>& lines);
+
   FileSystem& files_;
   std::function<std::string()> makePath_;
   std::string path_;
+  uint64_t size_ = 0;  // bytes of the whole batches written
+  bool broken_ = false;
 };
 
 }  // namespace vl::sys

@@ -166,6 +166,12 @@ bool SimFileSystem::WriteFileBytes(const std::string& path, const std::string& d
 }
 
 bool SimFileSystem::AppendFileBytes(const std::string& path, const std::string& data) {
+  if (appendFailsAfter >= 0) {
+    const size_t part = std::min<size_t>(static_cast<size_t>(appendFailsAfter), data.size());
+    appendFailsAfter = -1;
+    WriteHostFile(HostPath(path), O_APPEND, data.substr(0, part));
+    return false;
+  }
   return WriteHostFile(HostPath(path), O_APPEND, data);
 }
 

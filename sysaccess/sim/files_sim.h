@@ -32,6 +32,9 @@ class SimFileSystem : public FileSystem {
   // Host path of a Windows path; empty when no drive maps it.
   std::string HostPath(const std::string& path);
   bool criticalErrorsSuppressed() const { return criticalOff_; }
+  // Tests: the next append writes only this many bytes and fails (a full
+  // disk in mid-write); negative for none.
+  long long appendFailsAfter = -1;
 
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
@@ -46,6 +49,8 @@ class SimFileSystem : public FileSystem {
   uint32_t MoveFileTo(const std::string& from, const std::string& to) override;
   uint32_t CopyFileTo(const std::string& from, const std::string& to, bool overwrite) override;
   uint32_t ReplaceFileData(const std::string& path, const std::string& data) override;
+  uint32_t CreateNewFile(const std::string& path, const std::string& data) override;
+  uint32_t TruncateFile(const std::string& path, uint64_t size) override;
   bool GetEntry(const std::string& path, FileEntry& entry) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool RemoveFile(const std::string& path) override;

@@ -198,4 +198,27 @@ uint32_t SimFileSystem::ReplaceFileData(const std::string& path, const std::stri
   return 0;
 }
 
+uint32_t SimFileSystem::CreateNewFile(const std::string& path, const std::string& data) {
+  std::string h = HostPath(path);
+  if (h.empty() || !IsHostFolder(HostParent(h))) return err::kPathNotFound;
+  int fd = open(h.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (fd < 0) return errno == EEXIST ? err::kFileExists : ErrorOfErrno(errno);
+  uint32_t result = 0;
+  if (!WriteAll(fd, data.data(), data.size()) || fsync(fd) != 0) result = ErrorOfErrno(errno);
+  if (close(fd) != 0 && result == 0) result = ErrorOfErrno(errno);
+  if (result != 0) unlink(h.c_str());
+  return result;
+}
+
+uint32_t SimFileSystem::TruncateFile(const std::string& path, uint64_t size) {
+  std::string h = HostPath(path);
+  if (h.empty()) return err::kPathNotFound;
+  int fd = open(h.c_str(), O_WRONLY);
+  if (fd < 0) return errno == ENOENT ? err::kFileNotFound : ErrorOfErrno(errno);
+  uint32_t result = 0;
+  if (ftruncate(fd, static_cast<off_t>(size)) != 0 || fsync(fd) != 0) result = ErrorOfErrno(errno);
+  close(fd);
+  return result;
+}
+
 }  // namespace vl::sys

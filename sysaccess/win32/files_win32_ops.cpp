@@ -118,4 +118,29 @@ uint32_t Win32FileSystem::ReplaceFileData(const std::string& path, const std::st
   return e ? e : err::kGenFailure;
 }
 
+uint32_t Win32FileSystem::CreateNewFile(const std::string& path, const std::string& data) {
+  const std::wstring w = Wide(path);
+  HANDLE f = CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return GetLastError();
+  uint32_t result = 0;
+  if (!WriteAll(f, data) || !FlushFileBuffers(f)) result = GetLastError() ? GetLastError() : err::kGenFailure;
+  CloseHandle(f);
+  if (result != 0) DeleteFileW(w.c_str());
+  return result;
+}
+
+uint32_t Win32FileSystem::TruncateFile(const std::string& path, uint64_t size) {
+  HANDLE f = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return GetLastError();
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(size);
+  uint32_t result = 0;
+  if (!SetFilePointerEx(f, at, nullptr, FILE_BEGIN) || !SetEndOfFile(f) || !FlushFileBuffers(f))
+    result = GetLastError() ? GetLastError() : err::kGenFailure;
+  CloseHandle(f);
+  return result;
+}
+
 }  // namespace vl::sys
