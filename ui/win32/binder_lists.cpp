@@ -78,16 +78,6 @@ void Binder::SetUpList(ui::Control& c, HWND h) {
     }
     // Set once the items are in: the list ignores a width given before.
     ListView_SetColumnWidth(h, 0, c.rect.w / cols - 4);
-    // A list fills each column as deep as its height allows, whatever row
-    // height was asked for (Wine keeps its own): the window is made exactly
-    // `rows` items deep, so the items spread over the columns as intended.
-    RECT item{}, client{}, window{};
-    if (ListView_GetItemRect(h, 0, &item, LVIR_BOUNDS) && GetClientRect(h, &client) && GetWindowRect(h, &window)) {
-      const int frame = (window.bottom - window.top) - (client.bottom - client.top);
-      const int wanted = rows * (item.bottom - item.top) + frame;
-      if (wanted < window.bottom - window.top)
-        SetWindowPos(h, nullptr, 0, 0, window.right - window.left, wanted, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
   }
 }
 
