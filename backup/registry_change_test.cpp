@@ -212,6 +212,15 @@ TEST_F(PartialExportTest, ASubkeyThatCannotBeOpenedStopsTheDeletion) {
   EXPECT_TRUE(reg.KeyExists(sys::kHKCU, std::string(kKey) + "\\Sub", kMask));
 }
 
+TEST_F(PartialExportTest, ARegistryLinkInsideTheTreeStopsTheDeletion) {
+  faulty.isLink = [](const std::string& sub) { return sub == "Sub"; };
+  RegistryChange change(platform, Path());
+  EXPECT_FALSE(change.DeleteKeyTree(sys::kHKCU, kKey, kMask));
+  EXPECT_NE(change.problem().find("registry link"), std::string::npos) << change.problem();
+  EXPECT_TRUE(reg.KeyExists(sys::kHKCU, std::string(kKey) + "\\Sub", kMask));
+  EXPECT_FALSE(sim.files().FileExists(kFile));
+}
+
 TEST_F(PartialExportTest, AValueThatGrewWhileReadIsReadAgain) {
   int moreData = 2;
   faulty.onEnumValue = [&moreData](uint32_t index) { return index == 0 && moreData-- > 0 ? sys::kErrMoreData : -1L; };

@@ -116,6 +116,10 @@ class CountingRegistry : public sys::RegistryApi {
     ++calls;
     return inner_.RemoveKeyEx(parent, subKey, mask);
   }
+  bool IsLink(sys::RegKey parent, const std::string& subKey, uint32_t mask) override {
+    ++calls;
+    return inner_.IsLink(parent, subKey, mask);
+  }
 
  private:
   sys::RegistryApi& inner_;

@@ -408,6 +408,7 @@ void ExportForBackup(RegistryApi& api, RegKey parent, const std::string& sub, co
     if (rc == kErrNoMoreItems) break;
     if (rc != kErrSuccess) out.problem = "the subkeys of " + fullName + " could not be listed: " + Code(rc);
     else if (!RegNameWritable(name)) out.problem = "a subkey of " + fullName + " has a name that a backup cannot hold";
+    else if (api.IsLink(k, name, access)) out.problem = "a subkey of " + fullName + " is a registry link";
     else subKeys.push_back(name);
   }
   for (const auto& s : subKeys) {
@@ -426,6 +427,11 @@ RegTreeExport ExportRegTreeForBackup(RegistryApi& api, RegRoot root, const std::
   long rc = api.OpenKey(root, key, access, &k);
   if (rc == kErrFileNotFound) return out;
   out.found = true;
+  if (api.IsLink(root, key, access)) {
+    if (rc == kErrSuccess) api.CloseKey(k);
+    out.problem = "the key is a registry link";
+    return out;
+  }
   if (rc != kErrSuccess) {
     out.problem = "the key could not be opened to back it up: " + Code(rc);
     return out;

@@ -48,8 +48,8 @@ struct RegTreeExport {
 };
 // Opens every key for reading only (the view bits of `mask` kept). A value
 // that grows while it is read is read again; a key that cannot be opened or
-// listed, a value that cannot be read and a name that cannot be written as
-// one line (RegNameWritable) each leave the export not whole.
+// listed, a value that cannot be read, a name that cannot be written as one
+// line (RegNameWritable) and a registry link each leave the export not whole.
 RegTreeExport ExportRegTreeForBackup(RegistryApi& api, RegRoot root, const std::string& key, uint32_t mask);
 // Lines of one value in export form ("@" for the unnamed value, wrapped).
 std::vector<std::string> ExportValueLines(const std::string& name, const RegData& data);

@@ -84,6 +84,10 @@ class RegistryApi {
   // kErrCallNotImplemented when the system lacks them.
   virtual long RemoveTree(RegKey key, const std::string& subKey) = 0;
   virtual long RemoveKeyEx(RegKey parent, const std::string& subKey, uint32_t mask) = 0;
+  // True when the subkey is a registry link (opened without following it,
+  // it holds "SymbolicLinkValue" of type REG_LINK). A backup never goes
+  // through one: what it points to is not the tree being removed.
+  virtual bool IsLink(RegKey parent, const std::string& subKey, uint32_t mask) = 0;
 };
 
 // Opens on construction, closes on destruction.

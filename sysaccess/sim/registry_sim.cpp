@@ -293,4 +293,7 @@ long SimRegistry::RemoveTree(RegKey key, const std::string& subKey) {
   return kErrSuccess;
 }
 
+// The simulated registry has no links.
+bool SimRegistry::IsLink(RegKey, const std::string&, uint32_t) { return false; }
+
 }  // namespace vl::sys

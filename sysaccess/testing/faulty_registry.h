@@ -19,6 +19,8 @@ class FaultyRegistry : public RegistryApi {
   std::function<long(uint32_t index)> onEnumValue;
   std::function<long(uint32_t index)> onEnumKey;
   std::function<long(const std::string& subKey)> onRemoveKey;
+  // Names of subkeys that answer as registry links.
+  std::function<bool(const std::string& subKey)> isLink;
 
   long OpenKey(RegKey parent, const std::string& subKey, uint32_t mask, RegKey* out) override {
     if (long rc = Hook(onOpen, subKey, mask); rc != -1) return rc;
@@ -55,6 +57,9 @@ class FaultyRegistry : public RegistryApi {
   long RemoveKeyEx(RegKey parent, const std::string& subKey, uint32_t mask) override {
     if (long rc = Hook(onRemoveKey, subKey); rc != -1) return rc;
     return inner_.RemoveKeyEx(parent, subKey, mask);
+  }
+  bool IsLink(RegKey parent, const std::string& subKey, uint32_t mask) override {
+    return (isLink && isLink(subKey)) || inner_.IsLink(parent, subKey, mask);
   }
 
  private:

@@ -153,4 +153,16 @@ long Win32Registry::RemoveKeyEx(RegKey parent, const std::string& subKey, uint32
   return b.deleteKeyEx(H(parent), Wide(subKey).c_str(), mask, 0);
 }
 
+bool Win32Registry::IsLink(RegKey parent, const std::string& subKey, uint32_t mask) {
+  HKEY h = nullptr;
+  const REGSAM view = mask & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
+  if (RegOpenKeyExW(H(parent), Wide(subKey).c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE | view, &h) !=
+      ERROR_SUCCESS)
+    return false;
+  DWORD type = 0;
+  const LONG rc = RegQueryValueExW(h, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr);
+  RegCloseKey(h);
+  return rc == ERROR_SUCCESS && type == REG_LINK;
+}
+
 }  // namespace vl::sys

@@ -20,6 +20,7 @@ class Win32Registry : public RegistryApi {
   long RemoveKey(RegKey parent, const std::string& subKey) override;
   long RemoveTree(RegKey key, const std::string& subKey) override;
   long RemoveKeyEx(RegKey parent, const std::string& subKey, uint32_t mask) override;
+  bool IsLink(RegKey parent, const std::string& subKey, uint32_t mask) override;
 };
 
 }  // namespace vl::sys

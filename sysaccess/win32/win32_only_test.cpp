@@ -106,6 +106,39 @@ TEST_F(Win32Only, RegistryEditorRestoresMachineValuesIntoThe64BitView) {
   EXPECT_FALSE(reg().KeyExists(kHKLM, key, kMaskAll | kWow64Key32));  // not in the 32-bit view
 }
 
+// A registry link inside a tree: the backup export refuses the tree instead
+// of following the link into a key that is not being removed.
+TEST_F(Win32Only, ABackupExportRefusesATreeWithARegistryLink) {
+  const std::string target = machineKey_ + "\\LinkTarget";
+  SetRaw(kHKLM, target, "kept", kRegSz, Sz("x"));
+  const std::string tree = machineKey_ + "\\Tree";
+  MakeKey(kHKLM, tree);
+  HKEY link = nullptr;
+  const REGSAM view = KEY_WOW64_64KEY;
+  LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, win32::Wide(tree + "\\Link").c_str(), 0, nullptr,
+                            REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK | view,
+                            nullptr, &link, nullptr);
+  if (rc != ERROR_SUCCESS) GTEST_SKIP() << "registry links cannot be made here (error " << rc << ")";
+  const std::wstring path = L"\\REGISTRY\\MACHINE\\" + win32::Wide(target);
+  rc = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(path.data()),
+                      static_cast<DWORD>(path.size() * sizeof(wchar_t)));
+  RegCloseKey(link);
+  ASSERT_EQ(rc, ERROR_SUCCESS);
+  EXPECT_TRUE(api().IsLink(kHKLM, tree + "\\Link", kMaskAll64));
+  EXPECT_FALSE(api().IsLink(kHKLM, target, kMaskAll64));
+  RegTreeExport exported = ExportRegTreeForBackup(api(), kHKLM, tree, kMaskAll64);
+  EXPECT_FALSE(exported.whole());
+  EXPECT_NE(exported.problem.find("registry link"), std::string::npos) << exported.problem;
+  // The link itself goes away through a handle that does not follow it.
+  HKEY own = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, win32::Wide(tree + "\\Link").c_str(), REG_OPTION_OPEN_LINK,
+                    DELETE | view, &own) == ERROR_SUCCESS) {
+    RegDeleteKeyW(own, L"");
+    RegCloseKey(own);
+  }
+  EXPECT_EQ(GetRaw(kHKLM, target, "kept").bytes, Sz("x"));
+}
+
 TEST_F(Win32Only, OurReaderReadsTheRegistryEditorsOwnExport) {
   std::string key = userKey_ + "\\Exported";
   MakeKey(kHKCU, key + "\\Child");
