@@ -42,7 +42,20 @@ bool RegistryChange::DeleteKeyTree(sys::RegRoot root, const std::string& key, ui
   if (!tree.found) return Refuse("the key no longer exists");
   if (!tree.whole()) return Refuse(tree.problem);
   if (!Backup(tree.lines)) return false;
-  return Changed(registry_.DeleteKeyTree(root, key, access), "delete the key");
+  // Only the exported keys go, children first, each while it still holds
+  // just what the backup holds: what arrived since stays, with its parents.
+  for (auto it = tree.keys.rbegin(); it != tree.keys.rend(); ++it) {
+    {
+      sys::ScopedKey k(*platform_.registry, root, it->path, access);
+      if (!k.ok()) return Refuse("the key " + it->path + " could not be opened: " + sys::SystemErrorText(k.status()));
+      uint32_t subKeys = 0, values = 0;
+      const long rc = platform_.registry->QueryKeyCounts(k.get(), &subKeys, &values);
+      if (rc != sys::kErrSuccess) return Changed(rc, "count the key's entries");
+      if (subKeys != 0 || values != it->values) return Refuse("the key changed while it was being removed");
+    }
+    if (!Changed(registry_.DeleteLeafKey(root, it->path, access), "delete the key")) return false;
+  }
+  return true;
 }
 
 bool RegistryChange::DeleteEmptyKey(sys::RegRoot root, const std::string& key, uint32_t access) {

@@ -221,6 +221,24 @@ TEST_F(PartialExportTest, ARegistryLinkInsideTheTreeStopsTheDeletion) {
   EXPECT_FALSE(sim.files().FileExists(kFile));
 }
 
+TEST_F(PartialExportTest, WhatArrivesInATreeAfterItsBackupIsNotDeleted) {
+  // A program adds a subkey while the tree is being removed.
+  faulty.onRemoveKey = [this](const std::string& sub) {
+    if (sub.find("\\Sub") != std::string::npos) {
+      sys::RegKey late;
+      sim.registry().CreateKey(sys::kHKCU, std::string(kKey) + "\\Late", kMask, &late);
+      sim.registry().CloseKey(late);
+    }
+    return -1L;
+  };
+  RegistryChange change(platform, Path());
+  EXPECT_FALSE(change.DeleteKeyTree(sys::kHKCU, kKey, kMask));
+  EXPECT_EQ(change.problem(), "the key changed while it was being removed");
+  EXPECT_FALSE(reg.KeyExists(sys::kHKCU, std::string(kKey) + "\\Sub", kMask));  // backed up, gone
+  EXPECT_TRUE(reg.KeyExists(sys::kHKCU, std::string(kKey) + "\\Late", kMask));
+  EXPECT_TRUE(reg.ValueExists(sys::kHKCU, kKey, "Big", kMask));
+}
+
 TEST_F(PartialExportTest, AValueThatGrewWhileReadIsReadAgain) {
   int moreData = 2;
   faulty.onEnumValue = [&moreData](uint32_t index) { return index == 0 && moreData-- > 0 ? sys::kErrMoreData : -1L; };

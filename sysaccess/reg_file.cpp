@@ -376,8 +376,8 @@ constexpr int kGrowRetries = 4;
 
 std::string Code(long rc) { return SystemErrorText(rc); }
 
-void ExportForBackup(RegistryApi& api, RegKey parent, const std::string& sub, const std::string& fullName,
-                     uint32_t access, RegTreeExport& out) {
+void ExportForBackup(RegistryApi& api, RegKey parent, const std::string& sub, const std::string& path,
+                     const std::string& fullName, uint32_t access, RegTreeExport& out) {
   RegKey k;
   long rc = api.OpenKey(parent, sub, access, &k);
   if (rc != kErrSuccess) {
@@ -385,6 +385,8 @@ void ExportForBackup(RegistryApi& api, RegKey parent, const std::string& sub, co
     return;
   }
   out.lines.push_back("[" + fullName + "]");
+  out.keys.push_back({path, 0});
+  const size_t self = out.keys.size() - 1;
   for (uint32_t i = 0; out.problem.empty(); ++i) {
     std::string name;
     RegData d;
@@ -398,6 +400,7 @@ void ExportForBackup(RegistryApi& api, RegKey parent, const std::string& sub, co
       out.problem = "a value of " + fullName + " has a name that a backup cannot hold";
     } else {
       for (auto& l : ExportValueLines(name, d)) out.lines.push_back(l);
+      ++out.keys[self].values;
     }
   }
   out.lines.push_back("");
@@ -413,7 +416,7 @@ void ExportForBackup(RegistryApi& api, RegKey parent, const std::string& sub, co
   }
   for (const auto& s : subKeys) {
     if (!out.problem.empty()) break;
-    ExportForBackup(api, k, s, fullName + "\\" + s, access, out);
+    ExportForBackup(api, k, s, path + "\\" + s, fullName + "\\" + s, access, out);
   }
   api.CloseKey(k);
 }
@@ -443,7 +446,7 @@ RegTreeExport ExportRegTreeForBackup(RegistryApi& api, RegRoot root, const std::
   }
   std::string full = RootLongName(root);
   if (!key.empty()) full += "\\" + key;
-  ExportForBackup(api, root, key, full, access, out);
+  ExportForBackup(api, root, key, key, full, access, out);
   return out;
 }
 

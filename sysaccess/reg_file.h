@@ -42,6 +42,14 @@ std::vector<std::string> ExportRegTree(RegistryApi& api, RegRoot root, const std
 struct RegTreeExport {
   // Key line, value lines and a blank line per key; no file header.
   std::vector<std::string> lines;
+  // Every key exported (path below the root, parents before their
+  // children) with the number of values it held, so that a removal can
+  // delete exactly these and notice what arrived since.
+  struct Key {
+    std::string path;
+    uint32_t values = 0;
+  };
+  std::vector<Key> keys;
   bool found = false;   // the key exists
   std::string problem;  // empty when the export is whole
   bool whole() const { return found && problem.empty(); }
