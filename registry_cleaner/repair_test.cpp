@@ -13,11 +13,13 @@
 namespace vl::registry {
 namespace {
 
-constexpr uint32_t kMask = sys::kMaskAll;
 const char kBackup[] = "C:\\App\\backup\\repair_backup\\20240305143000.reg";
 
-class RepairTest : public ::testing::Test {
+// Both access masks: the 64-bit one (what every 64-bit Windows uses, with
+// its own delete calls) and the plain one.
+class RepairTest : public ::testing::TestWithParam<uint32_t> {
  protected:
+  const uint32_t kMask = GetParam();
   RepairTest() : reg(*sim.platform().registry) {}
 
   void Load(const std::string& text) { ASSERT_TRUE(sim.LoadReg("Windows Registry Editor Version 5.00\r\n\r\n" + text)); }
@@ -47,7 +49,7 @@ class RepairTest : public ::testing::Test {
   sys::Registry reg;
 };
 
-TEST_F(RepairTest, ARunValueLeavesAThreeLineBackup) {
+TEST_P(RepairTest, ARunValueLeavesAThreeLineBackup) {
   Load("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
        "\"Ghost\"=\"c:\\\\gone\\\\ghost.exe\"\r\n\"Keep\"=\"x\"\r\n");
   Repairer r = Make();
@@ -62,7 +64,7 @@ TEST_F(RepairTest, ARunValueLeavesAThreeLineBackup) {
   EXPECT_TRUE(reg.ValueExists(sys::kHKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Keep", kMask));
 }
 
-TEST_F(RepairTest, NoBackupFileWithBackupsOffOrForShortcutsOnly) {
+TEST_P(RepairTest, NoBackupFileWithBackupsOffOrForShortcutsOnly) {
   Load("[HKEY_CURRENT_USER\\Software\\A]\r\n\"v\"=\"x\"\r\n");
   {
     Repairer r = Make(false);
@@ -84,7 +86,7 @@ TEST_F(RepairTest, NoBackupFileWithBackupsOffOrForShortcutsOnly) {
   EXPECT_FALSE(sim.files().FileExists(kBackup));
 }
 
-TEST_F(RepairTest, AnInvalidAppIdRemovesOnlyThatValue) {
+TEST_P(RepairTest, AnInvalidAppIdRemovesOnlyThatValue) {
   Load("[HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}]\r\n@=\"Thing\"\r\n"
        "\"AppID\"=\"{99999999-2222-3333-4444-555555555555}\"\r\n"
        "[HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}\\InprocServer32]\r\n@=\"x.dll\"\r\n");
@@ -104,7 +106,7 @@ TEST_F(RepairTest, AnInvalidAppIdRemovesOnlyThatValue) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "@=\"x.dll\""), lines.end());
 }
 
-TEST_F(RepairTest, AClassOfTheUserIsBackedUpAndRestoredToTheUsersHive) {
+TEST_P(RepairTest, AClassOfTheUserIsBackedUpAndRestoredToTheUsersHive) {
   // Registered for this user only: restoring must not make it machine-wide.
   const std::string key = "CLSID\\{22222222-2222-3333-4444-555555555555}";
   Load("[HKEY_CURRENT_USER\\Software\\Classes\\" + key + "\\InprocServer32]\r\n@=\"c:\\\\gone\\\\u.dll\"\r\n");
@@ -128,7 +130,7 @@ TEST_F(RepairTest, AClassOfTheUserIsBackedUpAndRestoredToTheUsersHive) {
   EXPECT_EQ(InHoldingHive(reg, P(sys::kHKCR, "CLSID\\{none}")).root, sys::kHKCR);
 }
 
-TEST_F(RepairTest, TheClimbRemovesEmptyParentsButNeverTheHive) {
+TEST_P(RepairTest, TheClimbRemovesEmptyParentsButNeverTheHive) {
   Load("[HKEY_USERS\\S-1-5-21-7\\Software\\A\\B]\r\n"
        "[HKEY_USERS\\S-1-5-21-7\\Software\\Other]\r\n\"x\"=\"1\"\r\n"
        "[HKEY_USERS\\S-1-5-21-9\\Lonely]\r\n");
@@ -146,7 +148,7 @@ TEST_F(RepairTest, TheClimbRemovesEmptyParentsButNeverTheHive) {
   EXPECT_TRUE(reg.KeyExists(sys::kHKU, "S-1-5-21-9", kMask));
 }
 
-TEST_F(RepairTest, AKeyThatFilledUpSinceTheScanStaysAndCountsAsRepaired) {
+TEST_P(RepairTest, AKeyThatFilledUpSinceTheScanStaysAndCountsAsRepaired) {
   Load("[HKEY_USERS\\S-1-5-21-7\\Software\\A]\r\n\"new\"=\"1\"\r\n");
   Repairer r = Make();
   EXPECT_EQ(r.Remove(kEmptyKeys, P(sys::kHKU, "S-1-5-21-7\\Software\\A", "", kEmptyKey)).status, 1);
@@ -154,7 +156,7 @@ TEST_F(RepairTest, AKeyThatFilledUpSinceTheScanStaysAndCountsAsRepaired) {
   EXPECT_FALSE(sim.files().FileExists(kBackup));
 }
 
-TEST_F(RepairTest, ServiceAndUninstallProblemsTakeTheWholeKey) {
+TEST_P(RepairTest, ServiceAndUninstallProblemsTakeTheWholeKey) {
   Load("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\ghost]\r\n\"ImagePath\"=\"c:\\\\gone.sys\"\r\n"
        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\ghost\\Parameters]\r\n\"p\"=dword:00000001\r\n"
        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\real]\r\n");
@@ -167,7 +169,7 @@ TEST_F(RepairTest, ServiceAndUninstallProblemsTakeTheWholeKey) {
   EXPECT_TRUE(reg.KeyExists(sys::kHKLM, "SYSTEM\\CurrentControlSet\\Services\\real", kMask));
 }
 
-TEST_F(RepairTest, ContainerKeysRootsAndHivesAreNeverDeleted) {
+TEST_P(RepairTest, ContainerKeysRootsAndHivesAreNeverDeleted) {
   EXPECT_TRUE(IsProtectedKey(sys::kHKLM, ""));
   EXPECT_TRUE(IsProtectedKey(sys::kHKU, "S-1-5-21-7"));
   EXPECT_TRUE(IsProtectedKey(sys::kHKCR, "CLSID"));
@@ -231,7 +233,7 @@ TEST(RepairGuard, ContainersAreProtectedInEveryViewAndHive) {
   }
 }
 
-TEST_F(RepairTest, AValueNamedDefaultIsNotTheUnnamedValue) {
+TEST_P(RepairTest, AValueNamedDefaultIsNotTheUnnamedValue) {
   Load("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
        "@=\"c:\\\\keep\\\\me.exe\"\r\n\"(Default)\"=\"c:\\\\gone\\\\ghost.exe\"\r\n");
   const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -247,7 +249,7 @@ TEST_F(RepairTest, AValueNamedDefaultIsNotTheUnnamedValue) {
   EXPECT_EQ(reg.ReadStringExact(sys::kHKCU, run, "", kMask), "");
 }
 
-TEST_F(RepairTest, LargeValuesAreBackedUpWhole) {
+TEST_P(RepairTest, LargeValuesAreBackedUpWhole) {
   std::string big(3000, 'a');
   Load("[HKEY_CURRENT_USER\\Software\\Fonts]\r\n\"Big\"=\"" + big + "\"\r\n");
   Repairer r = Make();
@@ -275,7 +277,7 @@ std::vector<std::string> Normalized(std::vector<std::string> lines) {
 
 // However many removals a repair got through before it was cut short, its
 // backup restores exactly what was removed.
-TEST_F(RepairTest, ABackupCutShortAnywhereRestoresWhatWasRemoved) {
+TEST_P(RepairTest, ABackupCutShortAnywhereRestoresWhatWasRemoved) {
   const std::string fixture =
       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
       "\"Ghost\"=\"c:\\\\gone\\\\ghost.exe\"\r\n\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
@@ -314,6 +316,11 @@ TEST_F(RepairTest, ABackupCutShortAnywhereRestoresWhatWasRemoved) {
     EXPECT_EQ(Normalized(exportAll()), Normalized(before)) << "after " << done << " removals";
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(BothMasks, RepairTest, ::testing::Values(sys::kMaskAll, sys::kMaskAll64),
+                         [](const ::testing::TestParamInfo<uint32_t>& info) {
+                           return info.param == sys::kMaskAll64 ? std::string("Mask64") : std::string("Mask32");
+                         });
 
 }  // namespace
 }  // namespace vl::registry

@@ -74,5 +74,25 @@ TEST_F(Win32RepairTest, AKeyNamePlantedWithALineBreakIsNeitherBackedUpNorRemoved
   ctx.registry().DeleteKey(sys::kHKCU, uninstall + "\\VlTestGone\r\n[HKEY_LOCAL_MACHINE", mask);
 }
 
+TEST_F(Win32RepairTest, AValueNamePlantedWithALineBreakIsNeitherBackedUpNorRemoved) {
+  // Restoring a backup of this name would set the Run key's unnamed value.
+  const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string name = "VlTestX\r\n@=hex(1):63,00,61,00,6c,00,63,00,00,00\r\nz";
+  const uint32_t mask = ctx.access();
+  sys::RegistryApi& api = *ctx.platform().registry;
+  sys::RegKey k;
+  ASSERT_EQ(api.CreateKey(sys::kHKCU, run, mask, &k), sys::kErrSuccess);
+  ASSERT_EQ(api.SetValue(k, name, sys::kRegSz, sys::Utf8ToUtf16Bytes("C:\\VlTestGone\\x.exe") + std::string(2, '\0')),
+            sys::kErrSuccess);
+  api.CloseKey(k);
+  Repairer r = Make();
+  TCleanInfo info = r.Remove(kStartup, {sys::kHKCU, run, name, "", kInvalidPath, mask});
+  EXPECT_EQ(info.status, 0);
+  EXPECT_NE(info.reason.find("cannot hold"), std::string::npos) << info.reason;
+  EXPECT_TRUE(ctx.registry().ValueExistsExact(sys::kHKCU, run, name, mask));
+  EXPECT_FALSE(ctx.platform().files->FileExists(backup));
+  ASSERT_EQ(ctx.registry().RemoveValue(sys::kHKCU, run, name, mask), sys::kErrSuccess);
+}
+
 }  // namespace
 }  // namespace vl::registry::testing
