@@ -5,17 +5,18 @@
 
 #include <vector>
 
+#include "sysaccess/win32/file_values.h"
 #include "sysaccess/win32/wide.h"
 
 namespace vl::sys {
 
+using win32::Join;
 using win32::Narrow;
+using win32::Time;
 using win32::Wide;
 
 namespace {
 
-uint64_t Join(DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; }
-uint64_t Time(const FILETIME& ft) { return Join(ft.dwHighDateTime, ft.dwLowDateTime); }
 
 class Handle {
  public:

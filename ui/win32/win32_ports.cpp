@@ -14,6 +14,19 @@
 namespace vl::win {
 
 namespace {
+
+// A window class with a white background, registered once per process.
+bool RegisterWhiteClass(HINSTANCE instance, WNDPROC proc, LPCWSTR cursor, const wchar_t* name) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, cursor);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);
+  return true;
+}
 constexpr UINT kRunStep = WM_APP + 1;
 constexpr UINT kRunPosted = WM_APP + 2;
 // While posted steps keep coming, the main thread takes them on this timer
@@ -173,18 +186,8 @@ std::string Win32Ports::SaveFileDialog(const std::string& defaultName, const std
 
 void Win32Ports::ShowWaitModal() {
   if (waitOpen_) return;
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WaitProc;
-    wc.hInstance = instance_;
-    wc.hCursor = LoadCursor(nullptr, IDC_WAIT);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kWaitClass;
-    RegisterClassExW(&wc);
-    registered = true;
-  }
+  static const bool registered = RegisterWhiteClass(instance_, WaitProc, IDC_WAIT, kWaitClass);
+  (void)registered;
   RECT owner{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (main_ && IsWindowVisible(main_)) GetWindowRect(main_, &owner);
   const int w = 298, h = 60;
@@ -275,19 +278,11 @@ LRESULT CALLBACK Win32Ports::WaitProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 int Win32Ports::ShowModalForm(ui::Form& form) {
   // A form is on screen once at a time: a second show while it runs is refused.
   if (form.modalRunning()) return ui::kModalCancel;
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DialogProc;
-    wc.hInstance = instance_;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kDialogClass;
-    RegisterClassExW(&wc);
+  static const bool registered = [this] {
     Binder::RegisterClasses(instance_);
-    registered = true;
-  }
+    return RegisterWhiteClass(instance_, DialogProc, IDC_ARROW, kDialogClass);
+  }();
+  (void)registered;
   HWND owner = main_ && IsWindowVisible(main_) ? main_ : nullptr;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD ex = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
