@@ -95,7 +95,7 @@ void BackupPage::imgBDeleteClick() {
   sys::FileSystem& files = *m_.platform().files;
   // A file that stays behind keeps its row: the list never hides a backup
   // that is still on disk.
-  if (!files.RemoveFile(path) && files.FileExists(path)) {
+  if (files.RemoveFile(path) != 0 && files.FileExists(path)) {
     m_.ports().ShowMessage("The backup file could not be deleted.", "Vantorel", MsgButtons::Ok, MsgIcon::Error);
     return;
   }

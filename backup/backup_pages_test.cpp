@@ -183,7 +183,7 @@ TEST_F(BackupPageTest, AFileAlreadyGoneLosesItsRowSilently) {
   BackupPage& page = Page();
   main->ShowPage(4);
   page.imgRBackupClick();
-  ASSERT_TRUE(sim.files().RemoveFile(path));
+  ASSERT_EQ(0u, sim.files().RemoveFile(path));
   Select(BackupKind::kRepair, 0);
   page.imgBDeleteClick();
   EXPECT_EQ(main->control(id::lstvRBackup).rowCount(), 0);
@@ -192,7 +192,7 @@ TEST_F(BackupPageTest, AFileAlreadyGoneLosesItsRowSilently) {
 
 TEST_F(BackupPageTest, AFileThatCannotBeDeletedKeepsItsRowAndIsReported) {
   const std::string path = Put(BackupKind::kRepair, "20240501000000.reg");
-  ASSERT_TRUE(sim.files().SetAttributes(path, sys::kAttrReadOnly));
+  ASSERT_EQ(0u, sim.files().SetAttributes(path, sys::kAttrReadOnly));
   BackupPage& page = Page();
   main->ShowPage(4);
   page.imgRBackupClick();
@@ -263,7 +263,7 @@ TEST_F(BackupPageTest, ALostFileIsReportedAndRestoreStaysUsable) {
   BackupPage& page = Page();
   main->ShowPage(4);
   page.imgRBackupClick();
-  ASSERT_TRUE(sim.files().RemoveFile(path));
+  ASSERT_EQ(0u, sim.files().RemoveFile(path));
   Select(BackupKind::kRepair, 0);
   page.imgBRestoreClick();
   ASSERT_EQ(ports.messages.size(), 2u);

@@ -373,6 +373,16 @@ TEST_F(RegistryRepairTest, FailedRemovalsAreLoggedAndCounted) {
   EXPECT_TRUE(RepairBackups().empty());
 }
 
+TEST_F(RegistryRepairTest, AShortcutThatCannotBeDeletedSaysWhy) {
+  Start();
+  FakeScan({{kShortcuts, 1}});  // a shortcut file that is already gone
+  rc->imgRegCleanClick();
+  Drain();
+  ASSERT_EQ(rc->repairLog.size(), 1u);
+  EXPECT_EQ(rc->lstvRegFinishData(0, 1).text,
+            "Repair failed: the file could not be deleted: The system cannot find the file specified. (2)");
+}
+
 TEST_F(RegistryRepairTest, WithBackupsOffNoFileIsWritten) {
   Start();
   Plant();

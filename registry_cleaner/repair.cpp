@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "sysaccess/error_text.h"
 #include "sysaccess/reg_file.h"
 #include "sysaccess/reg_writer.h"
 #include "sysaccess/registry.h"
@@ -214,8 +215,10 @@ TCleanInfo Repairer::Remove(int category, const TScanRegistry& found) {
       const std::string lower = sys::AsciiLower(p.keyPath);
       if (lower.size() <= 4 || lower.compare(lower.size() - 4, 4, ".lnk") != 0)
         ok = Refuse("only shortcut files are removed");
+      else if (uint32_t rc = platform_.files->RemoveFile(p.keyPath))
+        ok = Refuse("the file could not be deleted: " + sys::SystemErrorText(rc));
       else
-        ok = platform_.files->RemoveFile(p.keyPath) || Refuse("the file could not be deleted");
+        ok = true;
       break;
     }
     default:

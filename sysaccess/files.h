@@ -90,11 +90,12 @@ class FileSystem {
   virtual uint32_t TruncateFile(const std::string& path, uint64_t size) = 0;
   // The entry the path names (no wildcards), not following a final link.
   virtual bool GetEntry(const std::string& path, FileEntry& entry) = 0;
-  virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
-  // Deletes a file, or a file link itself.
-  virtual bool RemoveFile(const std::string& path) = 0;
+  // 0, or the system error (as the three calls below).
+  virtual uint32_t SetAttributes(const std::string& path, uint32_t attributes) = 0;
+  // Deletes a file, or a file link itself; a read-only file is refused.
+  virtual uint32_t RemoveFile(const std::string& path) = 0;
   // Removes an empty folder, or a folder link (junction) itself.
-  virtual bool RemoveFolder(const std::string& path) = 0;
+  virtual uint32_t RemoveFolder(const std::string& path) = 0;
   // The path made absolute against the current folder.
   virtual std::string FullPath(const std::string& path) = 0;
   virtual std::string CurrentFolder() = 0;

@@ -67,14 +67,18 @@ TEST_F(FilesContract, ListFolderReportsEntriesWithoutDotEntries) {
 TEST_F(FilesContract, ReadOnlyFilesNeedTheirAttributeResetBeforeDeletion) {
   std::string f = folder_ + "\\ro.txt";
   ASSERT_TRUE(fs().WriteFileBytes(f, "x"));
-  ASSERT_TRUE(fs().SetAttributes(f, kAttrReadOnly));
+  ASSERT_EQ(0u, fs().SetAttributes(f, kAttrReadOnly));
   FileEntry e;
   ASSERT_TRUE(fs().GetEntry(f, e));
   EXPECT_TRUE(e.attributes & kAttrReadOnly);
-  EXPECT_FALSE(fs().RemoveFile(f));
-  EXPECT_TRUE(fs().SetAttributes(f, kAttrNormal));
-  EXPECT_TRUE(fs().RemoveFile(f));
+  EXPECT_EQ(err::kAccessDenied, fs().RemoveFile(f));
+  EXPECT_EQ(0u, fs().SetAttributes(f, kAttrNormal));
+  EXPECT_EQ(0u, fs().RemoveFile(f));
   EXPECT_FALSE(fs().FileExists(f));
+  EXPECT_EQ(err::kFileNotFound, fs().RemoveFile(f));
+  ASSERT_TRUE(fs().CreateFolder(folder_ + "\\full"));
+  ASSERT_TRUE(fs().WriteFileBytes(folder_ + "\\full\\a", "x"));
+  EXPECT_EQ(err::kDirNotEmpty, fs().RemoveFolder(folder_ + "\\full"));
 }
 
 TEST_F(FilesContract, DeleteFolderTreeWithModeOneRemovesEverything) {
@@ -82,7 +86,7 @@ TEST_F(FilesContract, DeleteFolderTreeWithModeOneRemovesEverything) {
   ASSERT_TRUE(fs().CreateFolder(top + "\\x\\y\\z"));
   ASSERT_TRUE(fs().WriteFileBytes(top + "\\x\\y\\z\\deep.txt", "d"));
   ASSERT_TRUE(fs().WriteFileBytes(top + "\\x\\ro.txt", "r"));
-  ASSERT_TRUE(fs().SetAttributes(top + "\\x\\ro.txt", kAttrReadOnly));
+  ASSERT_EQ(0u, fs().SetAttributes(top + "\\x\\ro.txt", kAttrReadOnly));
   ASSERT_TRUE(fs().WriteFileBytes(top + "\\top.txt", "t"));
   EXPECT_TRUE(DeleteFolderTree(fs(), top + "\\", 1));
   EXPECT_FALSE(fs().DirectoryExists(top));
@@ -203,7 +207,7 @@ TEST_F(FilesContract, A64BitProcessHasNothingToRedirect) {
     EXPECT_TRUE(off.ok());
     EXPECT_FALSE(fs().FileExists(windows + "System32\\" + marker));
   }
-  EXPECT_TRUE(fs().RemoveFile(windows + "SysWOW64\\" + marker));
+  EXPECT_EQ(0u, fs().RemoveFile(windows + "SysWOW64\\" + marker));
 }
 
 TEST_F(FilesContract, ANewFileIsNeverCreatedOverAnotherAndCanBeCutBack) {

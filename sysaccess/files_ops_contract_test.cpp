@@ -82,7 +82,7 @@ TEST_F(FileOpsContract, WalkReportsLinksAsThemselves) {
     return true;
   }), 0u);
   EXPECT_TRUE(sawLink);
-  EXPECT_TRUE(fs().RemoveFolder(folder_ + "\\link"));
+  EXPECT_EQ(0u, fs().RemoveFolder(folder_ + "\\link"));
 }
 
 TEST_F(FileOpsContract, MoveFileRenamesAndRefusesAnExistingTarget) {
@@ -106,10 +106,10 @@ TEST_F(FileOpsContract, MoveFileErrors) {
 
 TEST_F(FileOpsContract, MoveFileMovesReadOnlyFilesAndFolders) {
   ASSERT_TRUE(fs().WriteFileBytes(folder_ + "\\ro.txt", "r"));
-  ASSERT_TRUE(fs().SetAttributes(folder_ + "\\ro.txt", kAttrReadOnly));
+  ASSERT_EQ(0u, fs().SetAttributes(folder_ + "\\ro.txt", kAttrReadOnly));
   EXPECT_EQ(fs().MoveFileTo(folder_ + "\\ro.txt", folder_ + "\\ro2.txt"), 0u);
   EXPECT_EQ(Read(fs(), folder_ + "\\ro2.txt"), "r");
-  ASSERT_TRUE(fs().SetAttributes(folder_ + "\\ro2.txt", kAttrNormal));
+  ASSERT_EQ(0u, fs().SetAttributes(folder_ + "\\ro2.txt", kAttrNormal));
   ASSERT_TRUE(fs().CreateFolder(folder_ + "\\d\\e"));
   EXPECT_EQ(fs().MoveFileTo(folder_ + "\\d", folder_ + "\\d2"), 0u);
   EXPECT_TRUE(fs().DirectoryExists(folder_ + "\\d2\\e"));
@@ -135,10 +135,10 @@ TEST_F(FileOpsContract, CopyFileKeepsContentAndTimeAndHonoursOverwrite) {
 TEST_F(FileOpsContract, CopyFileErrors) {
   ASSERT_TRUE(fs().WriteFileBytes(folder_ + "\\src.bin", "new"));
   ASSERT_TRUE(fs().WriteFileBytes(folder_ + "\\ro.bin", "kept"));
-  ASSERT_TRUE(fs().SetAttributes(folder_ + "\\ro.bin", kAttrReadOnly));
+  ASSERT_EQ(0u, fs().SetAttributes(folder_ + "\\ro.bin", kAttrReadOnly));
   EXPECT_EQ(fs().CopyFileTo(folder_ + "\\src.bin", folder_ + "\\ro.bin", true), err::kAccessDenied);
   EXPECT_EQ(Read(fs(), folder_ + "\\ro.bin"), "kept");
-  ASSERT_TRUE(fs().SetAttributes(folder_ + "\\ro.bin", kAttrNormal));
+  ASSERT_EQ(0u, fs().SetAttributes(folder_ + "\\ro.bin", kAttrNormal));
   EXPECT_EQ(fs().CopyFileTo(folder_ + "\\none.bin", folder_ + "\\x.bin", true), err::kFileNotFound);
   EXPECT_EQ(fs().CopyFileTo(folder_ + "\\src.bin", folder_ + "\\no\\x.bin", true), err::kPathNotFound);
 }
@@ -156,10 +156,10 @@ TEST_F(FileOpsContract, ReplaceFileDataSwapsContentAndLeavesNothingBeside) {
 TEST_F(FileOpsContract, ReplaceFileDataFailureLeavesTheOldFile) {
   std::string path = folder_ + "\\locked.exe";
   ASSERT_TRUE(fs().WriteFileBytes(path, "old"));
-  ASSERT_TRUE(fs().SetAttributes(path, kAttrReadOnly));
+  ASSERT_EQ(0u, fs().SetAttributes(path, kAttrReadOnly));
   EXPECT_EQ(fs().ReplaceFileData(path, "new"), err::kAccessDenied);
   EXPECT_EQ(Read(fs(), path), "old");
-  ASSERT_TRUE(fs().SetAttributes(path, kAttrNormal));
+  ASSERT_EQ(0u, fs().SetAttributes(path, kAttrNormal));
   ASSERT_TRUE(fs().CreateFolder(folder_ + "\\dir"));
   EXPECT_EQ(fs().ReplaceFileData(folder_ + "\\dir", "new"), err::kAccessDenied);
   EXPECT_EQ(fs().ReplaceFileData(folder_ + "\\no\\x.exe", "new"), err::kPathNotFound);

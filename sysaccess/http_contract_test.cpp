@@ -186,11 +186,11 @@ TEST_F(HttpContract, OtherSchemesAndHeaderBreaksAreRefused) {
 
 TEST_F(HttpContract, ReadOnlyTargetIsAFileErrorAndStays) {
   ASSERT_TRUE(fs().WriteFileBytes(target_, "old good"));
-  ASSERT_TRUE(fs().SetAttributes(target_, kAttrReadOnly));
+  ASSERT_EQ(0u, fs().SetAttributes(target_, kAttrReadOnly));
   HttpResult res = http().GetToFile(Get("/len"), target_);
   EXPECT_EQ(res.outcome, HttpOutcome::kFileError);
   EXPECT_EQ(Content(), "old good");
-  ASSERT_TRUE(fs().SetAttributes(target_, kAttrNormal));
+  ASSERT_EQ(0u, fs().SetAttributes(target_, kAttrNormal));
   ExpectNothingBeside(true);
 }
 

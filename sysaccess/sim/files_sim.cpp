@@ -245,39 +245,6 @@ bool SimFileSystem::GetEntry(const std::string& path, FileEntry& entry) {
   return EntryOfHost(h, name, entry);
 }
 
-bool SimFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  std::string h = HostPath(path);
-  struct stat st;
-  if (h.empty() || lstat(h.c_str(), &st) != 0) return false;
-  if (S_ISLNK(st.st_mode)) return true;
-  mode_t mode = st.st_mode & 07777;
-  if (attributes & kAttrReadOnly) mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
-  else mode |= S_IWUSR;
-  return chmod(h.c_str(), mode) == 0;
-}
-
-bool SimFileSystem::RemoveFile(const std::string& path) {
-  std::string h = HostPath(path);
-  struct stat st, target;
-  if (h.empty() || lstat(h.c_str(), &st) != 0) return false;
-  if (S_ISDIR(st.st_mode)) return false;
-  // A link to a folder is removed as a folder, a read-only file not at all.
-  if (S_ISLNK(st.st_mode) && stat(h.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) return false;
-  if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) return false;
-  return unlink(h.c_str()) == 0;
-}
-
-bool SimFileSystem::RemoveFolder(const std::string& path) {
-  std::string h = HostPath(path);
-  struct stat st, target;
-  if (h.empty() || lstat(h.c_str(), &st) != 0) return false;
-  if (S_ISLNK(st.st_mode)) {
-    if (stat(h.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) return false;
-    return unlink(h.c_str()) == 0;
-  }
-  return rmdir(h.c_str()) == 0;
-}
-
 std::string SimFileSystem::CurrentFolder() {
   std::lock_guard<std::mutex> lock(mu_);
   return current_;

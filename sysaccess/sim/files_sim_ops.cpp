@@ -221,4 +221,41 @@ uint32_t SimFileSystem::TruncateFile(const std::string& path, uint64_t size) {
   return result;
 }
 
+uint32_t SimFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  std::string h = HostPath(path);
+  struct stat st;
+  if (h.empty()) return err::kPathNotFound;
+  if (lstat(h.c_str(), &st) != 0) return err::kFileNotFound;
+  if (S_ISLNK(st.st_mode)) return err::kSuccess;
+  mode_t mode = st.st_mode & 07777;
+  if (attributes & kAttrReadOnly) mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+  else mode |= S_IWUSR;
+  return chmod(h.c_str(), mode) == 0 ? err::kSuccess : ErrorOfErrno(errno);
+}
+
+uint32_t SimFileSystem::RemoveFile(const std::string& path) {
+  std::string h = HostPath(path);
+  struct stat st, target;
+  if (h.empty()) return err::kPathNotFound;
+  if (lstat(h.c_str(), &st) != 0) return err::kFileNotFound;
+  if (S_ISDIR(st.st_mode)) return err::kAccessDenied;
+  // A link to a folder is removed as a folder, a read-only file not at all.
+  if (S_ISLNK(st.st_mode) && stat(h.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) return err::kAccessDenied;
+  if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) return err::kAccessDenied;
+  return unlink(h.c_str()) == 0 ? err::kSuccess : ErrorOfErrno(errno);
+}
+
+uint32_t SimFileSystem::RemoveFolder(const std::string& path) {
+  std::string h = HostPath(path);
+  struct stat st, target;
+  if (h.empty()) return err::kPathNotFound;
+  if (lstat(h.c_str(), &st) != 0) return err::kFileNotFound;
+  if (S_ISLNK(st.st_mode)) {
+    if (stat(h.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) return err::kDirectory;
+    return unlink(h.c_str()) == 0 ? err::kSuccess : ErrorOfErrno(errno);
+  }
+  if (!S_ISDIR(st.st_mode)) return err::kDirectory;
+  return rmdir(h.c_str()) == 0 ? err::kSuccess : ErrorOfErrno(errno);
+}
+
 }  // namespace vl::sys

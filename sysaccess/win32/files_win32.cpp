@@ -142,14 +142,16 @@ bool Win32FileSystem::GetEntry(const std::string& path, FileEntry& entry) {
   return true;
 }
 
-bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  return SetFileAttributesW(Wide(path).c_str(), attributes) != 0;
+uint32_t Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  return SetFileAttributesW(Wide(path).c_str(), attributes) ? 0 : GetLastError();
 }
 
-bool Win32FileSystem::RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
+uint32_t Win32FileSystem::RemoveFile(const std::string& path) {
+  return DeleteFileW(Wide(path).c_str()) ? 0 : GetLastError();
+}
 
-bool Win32FileSystem::RemoveFolder(const std::string& path) {
-  return RemoveDirectoryW(Wide(path).c_str()) != 0;
+uint32_t Win32FileSystem::RemoveFolder(const std::string& path) {
+  return RemoveDirectoryW(Wide(path).c_str()) ? 0 : GetLastError();
 }
 
 std::string Win32FileSystem::FullPath(const std::string& path) {

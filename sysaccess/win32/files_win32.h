@@ -22,9 +22,9 @@ class Win32FileSystem : public FileSystem {
   uint32_t CreateNewFile(const std::string& path, const std::string& data) override;
   uint32_t TruncateFile(const std::string& path, uint64_t size) override;
   bool GetEntry(const std::string& path, FileEntry& entry) override;
-  bool SetAttributes(const std::string& path, uint32_t attributes) override;
-  bool RemoveFile(const std::string& path) override;
-  bool RemoveFolder(const std::string& path) override;
+  uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
+  uint32_t RemoveFile(const std::string& path) override;
+  uint32_t RemoveFolder(const std::string& path) override;
   std::string FullPath(const std::string& path) override;
   std::string CurrentFolder() override;
   bool SetCurrentFolder(const std::string& path) override;
