@@ -1,0 +1,49 @@
+// What a junk scan finds: one group per selected drive, one record per file.
+// Groups live in the main window's shared scan result list; the worker fills
+// them, the result, finish and export views read them after the job.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+
+namespace vl::junk {
+
+// One file found. Folders are shared by index (most junk sits in a few
+// folders), which keeps a found file well under 100 bytes.
+struct TScanResultBye {
+  std::string name;        // without folder
+  uint32_t folder = 0;     // index into the group's folders
+  uint64_t size = 0;       // the whole 64-bit size
+  uint64_t lastWriteTime = 0;  // FILETIME as the directory entry gives it
+  uint64_t creationTime = 0;
+};
+
+// Group states, in the order a scan and a clean pass them.
+enum JunkState : int16_t { kWaiting = 0, kScanning = 1, kScanned = 2, kCleaning = 3, kFinished = 4 };
+
+struct TSearchJunk : ScanRecord {
+  TSearchJunk(std::string caption, std::string drive) : caption(std::move(caption)), drive(std::move(drive)) {}
+
+  const std::string caption;  // as the drive list shows it: "System (C:)"
+  const std::string drive;    // "C:"
+  int32_t fileCount = 0;
+  int32_t failedCount = 0;
+  uint64_t foundBytes = 0;
+  uint64_t removedBytes = 0;
+  // Read by the progress list while the worker runs: a single store.
+  std::atomic<int16_t> state{kWaiting};
+  std::vector<TScanResultBye> files;
+  // Folders ending with "\", referred to by TScanResultBye::folder.
+  std::vector<std::string> folders;
+
+  const std::string& FolderOf(const TScanResultBye& f) const { return folders[f.folder]; }
+  std::string PathOf(const TScanResultBye& f) const { return folders[f.folder] + f.name; }
+};
+
+// The junk groups of the shared scan result list, in list order.
+std::vector<TSearchJunk*> JunkGroups(MainForm& m);
+
+}  // namespace vl::junk

@@ -1,0 +1,35 @@
+// Junk masks: a mask matches a whole file name; "*" any run, "?" one
+// character, "[set]", "[a-z]", "[!set]"; a to z match either case; every
+// other character is itself. Compiled once per scan, tested per file.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vl::junk {
+
+// Why a mask cannot be used, in words for the user; empty when it can.
+std::string MaskError(const std::string& mask);
+
+class MaskList {
+ public:
+  // Compiles the valid masks in order; invalid ones are left out (callers
+  // check MaskError first and tell the user).
+  explicit MaskList(const std::vector<std::string>& masks);
+  MaskList(const MaskList&) = delete;
+  MaskList& operator=(const MaskList&) = delete;
+  ~MaskList();
+
+  // Index of the first mask that matches `name` (UTF-8), or -1.
+  int FirstMatch(const std::string& name) const;
+  bool empty() const { return masks_.empty(); }
+  size_t size() const { return masks_.size(); }
+
+ private:
+  struct Compiled;
+  std::vector<Compiled*> masks_;
+  // The name being tested, as lower-case code points (reused per call).
+  mutable std::vector<char32_t> name_;
+};
+
+}  // namespace vl::junk
