@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "junk_cleaner/junk_engine.h"
 #include "ui/jobs.h"
 
 namespace vl::junk {
 
-class TJunkThread : public Worker {
+class TJunkThread : public Worker, private JunkContext {
  public:
   enum Job { kScan = 1, kClean = 2 };
   enum Mode { kRecycleBin = 1, kDelete = 2, kMove = 3 };
@@ -28,6 +29,10 @@ class TJunkThread : public Worker {
 
  private:
   TJunkThread(MainForm& m, int job, std::vector<std::string> masks, std::string targetFolder, int mode);
+  // The engine's view of the window.
+  bool Stopped() const override;
+  void ShowHint(const std::string& text) override;
+  void StateChanged() override;
 
   MainForm& m_;
   const int job_;

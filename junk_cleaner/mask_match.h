@@ -3,6 +3,7 @@
 // other character is itself. Compiled once per scan, tested per file.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ class MaskList {
 
  private:
   struct Compiled;
-  std::vector<Compiled*> masks_;
+  std::vector<std::unique_ptr<Compiled>> masks_;
   // The name being tested, as lower-case code points (reused per call).
   mutable std::vector<char32_t> name_;
 };

@@ -206,14 +206,17 @@ bool SimFileSystem::ReadFilePart(const std::string& path, uint64_t offset, size_
 }
 
 bool SimFileSystem::EntryOfHost(const std::string& host, const std::string& name, FileEntry& entry) {
-  struct stat st;
+  struct stat st, target;
   if (lstat(host.c_str(), &st) != 0) return false;
+  FillEntry(st, S_ISLNK(st.st_mode) && stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode), name, entry);
+  return true;
+}
+
+void SimFileSystem::FillEntry(const struct stat& st, bool linkToFolder, const std::string& name, FileEntry& entry) {
   entry = FileEntry();
   entry.name = name;
   if (S_ISLNK(st.st_mode)) {
-    entry.attributes = kAttrReparsePoint;
-    struct stat target;
-    if (stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) entry.attributes |= kAttrDirectory;
+    entry.attributes = kAttrReparsePoint | (linkToFolder ? kAttrDirectory : 0);
   } else if (S_ISDIR(st.st_mode)) {
     entry.attributes = kAttrDirectory;
   } else {
@@ -224,7 +227,6 @@ bool SimFileSystem::EntryOfHost(const std::string& host, const std::string& name
   entry.creationTime = ToFileTime(st.st_mtim);
   entry.lastWriteTime = ToFileTime(st.st_mtim);
   entry.lastAccessTime = ToFileTime(st.st_atim);
-  return true;
 }
 
 bool SimFileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>& entries) {

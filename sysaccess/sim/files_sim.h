@@ -4,6 +4,8 @@
 // name ignored), host symbolic links shown as reparse points, and the WOW64
 // redirection of the system folder when the owning platform is a WOW64 one.
 #pragma once
+#include <sys/stat.h>
+
 #include <functional>
 #include <map>
 #include <mutex>
@@ -66,6 +68,8 @@ class SimFileSystem : public FileSystem {
  private:
   const SimDrive* Drive(char letter);
   bool EntryOfHost(const std::string& host, const std::string& name, FileEntry& entry);
+  // An entry from what lstat gave (`linkToFolder`: a link whose target is a folder).
+  static void FillEntry(const struct stat& st, bool linkToFolder, const std::string& name, FileEntry& entry);
   // The error Windows gives for a path that does not exist: kFileNotFound
   // when its folder exists, kPathNotFound otherwise.
   uint32_t MissingError(const std::string& host);

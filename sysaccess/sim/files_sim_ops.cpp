@@ -109,19 +109,25 @@ uint32_t SimFileSystem::WalkFolder(const std::string& folder, const WalkVisitor&
   if (h.empty()) return err::kPathNotFound;
   DIR* dir = opendir(h.c_str());
   if (!dir) return errno == EACCES ? err::kAccessDenied : err::kPathNotFound;
-  std::vector<FileEntry> entries;
+  // The order a Windows volume lists: by name without regard to case (the
+  // key made once per entry, not per comparison).
+  std::vector<std::pair<std::u16string, FileEntry>> entries;
   while (dirent* e = readdir(dir)) {
-    std::string n = e->d_name;
-    if (n == "." || n == "..") continue;
+    const char* n = e->d_name;
+    if (n[0] == '.' && (!n[1] || (n[1] == '.' && !n[2]))) continue;
+    struct stat st, target;
+    if (fstatat(dirfd(dir), n, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    bool linkToFolder = S_ISLNK(st.st_mode) && fstatat(dirfd(dir), n, &target, 0) == 0 && S_ISDIR(target.st_mode);
     FileEntry entry;
-    if (EntryOfHost(h + "/" + n, n, entry)) entries.push_back(entry);
+    FillEntry(st, linkToFolder, n, entry);
+    std::u16string key = Utf8ToUtf16(entry.name);
+    for (char16_t& c : key) c = UpperChar(c);
+    entries.emplace_back(std::move(key), std::move(entry));
   }
   closedir(dir);
-  // The order a Windows volume lists: by name without regard to case.
-  std::sort(entries.begin(), entries.end(),
-            [](const FileEntry& a, const FileEntry& b) { return CompareNoCase(a.name, b.name) < 0; });
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& e : entries)
-    if (!visit(e)) break;
+    if (!visit(e.second)) break;
   return 0;
 }
 

@@ -1,0 +1,182 @@
+// The junk walk and the three ways of removing what it found.
+#include "junk_cleaner/junk_engine.h"
+
+#include <unordered_map>
+
+#include "sysaccess/sys_error.h"
+#include "sysaccess/text.h"
+
+namespace vl::junk {
+
+namespace {
+
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+class Walker {
+ public:
+  Walker(sys::FileSystem& files, const MaskList& masks, JunkContext& context, TSearchJunk& group)
+      : files_(files), masks_(masks), context_(context), group_(group) {}
+
+  // Walks `folder` (ending with "\") and everything below it; false once stopped.
+  bool Walk(const std::string& folder) {
+    int64_t folderIndex = -1;  // the group's entry for this folder, made with its first file
+    bool stopped = false;
+    files_.WalkFolder(folder, [&](const sys::FileEntry& e) {
+      if (context_.Stopped()) {
+        stopped = true;
+        return false;
+      }
+      // A link leads out of the tree: never listed, never entered.
+      if (e.IsReparsePoint()) return true;
+      if (e.IsFolder()) {
+        const std::string sub = folder + e.name;
+        context_.ShowHint("Scanning " + sub);
+        if (!Walk(sub + "\\")) stopped = true;
+        return !stopped;
+      }
+      if (masks_.FirstMatch(e.name) < 0 || IsExcluded(folder, e.name)) return true;
+      if (folderIndex < 0) {
+        folderIndex = static_cast<int64_t>(group_.folders.size());
+        group_.folders.push_back(folder);
+      }
+      group_.files.push_back({e.name, static_cast<uint32_t>(folderIndex), e.size, e.lastWriteTime, e.creationTime});
+      ++group_.fileCount;
+      group_.foundBytes += e.size;
+      ++added_;
+      return true;
+    });
+    return !stopped && !context_.Stopped();
+  }
+
+  int32_t added() const { return added_; }
+
+ private:
+  sys::FileSystem& files_;
+  const MaskList& masks_;
+  JunkContext& context_;
+  TSearchJunk& group_;
+  int32_t added_ = 0;
+};
+
+// Folder in which "a\\b" became "a\b", ending with "\".
+std::string WalkRoot(const std::string& drive) {
+  std::string f = drive + "\\";
+  std::string out;
+  for (char c : f)
+    if (!(c == '\\' && !out.empty() && out.back() == '\\')) out += c;
+  if (out.back() != '\\') out += '\\';
+  return out;
+}
+
+class Remover {
+ public:
+  Remover(sys::FileSystem& files, sys::Shell& shell, RemovalMode mode, const std::string& target)
+      : files_(files), shell_(shell), mode_(mode), target_(target) {}
+
+  bool Remove(const TSearchJunk& group, const TScanResultBye& file) {
+    const std::string& folder = group.FolderOf(file);
+    if (!FolderIsPlain(folder) || !Unchanged(folder + file.name, file)) return false;
+    const std::string path = folder + file.name;
+    switch (mode_) {
+      case RemovalMode::kRecycleBin: return shell_.SendToRecycleBin(path) == 0;
+      case RemovalMode::kDelete:
+        files_.SetAttributes(path, sys::kAttrNormal);
+        return files_.RemoveFile(path) == 0;
+      case RemovalMode::kMove: return Move(path, file.name);
+    }
+    return false;
+  }
+
+ private:
+  // The file is still the one the user saw in the list.
+  bool Unchanged(const std::string& path, const TScanResultBye& file) {
+    sys::FileEntry now;
+    return files_.GetEntry(path, now) && !now.IsFolder() && !now.IsReparsePoint() && now.size == file.size &&
+           now.lastWriteTime == file.lastWriteTime;
+  }
+
+  // No folder on the way from the drive root is a link now: one planted since
+  // the scan would send the removal somewhere else.
+  bool FolderIsPlain(const std::string& folder) {
+    std::string f = folder.size() > 3 && folder.back() == '\\' ? folder.substr(0, folder.size() - 1) : folder;
+    if (f.size() <= 3) return true;  // the drive root
+    auto it = plain_.find(f);
+    if (it != plain_.end()) return it->second;
+    sys::FileEntry e;
+    const size_t slash = f.rfind('\\');
+    bool ok = files_.GetEntry(f, e) && e.IsFolder() && !e.IsReparsePoint() &&
+              (slash == std::string::npos || FolderIsPlain(f.substr(0, slash + 1)));
+    plain_[f] = ok;
+    return ok;
+  }
+
+  // Into the target folder under the first free name: name, base_1.ext, base_2.ext ...
+  bool Move(const std::string& path, const std::string& name) {
+    const size_t dot = name.rfind('.');
+    const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string ext = dot == std::string::npos ? "" : name.substr(dot);
+    for (int n = 0; n < 100000; ++n) {
+      const std::string to = target_ + (n == 0 ? name : base + "_" + std::to_string(n) + ext);
+      const uint32_t rc = files_.MoveFileTo(path, to);
+      if (rc == sys::err::kSuccess) return true;
+      if (rc != sys::err::kAlreadyExists && rc != sys::err::kFileExists) return false;
+    }
+    return false;
+  }
+
+  sys::FileSystem& files_;
+  sys::Shell& shell_;
+  const RemovalMode mode_;
+  const std::string target_;
+  std::unordered_map<std::string, bool> plain_;
+};
+
+}  // namespace
+
+bool IsExcluded(const std::string& folder, const std::string& name) {
+  const std::string f = sys::AsciiLower(sys::Trim(folder));
+  const std::string n = sys::AsciiLower(sys::Trim(name));
+  if (n == "desktop.ini") return Contains(f, "\\history");
+  if (n == "index.dat") return Contains(f, "temporary internet files\\content.ie5") || Contains(f, "\\cookie");
+  return n == "windowsupdate.log" || n == "ntuser.dat.log";
+}
+
+int32_t ScanGroups(sys::FileSystem& files, const std::vector<TSearchJunk*>& groups, const MaskList& masks,
+                   JunkContext& context) {
+  int32_t total = 0;
+  for (TSearchJunk* g : groups) {
+    if (context.Stopped()) break;
+    g->state.store(kScanning);
+    context.StateChanged();
+    Walker walker(files, masks, context, *g);
+    walker.Walk(WalkRoot(g->drive));
+    total += walker.added();
+    g->state.store(kScanned);
+    context.StateChanged();
+  }
+  return total;
+}
+
+void CleanGroups(sys::FileSystem& files, sys::Shell& shell, const std::vector<TSearchJunk*>& groups,
+                 RemovalMode mode, const std::string& target, JunkContext& context) {
+  Remover remover(files, shell, mode, target);
+  for (TSearchJunk* g : groups) {
+    if (context.Stopped()) break;
+    if (g->fileCount > 0 && g->state.load() == kScanned) {
+      g->state.store(kCleaning);
+      context.StateChanged();
+      g->failedCount = 0;
+      g->removedBytes = 0;
+      // A group once started is cleaned to its end.
+      for (const TScanResultBye& f : g->files) {
+        context.ShowHint("Deleting " + g->PathOf(f));
+        if (remover.Remove(*g, f)) g->removedBytes += f.size;
+        else ++g->failedCount;
+      }
+    }
+    g->state.store(kFinished);
+    context.StateChanged();
+  }
+}
+
+}  // namespace vl::junk
