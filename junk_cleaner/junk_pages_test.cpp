@@ -72,6 +72,11 @@ class JunkPagesTest : public vl::testing::AppFixture {
     main->scanResults.push_back(std::move(g));
     return ref;
   }
+  // A file and its folder.
+  void Plant(const std::string& path, const std::string& text) {
+    sim.files().CreateFolder(path.substr(0, path.rfind('\\')));
+    WriteFile(path, text);
+  }
   std::string LastMessage() { return ports.messages.empty() ? "" : ports.messages.back().text; }
 
   JunkCleaner* jc = nullptr;
@@ -558,6 +563,94 @@ TEST_F(JunkPagesTest, WithoutTheSettingsTableNoMoveCleanStarts) {
   jc->imgJunkCleanClick();
   EXPECT_FALSE(main->busy());
   EXPECT_EQ(sim.shell().lastBrowseTitle(), "");
+}
+
+// --- scan and clean through the worker -----------------------------------------------------
+
+TEST_F(JunkPagesTest, ALabelWithParenthesesIsScannedAsItsDrive) {
+  sys::SimDrive e;
+  e.label = "Backup (old)";
+  sim.MapDrive('E', e);
+  Plant("E:\\old\\a.tmp", std::string(100, 'a'));
+  Plant("C:\\t\\b.tmp", "b");
+  StartJunk();
+  jc->drives[0].checked = false;  // C:
+  CheckOnlyTypes({"*.tmp"});
+  jc->imgJunkScanClick();
+  EXPECT_TRUE(main->busy());
+  Drain();
+  EXPECT_EQ(main->currentPage(), page::kJunkResult);
+  EXPECT_FALSE(main->busy());
+  std::vector<TSearchJunk*> groups = JunkGroups(*main);
+  ASSERT_EQ(groups.size(), 1u);
+  EXPECT_EQ(groups[0]->drive, "E:");
+  EXPECT_EQ(groups[0]->state.load(), kScanned);
+  ASSERT_EQ(groups[0]->files.size(), 1u);
+  EXPECT_EQ(groups[0]->PathOf(groups[0]->files[0]), "E:\\old\\a.tmp");
+  EXPECT_EQ(jc->lstvJunkResultData(0, 0).text, "Backup (old) (E:)");
+  EXPECT_EQ(jc->lstvJunkResultData(0, 1).text, "1");
+  EXPECT_EQ(jc->lstvJunkResultData(0, 2).text, "100 B");
+  EXPECT_EQ(Text(id::labStatus_Junk), "1 File(s)");
+}
+
+TEST_F(JunkPagesTest, TwoMoveCleansOnOneDayGoIntoTheirOwnDatedFolders) {
+  sys::SimDrive d;
+  d.label = "Data";
+  sim.MapDrive('D', d);
+  ASSERT_TRUE(sim.files().CreateFolder("D:\\Junk"));
+  StartJunk();
+  jc->drives[1].checked = false;  // D: holds the target
+  CheckOnlyTypes({"*.tmp"});
+  main->control(id::radRemoveDir).Click();
+  const std::string day = NowDay();
+  const char* names[] = {"first.tmp", "second.tmp"};
+  for (int run = 1; run <= 2; ++run) {
+    Plant(std::string("C:\\work\\") + names[run - 1], "junk");
+    jc->imgJunkScanClick();
+    Drain();
+    ASSERT_EQ(main->currentPage(), page::kJunkResult);
+    sim.shell().QueueBrowseAnswer(run == 1 ? "D:\\Junk" : "D:\\Junk\\");
+    jc->imgJunkCleanClick();
+    EXPECT_EQ(main->currentPage() == page::kJunkClean || main->currentPage() == page::kJunkFinish, true);
+    Drain();
+    EXPECT_EQ(main->currentPage(), page::kJunkFinish);
+    EXPECT_EQ(sim.shell().lastBrowseStart(), run == 1 ? "" : "D:\\Junk\\");
+    const std::string folder = "D:\\Junk\\" + day + "_" + std::to_string(run) + "\\";
+    EXPECT_TRUE(sim.files().FileExists(folder + names[run - 1])) << folder;
+    EXPECT_FALSE(sim.files().FileExists(std::string("C:\\work\\") + names[run - 1]));
+    EXPECT_EQ(Sysset("removedir"), "D:\\Junk\\");
+    EXPECT_EQ(jc->lstvJunkFinishData(0, 1).text, "1");
+    EXPECT_EQ(jc->lstvJunkFinishData(0, 2).text, "0");
+    EXPECT_EQ(jc->lstvJunkFinishData(0, 3).text, "4 B");
+  }
+  EXPECT_FALSE(sim.files().DirectoryExists("D:\\Junk\\" + day + "_3"));
+}
+
+TEST_F(JunkPagesTest, DeleteAndRecycleModesRemoveExactlyTheListedFiles) {
+  StartJunk();
+  CheckOnlyTypes({"*.tmp"});
+  Plant("C:\\w\\a.tmp", "aa");
+  Plant("C:\\w\\keep.txt", "k");
+  jc->imgJunkScanClick();
+  Drain();
+  main->control(id::radDeleteFile).Click();
+  jc->imgJunkCleanClick();
+  Drain();
+  EXPECT_FALSE(sim.files().FileExists("C:\\w\\a.tmp"));
+  EXPECT_TRUE(sim.files().FileExists("C:\\w\\keep.txt"));
+  EXPECT_TRUE(sim.shell().recycled().empty());
+
+  Plant("C:\\w\\b.tmp", "bbb");
+  main->control(id::imgCBack5).Click();
+  jc->imgJunkScanClick();
+  Drain();
+  main->control(id::radDeleteToRec).Click();
+  jc->imgJunkCleanClick();
+  Drain();
+  ASSERT_EQ(sim.shell().recycled().size(), 1u);
+  EXPECT_EQ(sim.shell().recycled()[0].original, "C:\\w\\b.tmp");
+  EXPECT_TRUE(sim.files().FileExists("C:\\w\\keep.txt"));
+  EXPECT_EQ(jc->lstvJunkFinishData(0, 3).text, "3 B");
 }
 
 // --- export -------------------------------------------------------------------------------
