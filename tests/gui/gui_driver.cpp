@@ -275,11 +275,23 @@ bool SetListItemState(HWND list, int row, UINT mask, UINT state) {
   });
 }
 
-bool ListItemRect(HWND list, int row, RECT* r) {
-  RECT in{LVIR_BOUNDS, 0, 0, 0};
+bool ListItemRect(HWND list, int row, RECT* r, int part) {
+  RECT in{part, 0, 0, 0};
   return RemoteCall(list, &in, sizeof in, r, [&](void* remote) {
     return SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) != 0;
   });
+}
+
+int ListItemImage(HWND list, int row) {
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  LVITEMW out{};
+  if (!RemoteCall(list, &item, sizeof item, &out, [&](void* remote) {
+        return SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) != 0;
+      }))
+    return -1;
+  return out.iImage;
 }
 
 bool TreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* r) {
