@@ -83,7 +83,11 @@
   X(lstvFBackup, 1506) X(lstvRBackup, 1507) X(lstvOBackup, 1508)                \
   X(imgBDelete, 1509) X(imgBRestore, 1510) X(imgRegBackup, 1511)              \
   /* scan result export */                                                      \
-  X(imgRegExport, 2070)
+  X(imgRegExport, 2070)                                                         \
+  /* evidence cleaner: tree, scan button, details, clean, export */             \
+  X(treeEvidence, 4040) X(chkESelectAll, 4041) X(imgEviScan, 4042)              \
+  X(labEvidenceRDesc, 4043) X(lstvEResultDesc, 4044) X(imgEClean, 4045)         \
+  X(imgEExport, 4046) X(labEvidenceFDesc, 4047)
 
 namespace vl::id {
 #define VL_CONTROL_ENUM(name, value) name = value,
