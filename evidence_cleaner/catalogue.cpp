@@ -106,10 +106,13 @@ void CollectType(EvidenceContext& c) {
   switch (no) {
     case 101: tree(below(20, "Content.IE5"), "*.*"); break;
     case 103: top(folder(21)); break;
-    case 104:
-      tree(folder(19), ".url");
-      tree(folder(8), ".url");
+    case 104: {
+      // One folder given for both lists each shortcut once.
+      const std::string shared = folder(19), own = folder(8);
+      tree(shared, ".url");
+      if (!sys::EqualsNoCase(shared, own)) tree(own, ".url");
       break;
+    }
     case 105: top(folder(28)); break;
     case 106:
       CollectRegistry(c, kHKCU, "Software\\Microsoft\\Protected Storage System Provider", RegMode::kValues, false);
