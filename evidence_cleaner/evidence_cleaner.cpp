@@ -28,7 +28,9 @@ TSearchEvidence* EvidenceCleaner::Record(int index) {
 
 void EvidenceCleaner::BuildTree() {
   nodes_.clear();
-  nodes_.push_back({"My Computer"});
+  Node root;
+  root.text = "My Computer";
+  nodes_.push_back(std::move(root));
   auto add = [this](ui::NodeKey parent, std::string text) {
     const ui::NodeKey key = static_cast<ui::NodeKey>(nodes_.size());
     Node n;
