@@ -36,11 +36,11 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
     TRegistryThread::Start(cleaner, TRegistryThread::kFullBackup, 1, main.bitness);
   };
   cleaner.onFullBackupFinished = [&backupPage](bool started) { backupPage.FullBackupFinished(started); };
-  junk::AddJunkPages(main);
+  junk::JunkCleaner& junkCleaner = junk::AddJunkPages(main);
   evidence::EvidenceCleaner& evidenceCleaner = evidence::AddEvidencePages(main);
   optimizer::AddOptimizerPages(main);
   main.FormCreate();
-  if (features) *features = {&cleaner, &backupPage, &evidenceCleaner};
+  if (features) *features = {&cleaner, &backupPage, &junkCleaner, &evidenceCleaner};
 
   // Start-up sequence; the numbers are the steps' places in it.
   main.AddStartupStep(2, [&main] {

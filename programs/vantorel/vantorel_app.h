@@ -15,6 +15,9 @@ class RegistryCleaner;
 namespace backup {
 class BackupPage;
 }
+namespace junk {
+class JunkCleaner;
+}
 namespace evidence {
 class EvidenceCleaner;
 }
@@ -23,6 +26,7 @@ class EvidenceCleaner;
 struct VantorelFeatures {
   registry::RegistryCleaner* registry = nullptr;
   backup::BackupPage* backup = nullptr;
+  junk::JunkCleaner* junk = nullptr;
   evidence::EvidenceCleaner* evidence = nullptr;
 };
 
