@@ -18,12 +18,16 @@ class BackupPage;
 namespace junk {
 class JunkCleaner;
 }
+namespace evidence {
+class EvidenceCleaner;
+}
 
 // The features' objects (owned by the main form), for tests that drive them.
 struct VantorelFeatures {
   registry::RegistryCleaner* registry = nullptr;
   backup::BackupPage* backup = nullptr;
   junk::JunkCleaner* junk = nullptr;
+  evidence::EvidenceCleaner* evidence = nullptr;
 };
 
 std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports, JobRunner& runner,
