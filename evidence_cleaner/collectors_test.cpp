@@ -147,8 +147,11 @@ TEST_F(CollectorTest, CookieFolderKeepsIndexDatAndLowWhileRecentListsLow) {
   Folder(cookies + "Low");
   Folder(cookies + "Other");
   EXPECT_THAT(Collect(103), UnorderedElementsAre(cookies + "tester@example[1].txt", cookies + "Other"));
-  for (const auto& i : ctx->items)
-    if (i.kind == kFile) EXPECT_EQ(i.value, "1.5 KB");
+  for (const auto& i : ctx->items) {
+    if (i.kind == kFile) {
+      EXPECT_EQ(i.value, "1.5 KB");
+    }
+  }
   const std::string recent = Special(8) + "\\";
   File(recent + "letter.lnk", 10);
   Folder(recent + "Low");
