@@ -38,9 +38,9 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   cleaner.onFullBackupFinished = [&backupPage](bool started) { backupPage.FullBackupFinished(started); };
   junk::AddJunkPages(main);
   evidence::AddEvidencePages(main);
-  optimizer::AddOptimizerPages(main);
+  optimizer::Optimizer& optimizer = optimizer::AddOptimizerPages(main);
   main.FormCreate();
-  if (features) *features = {&cleaner, &backupPage};
+  if (features) *features = {&cleaner, &backupPage, &optimizer};
 
   // Start-up sequence; the numbers are the steps' places in it.
   main.AddStartupStep(2, [&main] {

@@ -15,11 +15,15 @@ class RegistryCleaner;
 namespace backup {
 class BackupPage;
 }
+namespace optimizer {
+class Optimizer;
+}
 
 // The features' objects (owned by the main form), for tests that drive them.
 struct VantorelFeatures {
   registry::RegistryCleaner* registry = nullptr;
   backup::BackupPage* backup = nullptr;
+  optimizer::Optimizer* optimizer = nullptr;
 };
 
 std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports, JobRunner& runner,

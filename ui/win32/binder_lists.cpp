@@ -96,6 +96,25 @@ void Binder::SyncList(ui::Control& c, HWND h, int what) {
     }
   }
   if ((what & ui::kChangeItems) && c.kind == ui::Kind::CheckList) {
+    // Captions and count first: items come and go with the model's list.
+    const int want = static_cast<int>(c.checkItems.size());
+    while (ListView_GetItemCount(h) > want) ListView_DeleteItem(h, ListView_GetItemCount(h) - 1);
+    for (int i = 0; i < want; ++i) {
+      std::wstring cap = W(c.checkItems[i]);
+      if (i >= ListView_GetItemCount(h)) {
+        // Inserted with its check state, so no change notification can
+        // tell the model otherwise.
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_STATE;
+        item.iItem = i;
+        item.pszText = cap.data();
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(i < static_cast<int>(c.itemChecked.size()) && c.itemChecked[i] ? 2 : 1);
+        ListView_InsertItem(h, &item);
+      } else {
+        ListView_SetItemText(h, i, 0, cap.data());
+      }
+    }
     for (size_t i = 0; i < c.itemChecked.size(); ++i)
       if ((ListView_GetCheckState(h, static_cast<int>(i)) != 0) != c.itemChecked[i])
         ListView_SetCheckState(h, static_cast<int>(i), c.itemChecked[i]);
