@@ -225,6 +225,32 @@ TEST_F(OptimizerPagesTest, AFailedBackupWriteStopsTheRunSaysSoAndGivesTheWindowB
   EXPECT_EQ(Sysset("optime"), "0");
 }
 
+TEST_F(OptimizerPagesTest, AWow64ProcessWritesTheMachinesValuesInTheSixtyFourBitView) {
+  sim.SetWow64(true);
+  EXPECT_TRUE(sim.LoadReg("Windows Registry Editor Version 5.00\r\n\r\n"
+                          "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\CrashControl]\r\n"));
+  O();
+  main->bitness = sys::ProcessBitness(*sim.platform().system);
+  ASSERT_TRUE(main->bitness.wow64);
+  for (int i = 0; i < 8; ++i) main->control(id::chklstDiskCache).SetItemChecked(i, i == 7);
+  Click(id::imgOptimizeD);
+  Drain();
+  EXPECT_EQ(Value(*sim.platform().registry, sys::kHKLM, "SYSTEM\\CurrentControlSet\\Control\\CrashControl",
+                  "AutoReboot", sys::kMaskAll64),
+            "dword:1");
+  // The backup names the key as the 64-bit registry editor reads it back.
+  const auto files = BackupFiles();
+  ASSERT_EQ(files.size(), 1u);
+  main->ShowPage(page::kBackup);
+  features.backup->imgOBackupClick();
+  main->control(id::lstvOBackup).SetSelected(0);
+  features.backup->imgBRestoreClick();
+  Drain();
+  EXPECT_EQ(Value(*sim.platform().registry, sys::kHKLM, "SYSTEM\\CurrentControlSet\\Control\\CrashControl",
+                  "AutoReboot", sys::kMaskAll64),
+            "absent");
+}
+
 TEST_F(OptimizerPagesTest, EachProfileIsUndoneFromTheBackupPage) {
   O();
   Click(id::radgFileSystem1);

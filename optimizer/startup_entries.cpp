@@ -160,8 +160,9 @@ void StartupStore::Remove(std::vector<TStartup>& active, std::vector<TStartup>& 
   if (!recorded)
     for (size_t i = active.size(); i-- > 0;)
       if (active[i].ticked)
-        problems.push_back(active[i].sname + ": data.db is missing, so the removal could not be recorded; it was "
-                                             "not removed");
+        problems.push_back(active[i].sname +
+                           ": the removal could not be recorded (data.db or its table is missing), so it was not "
+                           "removed");
 }
 
 void StartupStore::Restore(std::vector<TStartup>& active, std::vector<TStartup>& removed,

@@ -302,7 +302,7 @@ TEST_F(StartupManagerTest, WithoutTheDatabaseNothingIsRemovedAndTheUserIsTold) {
   Remove();
   EXPECT_EQ(Value(sim.registry(), sys::kHKCU, kRun, "Tool"), "sz:C:\\Apps\\tool.exe");
   EXPECT_EQ(main->control(id::lstvSRemove).rowCount(), 1);
-  EXPECT_NE(ports.messages.back().text.find("could not be removed:\rTool: data.db is missing"), std::string::npos);
+  EXPECT_NE(ports.messages.back().text.find("could not be removed:\rTool: the removal could not be recorded"), std::string::npos);
 }
 
 TEST_F(StartupManagerTest, TheListsAreHandedOverOnlyWhenAJobEnds) {

@@ -275,8 +275,8 @@ bool SetListItemState(HWND list, int row, UINT mask, UINT state) {
   });
 }
 
-bool ListItemRect(HWND list, int row, RECT* r) {
-  RECT in{LVIR_BOUNDS, 0, 0, 0};
+bool ListItemRect(HWND list, int row, RECT* r, int part) {
+  RECT in{part, 0, 0, 0};
   return RemoteCall(list, &in, sizeof in, r, [&](void* remote) {
     return SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) != 0;
   });
