@@ -29,17 +29,20 @@ struct ProfilePage {
   const char* topName;
 };
 
-// A radio group: its caption and one radio per item, `columns` side by side.
+// A radio group: its caption and one radio per item, `columns` side by
+// side, below the caption or, with `captionWidth`, on its line.
 void RadioGroup(ui::Form& f, int sheet, id::ControlId caption, const std::string& captionText,
                 const id::ControlId* radios, const std::vector<std::string>& items, ui::Rect area, int columns,
-                std::function<void()> onClick) {
+                std::function<void()> onClick, int captionWidth = 0) {
   ui::PageBuilder b(f, sheet, MainForm::kWidth);
-  b.Label(caption, id::Name(caption), {area.x, area.y, area.w, 20}, captionText, ui::FontStyle::Bold);
-  const int w = area.w / columns;
+  b.Label(caption, id::Name(caption), {area.x, area.y, captionWidth ? captionWidth : area.w, 20}, captionText,
+          ui::FontStyle::Bold);
+  const int left = area.x + (captionWidth ? captionWidth : 8), top = area.y + (captionWidth ? 0 : 22);
+  const int w = (area.x + area.w - left) / columns;
   for (size_t i = 0; i < items.size(); ++i) {
     const int col = static_cast<int>(i) % columns, row = static_cast<int>(i) / columns;
     ui::Control& r = f.Add(radios[i], ui::Kind::Radio, id::Name(radios[i]), sheet,
-                           {area.x + 8 + col * w, area.y + 22 + row * 22, w - 12, 20}, items[i]);
+                           {left + col * w, top + row * 22, w - 12, 20}, items[i]);
     r.group = radios[0];
     if (onClick) r.onClick = onClick;
   }
@@ -85,7 +88,7 @@ Optimizer& AddOptimizerPages(MainForm& m) {
     ui::PageBuilder b(f, p.sheet, MainForm::kWidth);
     f.Add(p.topId, ui::Kind::Panel, p.topName, p.sheet, {0, 0, MainForm::kWidth, 2}).background = st::kPage;
     b.Title(p.titleId, p.titleName, p.title);
-    b.Description(p.descId, p.descName, {}, 36);
+    b.Description(p.descId, p.descName, {}, 46);
     b.Back(p.backId, p.backName).onClick = toOptimize;
     const id::ControlId descId = p.descId;
     const std::string desc = p.desc;
@@ -98,8 +101,8 @@ Optimizer& AddOptimizerPages(MainForm& m) {
                                            id::radgNetwork4, id::radgNetwork5, id::radgNetwork6};
     // No handler: the options keep their ticks whatever the connection.
     RadioGroup(f, s, id::labNetworkGroup, "Network Connection", radios, NetworkConnections(),
-               {st::kMargin, 86, width, 110}, 3, {});
-    CheckList(f, s, id::chklstNetwork, {st::kMargin, 196, width, 150}, NetworkOptions());
+               {st::kMargin, 94, width, 110}, 2, {});
+    CheckList(f, s, id::chklstNetwork, {st::kMargin, 206, width, 140}, NetworkOptions());
     ui::PageBuilder b(f, s, MainForm::kWidth);
     b.BottomButton(id::imgOptimizeN, "imgOptimizeN", -1, "Optimize", Picture::Network).onClick = [&o] {
       o.imgOptimizeNClick();
@@ -110,8 +113,8 @@ Optimizer& AddOptimizerPages(MainForm& m) {
     static const id::ControlId radios[] = {id::radgDiskCache0, id::radgDiskCache1, id::radgDiskCache2,
                                            id::radgDiskCache3, id::radgDiskCache4};
     RadioGroup(f, s, id::labDiskCacheGroup, "Please select computer type", radios, ComputerTypes(),
-               {st::kMargin, 86, width, 88}, 3, [&o] { o.radgDiskCacheClick(); });
-    CheckList(f, s, id::chklstDiskCache, {st::kMargin, 160, width, 186}, DiskCacheOptions(0));
+               {st::kMargin, 94, width, 66}, 3, [&o] { o.radgDiskCacheClick(); });
+    CheckList(f, s, id::chklstDiskCache, {st::kMargin, 162, width, 184}, DiskCacheOptions(0));
     ui::PageBuilder b(f, s, MainForm::kWidth);
     b.BottomButton(id::imgOptimizeD, "imgOptimizeD", -1, "Optimize", Picture::DiskCache).onClick = [&o] {
       o.imgOptimizeDClick();
@@ -121,9 +124,9 @@ Optimizer& AddOptimizerPages(MainForm& m) {
     const int s = sheet::tabOptimize_Desktop;
     static const id::ControlId radios[] = {id::radgDesktop0, id::radgDesktop1};
     RadioGroup(f, s, id::labDesktopGroup, "Please choose an option", radios, DesktopProfiles(),
-               {st::kMargin, 86, width, 44}, 2, [&o] { o.radgDesktopClick(); });
+               {st::kMargin, 100, width, 20}, 2, [&o] { o.radgDesktopClick(); }, 200);
     ui::PageBuilder b(f, s, MainForm::kWidth);
-    ui::Control& list = b.List(id::lstvDesktop, "lstvDesktop", {st::kMargin, 132, width, 216});
+    ui::Control& list = b.List(id::lstvDesktop, "lstvDesktop", {st::kMargin, 124, width, 224});
     list.columns = {{"Items", 560}, {"Value", 120}};
     list.checkImages = true;
     list.rowProvider = [&o](int row, int col) { return o.lstvDesktopData(row, col); };
@@ -136,8 +139,10 @@ Optimizer& AddOptimizerPages(MainForm& m) {
     const int s = sheet::tabOptimize_FileSystem;
     static const id::ControlId radios[] = {id::radgFileSystem0, id::radgFileSystem1};
     RadioGroup(f, s, id::labFileSystemGroup, "Please choose an option", radios, FileSystemProfiles(),
-               {st::kMargin, 86, width, 66}, 1, [&o] { o.radgFileSystemClick(); });
-    CheckList(f, s, id::chklstFileSystem, {st::kMargin, 156, width, 190}, FileSystemOptions(0));
+               {st::kMargin, 94, width, 66}, 1, [&o] { o.radgFileSystemClick(); });
+    // Made with the seven items of profile 1, so that the rows are sized for
+    // all of them; the first show leaves profile 0 with six.
+    CheckList(f, s, id::chklstFileSystem, {st::kMargin, 162, width, 184}, FileSystemOptions(1));
     ui::PageBuilder b(f, s, MainForm::kWidth);
     b.BottomButton(id::imgOptimizeF, "imgOptimizeF", -1, "Optimize", Picture::FileSystem).onClick = [&o] {
       o.imgOptimizeFClick();

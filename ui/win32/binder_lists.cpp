@@ -65,7 +65,10 @@ void Binder::SetUpList(ui::Control& c, HWND h) {
     // Rows tall enough that the items fill the columns evenly.
     const int cols = std::max(1, c.checkColumns);
     const int rows = std::max<int>(1, (static_cast<int>(c.checkItems.size()) + cols - 1) / cols);
-    const int rowHeight = std::max(18, c.rect.h / rows - 1);
+    // Within the client area less the room of a horizontal scroll bar,
+    // which the list keeps free when it counts the rows of a column: a row
+    // more than fits makes it wrap into a further column.
+    const int rowHeight = std::max(18, (c.rect.h - 4 - GetSystemMetrics(SM_CYHSCROLL)) / rows - 2);
     ListView_SetImageList(h, ImageList_Create(1, rowHeight, ILC_COLOR, 1, 0), LVSIL_SMALL);
     for (size_t i = 0; i < c.checkItems.size(); ++i) {
       std::wstring cap = W(c.checkItems[i]);
