@@ -84,6 +84,15 @@
   X(imgBDelete, 1509) X(imgBRestore, 1510) X(imgRegBackup, 1511)              \
   /* scan result export */                                                      \
   X(imgRegExport, 2070)                                                         \
+  /* junk cleaner: start page lists and buttons, result options, export */      \
+  X(lstvJunkDrives, 3040) X(lstvJunkType, 3041) X(chkSelectAll_Junk, 3042)     \
+  X(imgAddJunk, 3043) X(imgEditJunk, 3044) X(imgDelJunk, 3045)                 \
+  X(imgJunkScan, 3046) X(labJunkOptionsGroup, 3047) X(radDeleteToRec, 3048)    \
+  X(radDeleteFile, 3049) X(radRemoveDir, 3050) X(imgJunkClean, 3051)           \
+  X(imgJunkExport, 3052)                                                        \
+  /* junk type dialog (TfrmJunk) */                                             \
+  X(labJunkPrompt, 3060) X(labExt, 3061) X(labDesc, 3062) X(edtExt, 3063)      \
+  X(edtDesc, 3064) X(btnOk, 3065) X(btnCancel, 3066)                            \
   /* optimizer: profile radio groups, option lists, optimize buttons */         \
   X(labNetworkGroup, 5101) X(radgNetwork0, 5102) X(radgNetwork1, 5103)          \
   X(radgNetwork2, 5104) X(radgNetwork3, 5105) X(radgNetwork4, 5106)             \

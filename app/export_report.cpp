@@ -12,6 +12,9 @@ namespace {
 
 constexpr const char* kEol = "\r\n";
 
+// Detail rows a big group shows per page when expanded.
+constexpr size_t kPageRows = 1000;
+
 // The browser reads the byte-order mark as the report's encoding.
 constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
 
@@ -80,6 +83,8 @@ std::string ReportSearchDate(const std::string& timestamp, const sys::DateNames&
 std::string BuildReport(const std::string& title, const std::string& timestamp, const sys::DateNames& names,
                         const std::vector<ExportGroup>& groups) {
   const std::string k = HtmlEscape(title);
+  bool paged = false;
+  for (const ExportGroup& g : groups) paged = paged || g.rows.size() > kPageRows;
   std::string out = kUtf8Bom;
   auto line = [&out](const std::string& text) {
     out += text;
@@ -104,23 +109,72 @@ std::string BuildReport(const std::string& title, const std::string& timestamp, 
   line("</style>");
   line("<script language=\"javascript\">");
   line("<!--");
-  line("function expand(obj,row,count) {");
-  line("  var img0 = obj;");
-  line("  if (img0.title == \"expand\") {");
-  line("    img0.title = \"shrink\";");
-  line("    for (index=0;index<count;index++) {");
-  line("        var theRow = \"tr\"+row+\"_\"+index;");
-  line("        document.getElementById(theRow).style.display = \"\";");
-  line("    }");
-  line("  img0.innerHTML = \"-\";");
-  line("  } else {");
-  line("    img0.title = \"expand\";");
-  line("    for (index=0;index<count;index++) {");
-  line("        var theRow = \"tr\"+row+\"_\"+index;");
-  line("        document.getElementById(theRow).style.display = \"none\";");
-  line("    }");
-  line("  img0.innerHTML = \"+\";");
-  line("  }");
+  if (paged) {
+    // A browser lays out a table's shown rows all at once: 100,000 rows took
+    // half a minute and froze the page. A big group opens one page of rows
+    // at a time, with a row that shows the next page.
+    line("var pageRows = " + std::to_string(kPageRows) + ";");
+    line("var shownRows = {};");
+    line("function hideMore(row) {");
+    line("  var more = document.getElementById(\"more\"+row);");
+    line("  if (more) more.parentNode.removeChild(more);");
+    line("}");
+    line("function showRows(row,from,count) {");
+    line("  var to = Math.min(count, from + pageRows);");
+    line("  for (var index=from;index<to;index++)");
+    line("    document.getElementById(\"tr\"+row+\"_\"+index).style.display = \"\";");
+    line("  shownRows[row] = to;");
+    line("  hideMore(row);");
+    line("  if (to >= count) return;");
+    line("  var last = document.getElementById(\"tr\"+row+\"_\"+(to-1));");
+    line("  var tr = document.createElement(\"tr\");");
+    line("  tr.id = \"more\"+row;");
+    line("  tr.bgColor = \"#FFFFFF\";");
+    line("  var td = document.createElement(\"td\");");
+    line("  td.colSpan = 3;");
+    line("  td.className = \"gridspace\";");
+    line("  var a = document.createElement(\"a\");");
+    line("  a.href = \"#\";");
+    line("  a.textContent = \"Show the next \" + Math.min(pageRows, count-to) + \" (\" + (count-to) + \" more)\";");
+    line("  a.onclick = function() { showRows(row,to,count); return false; };");
+    line("  td.appendChild(a);");
+    line("  tr.appendChild(td);");
+    line("  last.parentNode.insertBefore(tr, last.nextSibling);");
+    line("}");
+    line("function expand(obj,row,count) {");
+    line("  var img0 = obj;");
+    line("  if (img0.title == \"expand\") {");
+    line("    img0.title = \"shrink\";");
+    line("    showRows(row,0,count);");
+    line("  img0.innerHTML = \"-\";");
+    line("  } else {");
+    line("    img0.title = \"expand\";");
+    line("    var shown = shownRows[row] || 0;");
+    line("    for (var index=0;index<shown;index++)");
+    line("        document.getElementById(\"tr\"+row+\"_\"+index).style.display = \"none\";");
+    line("    shownRows[row] = 0;");
+    line("    hideMore(row);");
+    line("  img0.innerHTML = \"+\";");
+    line("  }");
+  } else {
+    line("function expand(obj,row,count) {");
+    line("  var img0 = obj;");
+    line("  if (img0.title == \"expand\") {");
+    line("    img0.title = \"shrink\";");
+    line("    for (index=0;index<count;index++) {");
+    line("        var theRow = \"tr\"+row+\"_\"+index;");
+    line("        document.getElementById(theRow).style.display = \"\";");
+    line("    }");
+    line("  img0.innerHTML = \"-\";");
+    line("  } else {");
+    line("    img0.title = \"expand\";");
+    line("    for (index=0;index<count;index++) {");
+    line("        var theRow = \"tr\"+row+\"_\"+index;");
+    line("        document.getElementById(theRow).style.display = \"none\";");
+    line("    }");
+    line("  img0.innerHTML = \"+\";");
+    line("  }");
+  }
   line("}");
   line("//-->");
   line("</script>");

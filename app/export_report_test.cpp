@@ -25,6 +25,27 @@ std::vector<std::string> Lines(const std::string& bytes) {
   return lines;
 }
 
+TEST(ExportReportTest, ABigGroupOpensOnePageOfRowsAtATime) {
+  auto report = [](size_t rows) {
+    ExportGroup g{"System (C:)", {}};
+    for (size_t j = 0; j < rows; ++j) g.rows.push_back({"C:\\f" + std::to_string(j), "1 B"});
+    return BuildReport("Junk Files", kStamp, sys::EnglishDateNames(), {g, {"Data (D:)", {{"D:\\x", "2 B"}}}});
+  };
+  // Up to a page, the script shows every row of a group at once.
+  const std::string small = report(1000);
+  std::vector<std::string> l = Lines(small);
+  EXPECT_EQ(l[19], "function expand(obj,row,count) {");
+  EXPECT_EQ(small.find("pageRows"), std::string::npos);
+  // Beyond, it shows them a page at a time; the rows themselves are the same.
+  const std::string big = report(1001);
+  l = Lines(big);
+  EXPECT_EQ(l[19], "var pageRows = 1000;");
+  EXPECT_NE(big.find("function expand(obj,row,count) {"), std::string::npos);
+  EXPECT_NE(big.find("onclick=\"expand(this,0,1001)\""), std::string::npos);
+  EXPECT_NE(big.find("<tr bgcolor=\"#FFFFFF\" id=\"tr0_1000\" style=\"display:none\">"), std::string::npos);
+  EXPECT_NE(big.find("onclick=\"expand(this,1,1)\""), std::string::npos);
+}
+
 TEST(ExportReportTest, EscapesMarkupCharactersOnly) {
   EXPECT_EQ(HtmlEscape("a<b>&\"c'd"), "a&lt;b&gt;&amp;&quot;c&#39;d");
   EXPECT_EQ(HtmlEscape("K\xC3\xBC" "che \\ / %"), "K\xC3\xBC" "che \\ / %");

@@ -13,6 +13,7 @@ std::vector<DriveRow> BuildDriveList(FileSystem& files) {
     if (kind != DriveKind::kRemovable && kind != DriveKind::kFixed && kind != DriveKind::kRemote &&
         kind != DriveKind::kRamDisk)
       continue;
+    if (files.IsHostRoot(root)) continue;
     uint64_t total = 0, free = 0;
     if (kind != DriveKind::kFixed) {
       // An empty card reader must not bring up the system's "insert a disk" dialog.

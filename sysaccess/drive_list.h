@@ -15,7 +15,8 @@ struct DriveRow {
   std::string freeText;
 };
 // Drives C: to Z: worth cleaning: removable, fixed, network and RAM drives;
-// removable, network and RAM ones only with free space.
+// removable, network and RAM ones only with free space; never a drive that
+// is the host's whole file system (Wine's Z:).
 std::vector<DriveRow> BuildDriveList(FileSystem& files);
 
 }  // namespace vl::sys

@@ -107,6 +107,10 @@ class FileSystem {
   virtual bool DiskSpace(const std::string& root, uint64_t& total, uint64_t& totalFree) = 0;
   // Switches off the system's critical-error dialogs for the rest of the run.
   virtual void SuppressCriticalErrorDialogs() = 0;
+  // Whether the drive's root is the whole host file system (Wine's Z:,
+  // which maps "/"): such a drive is never offered for cleaning. Only a
+  // compatibility layer has one.
+  virtual bool IsHostRoot(const std::string& root) { return false; }
 };
 
 }  // namespace vl::sys

@@ -1,6 +1,7 @@
 // The portable window model: control state and change notification.
 #include "ui/ui_model.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vl::ui {
@@ -66,17 +67,38 @@ void Control::SetHovered(bool on) {
 
 void Control::SetRowCount(int rows) {
   rowCount_ = rows < 0 ? 0 : rows;
-  if (selected_ >= rowCount_) selected_ = -1;
+  while (!selectedRows_.empty() && selectedRows_.back() >= rowCount_) selectedRows_.pop_back();
+  if (selected_ >= rowCount_) selected_ = selectedRows_.empty() ? -1 : selectedRows_.front();
   Changed(kChangeRows);
 }
 
 void Control::Repaint() { Changed(kChangeRepaint); }
 
 void Control::SetSelected(int row) {
-  if (row >= rowCount_) row = -1;
-  if (selected_ == row) return;
+  if (row >= rowCount_ || row < 0) row = -1;
+  std::vector<int> rows;
+  if (row >= 0) rows.push_back(row);
+  if (selected_ == row && selectedRows_ == rows) return;
   selected_ = row;
+  selectedRows_ = std::move(rows);
   Changed(kChangeSelection);
+}
+
+void Control::SetSelectedRows(std::vector<int> rows) {
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  rows.erase(std::remove_if(rows.begin(), rows.end(), [this](int r) { return r < 0 || r >= rowCount_; }),
+             rows.end());
+  if (!multiSelect && rows.size() > 1) rows.resize(1);
+  const int first = rows.empty() ? -1 : rows.front();
+  if (selectedRows_ == rows && selected_ == first) return;
+  selectedRows_ = std::move(rows);
+  selected_ = first;
+  Changed(kChangeSelection);
+}
+
+bool Control::IsRowSelected(int row) const {
+  return std::binary_search(selectedRows_.begin(), selectedRows_.end(), row);
 }
 
 void Control::SetItemChecked(int index, bool on) {

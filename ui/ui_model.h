@@ -44,6 +44,7 @@ enum class Picture {
   RegistryCleaner, JunkCleaner, EvidenceCleaner,
   Scan, Stop, Repair, Export, Back, Save, Restore, Delete, OneClick, Network, DiskCache,
   Desktop, FileSystem, Startup, Settings, IgnoreList, CheckUpdate, Report, Backup, Add, Edit,
+  Drive,
 };
 
 struct Cell {
@@ -55,9 +56,12 @@ struct Cell {
   int indent = 0;
 };
 
+enum class Align { Left, Right, Center };
+
 struct Column {
   std::string caption;
   int width = 100;
+  Align align = Align::Left;
 };
 
 struct IconItem {
@@ -139,6 +143,13 @@ class Control {
   void SetSelected(int row);
   bool striped = false;  // every second row on RGB(249, 248, 242)
   bool checkImages = false;
+  // A picture at the head of every row (after the check image, if any).
+  Picture rowPicture = Picture::None;
+  // Several rows may be selected; selected() is then the first of them.
+  bool multiSelect = false;
+  const std::vector<int>& selectedRows() const { return selectedRows_; }
+  void SetSelectedRows(std::vector<int> rows);
+  bool IsRowSelected(int row) const;
   // Left button down: row under the cursor (-1 none) and whether the check image was hit.
   std::function<void(int row, bool onImage)> onMouseDown;
   std::function<void(int row)> onItemClick;  // also IconList (-1 = outside any item)
@@ -192,6 +203,7 @@ class Control {
   bool visible_ = true, enabled_ = true, checked_ = false, highlighted_ = false, hovered_ = false;
   Picture picture_ = Picture::None;
   int rowCount_ = 0, selected_ = -1, position_ = 0, maximum_ = 100;
+  std::vector<int> selectedRows_;  // ascending
 };
 
 // What changed in a control, for the binder.

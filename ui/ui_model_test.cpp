@@ -67,6 +67,39 @@ TEST(UiModel, SelectionNeverPointsPastTheRows) {
   EXPECT_EQ(list.rowCount(), 0);
 }
 
+TEST(UiModel, AMultiSelectListKeepsItsRowsSortedAndWithinTheList) {
+  Form f("t", 100, 100);
+  Recorder rec;
+  f.SetObserver(&rec);
+  Control& list = f.Add(1, Kind::ListView, "list", 0, {});
+  list.multiSelect = true;
+  list.SetRowCount(10);
+  list.SetSelectedRows({7, 2, 7, 12, -1, 4});
+  EXPECT_EQ(list.selectedRows(), (std::vector<int>{2, 4, 7}));
+  EXPECT_EQ(list.selected(), 2);
+  EXPECT_TRUE(list.IsRowSelected(4));
+  EXPECT_FALSE(list.IsRowSelected(5));
+  const int before = rec.Count(kChangeSelection);
+  list.SetSelectedRows({4, 2, 7});  // the same selection: no change reported
+  EXPECT_EQ(rec.Count(kChangeSelection), before);
+  // Rows that go take their selection with them.
+  list.SetRowCount(5);
+  EXPECT_EQ(list.selectedRows(), (std::vector<int>{2, 4}));
+  list.SetRowCount(3);
+  EXPECT_EQ(list.selectedRows(), (std::vector<int>{2}));
+  EXPECT_EQ(list.selected(), 2);
+  // One row by SetSelected replaces the set.
+  list.SetSelected(0);
+  EXPECT_EQ(list.selectedRows(), (std::vector<int>{0}));
+  list.SetSelected(-1);
+  EXPECT_TRUE(list.selectedRows().empty());
+  // A single-selection list keeps one row.
+  Control& single = f.Add(2, Kind::ListView, "single", 0, {});
+  single.SetRowCount(5);
+  single.SetSelectedRows({3, 1});
+  EXPECT_EQ(single.selectedRows(), (std::vector<int>{1}));
+}
+
 TEST(UiModel, NamesAndIdsAreUnique) {
   Form f("t", 100, 100);
   f.Add(1, Kind::Label, "a", 0, {});

@@ -36,11 +36,11 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
     TRegistryThread::Start(cleaner, TRegistryThread::kFullBackup, 1, main.bitness);
   };
   cleaner.onFullBackupFinished = [&backupPage](bool started) { backupPage.FullBackupFinished(started); };
-  junk::AddJunkPages(main);
+  junk::JunkCleaner& junkCleaner = junk::AddJunkPages(main);
   evidence::AddEvidencePages(main);
   optimizer::Optimizer& optimizer = optimizer::AddOptimizerPages(main);
   main.FormCreate();
-  if (features) *features = {&cleaner, &backupPage, &optimizer};
+  if (features) *features = {&cleaner, &backupPage, &junkCleaner, &optimizer};
 
   // Start-up sequence; the numbers are the steps' places in it.
   main.AddStartupStep(2, [&main] {

@@ -15,6 +15,9 @@ class RegistryCleaner;
 namespace backup {
 class BackupPage;
 }
+namespace junk {
+class JunkCleaner;
+}
 namespace optimizer {
 class Optimizer;
 }
@@ -23,6 +26,7 @@ class Optimizer;
 struct VantorelFeatures {
   registry::RegistryCleaner* registry = nullptr;
   backup::BackupPage* backup = nullptr;
+  junk::JunkCleaner* junk = nullptr;
   optimizer::Optimizer* optimizer = nullptr;
 };
 

@@ -195,4 +195,25 @@ bool Win32FileSystem::DiskSpace(const std::string& root, uint64_t& total, uint64
 
 void Win32FileSystem::SuppressCriticalErrorDialogs() { SetErrorMode(SEM_FAILCRITICALERRORS); }
 
+// Under Wine (ntdll exports wine_get_version) a drive may be a link to the
+// host's "/" (the default Z:): a scan there would walk the whole host and a
+// clean delete across it. Wine's kernel32 names the host path of a root
+// (wine_get_unix_file_name, a string on the process heap); a root whose host
+// path is "/" is the host root. On Windows neither export exists: no drive is.
+bool Win32FileSystem::IsHostRoot(const std::string& root) {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return false;
+  using UnixNameFn = char*(CDECL*)(const wchar_t*);
+  auto unixName = reinterpret_cast<UnixNameFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) return false;
+  char* host = unixName(Wide(root).c_str());
+  if (!host) return false;
+  std::string path = host;
+  HeapFree(GetProcessHeap(), 0, host);
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  // "/" itself, also when written "/." or "//".
+  return path.empty() || path == "/.";
+}
+
 }  // namespace vl::sys

@@ -32,6 +32,7 @@ class Win32FileSystem : public FileSystem {
   bool VolumeLabel(const std::string& root, std::string& label) override;
   bool DiskSpace(const std::string& root, uint64_t& total, uint64_t& totalFree) override;
   void SuppressCriticalErrorDialogs() override;
+  bool IsHostRoot(const std::string& root) override;
 };
 
 }  // namespace vl::sys

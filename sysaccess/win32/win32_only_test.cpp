@@ -9,6 +9,7 @@
 
 #include <gmock/gmock.h>
 
+#include "sysaccess/drive_list.h"
 #include "sysaccess/reg_file.h"
 #include "sysaccess/reg_writer.h"
 #include "sysaccess/shell_folders.h"
@@ -40,6 +41,14 @@ TEST_F(Win32Only, TheProcessKnowsItsBitness) {
     EXPECT_EQ(mask_, kMaskAll);
     EXPECT_EQ(p().system->EnvironmentVariable("PROCESSOR_ARCHITECTURE"), "AMD64");
   }
+}
+
+TEST_F(Win32Only, TheSystemDriveIsNoHostRoot) {
+  // The sandbox prefix has no drive that maps the host's "/" (its z: link is
+  // removed before anything runs), so no drive may be taken for one; one
+  // that does is never offered by the drive list.
+  EXPECT_FALSE(fs().IsHostRoot("C:\\"));
+  for (const DriveRow& r : BuildDriveList(fs())) EXPECT_FALSE(fs().IsHostRoot(std::string(1, r.letter) + ":\\"));
 }
 
 TEST_F(Win32Only, TheProgramsOwnPathNamesItsFile) {

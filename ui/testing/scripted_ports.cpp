@@ -14,7 +14,7 @@ MsgAnswer ScriptedPorts::ShowMessage(const std::string& text, const std::string&
     answers.pop_front();
     return a;
   }
-  return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+  return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
 
 std::string ScriptedPorts::SaveFileDialog(const std::string& defaultName, const std::string& defaultExt,

@@ -44,6 +44,7 @@ Binder::~Binder() {
   form_.SetObserver(nullptr);
   for (auto& [color, brush] : brushes_) DeleteObject(brush);
   if (checkImages_) ImageList_Destroy(checkImages_);
+  for (HIMAGELIST l : rowImages_) ImageList_Destroy(l);
 }
 
 void Binder::RegisterClasses(HINSTANCE instance) {

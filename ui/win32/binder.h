@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "ui/ui_model.h"
 
@@ -113,6 +114,9 @@ class Binder : public ui::FormObserver {
   std::map<ui::Color, HBRUSH> brushes_;
   std::wstring dispText_;
   HIMAGELIST checkImages_ = nullptr;
+  std::vector<HIMAGELIST> rowImages_;  // lists with a row picture, one each
+  bool listSyncing_ = false;           // our own selection change, not a user's
+  void ReadSelection(ui::Control& c, HWND h);
   std::map<HWND, TreeState> trees_;
   DWORD lastPaint_ = 0;
   // Radio groups: WS_GROUP where a group starts and where one ends.

@@ -13,8 +13,8 @@ void Binder::ListSpec(const ui::Control& c, WindowSpec* spec) {
   spec->cls = WC_LISTVIEWW;
   switch (c.kind) {
     case ui::Kind::ListView:
-      spec->style = LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
-                    WS_TABSTOP | WS_BORDER;
+      spec->style = LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP | WS_BORDER;
+      if (!c.multiSelect) spec->style |= LVS_SINGLESEL;
       if (!c.showHeader) spec->style |= LVS_NOCOLUMNHEADER;
       break;
     case ui::Kind::IconList:
@@ -34,12 +34,19 @@ void Binder::SetUpList(ui::Control& c, HWND h) {
     for (size_t i = 0; i < c.columns.size(); ++i) {
       std::wstring cap = W(c.columns[i].caption);
       LVCOLUMNW col{};
-      col.mask = LVCF_TEXT | LVCF_WIDTH;
+      col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
       col.pszText = cap.data();
       col.cx = c.columns[i].width;
+      // The first column of a report list is always left aligned.
+      col.fmt = i == 0 || c.columns[i].align == ui::Align::Left ? LVCFMT_LEFT
+                : c.columns[i].align == ui::Align::Right   ? LVCFMT_RIGHT
+                                                           : LVCFMT_CENTER;
       ListView_InsertColumn(h, static_cast<int>(i), &col);
     }
-    if (c.checkImages) {
+    if (c.rowPicture != ui::Picture::None) {
+      rowImages_.push_back(MakeRowImages(c.checkImages, c.rowPicture));
+      ListView_SetImageList(h, rowImages_.back(), LVSIL_SMALL);
+    } else if (c.checkImages) {
       if (!checkImages_) checkImages_ = MakeCheckImages();
       ListView_SetImageList(h, checkImages_, LVSIL_SMALL);
     }
@@ -90,7 +97,13 @@ void Binder::SyncList(ui::Control& c, HWND h, int what) {
     InvalidateRect(h, nullptr, TRUE);
     UpdateWindow(h);
   }
-  if (what & ui::kChangeSelection) {
+  if ((what & ui::kChangeSelection) && c.multiSelect) {
+    listSyncing_ = true;
+    ListView_SetItemState(h, -1, 0, LVIS_SELECTED);
+    for (int row : c.selectedRows()) ListView_SetItemState(h, row, LVIS_SELECTED, LVIS_SELECTED);
+    if (c.selected() >= 0) ListView_EnsureVisible(h, c.selected(), FALSE);
+    listSyncing_ = false;
+  } else if (what & ui::kChangeSelection) {
     if (c.selected() < 0) {
       ListView_SetItemState(h, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     } else {
@@ -141,8 +154,10 @@ bool Binder::ListNotify(ui::Control& c, NMHDR* hdr, LRESULT* result) {
       hit.pt = ia->ptAction;
       int row = ListView_SubItemHitTest(hdr->hwndFrom, &hit);
       if (c.kind == ui::Kind::ListView) {
-        int sel = ListView_GetNextItem(hdr->hwndFrom, -1, LVNI_SELECTED);
-        c.SetSelected(sel);
+        if (c.multiSelect)
+          ReadSelection(c, hdr->hwndFrom);
+        else
+          c.SetSelected(ListView_GetNextItem(hdr->hwndFrom, -1, LVNI_SELECTED));
         if (c.onMouseDown) {
           bool onImage = row >= 0 && (hit.flags & LVHT_ONITEMICON) != 0;
           guard_([&] { c.onMouseDown(row, onImage); });
@@ -160,8 +175,18 @@ bool Binder::ListNotify(ui::Control& c, NMHDR* hdr, LRESULT* result) {
       *result = 0;
       return true;
     }
+    case LVN_ODSTATECHANGED:
+      // A range of rows (shift-click) changed its selection.
+      if (c.kind == ui::Kind::ListView && c.multiSelect) ReadSelection(c, hdr->hwndFrom);
+      *result = 0;
+      return true;
     case LVN_ITEMCHANGED: {
       auto* lv = reinterpret_cast<NMLISTVIEW*>(lp);
+      if (c.kind == ui::Kind::ListView && c.multiSelect) {
+        if (lv->uChanged & LVIF_STATE) ReadSelection(c, hdr->hwndFrom);
+        *result = 0;
+        return true;
+      }
       // A row selected by keyboard or by another program reaches the model too.
       if (c.kind == ui::Kind::ListView && (lv->uChanged & LVIF_STATE) && lv->iItem >= 0 &&
           (lv->uNewState & LVIS_SELECTED) && !(lv->uOldState & LVIS_SELECTED))
@@ -184,6 +209,16 @@ bool Binder::ListNotify(ui::Control& c, NMHDR* hdr, LRESULT* result) {
   return false;
 }
 
+void Binder::ReadSelection(ui::Control& c, HWND h) {
+  if (listSyncing_) return;
+  std::vector<int> rows;
+  for (int i = ListView_GetNextItem(h, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(h, i, LVNI_SELECTED))
+    rows.push_back(i);
+  listSyncing_ = true;
+  c.SetSelectedRows(std::move(rows));
+  listSyncing_ = false;
+}
+
 void Binder::ListDispInfo(ui::Control& c, NMLVDISPINFOW* di) {
   if (!c.rowProvider || di->item.iItem < 0 || di->item.iItem >= c.rowCount()) return;
   ui::Cell cell = c.rowProvider(di->item.iItem, di->item.iSubItem);
@@ -193,7 +228,7 @@ void Binder::ListDispInfo(ui::Control& c, NMLVDISPINFOW* di) {
   }
   if (di->item.mask & LVIF_IMAGE) {
     ui::Cell first = di->item.iSubItem == 0 ? cell : c.rowProvider(di->item.iItem, 0);
-    di->item.iImage = c.checkImages ? first.image : -1;
+    di->item.iImage = c.checkImages ? first.image : c.rowPicture != ui::Picture::None ? 0 : -1;
   }
   if (di->item.mask & LVIF_INDENT) di->item.iIndent = cell.indent;
 }

@@ -242,6 +242,11 @@ void Paint(HDC dc, const RECT& r, Picture p, COLORREF color) {
     case Picture::Edit:
       g.Line({{4, 20}, {5, 15}, {16, 4}, {20, 8}, {9, 19}, {4, 20}});
       break;
+    case Picture::Drive:
+      g.Box(2.5, 7, 21.5, 17, false, 3);
+      g.Line({{6, 12}, {13, 12}});
+      g.Circle(17.5, 12, 1.2, true);
+      break;
   }
 }
 
@@ -427,6 +432,37 @@ HIMAGELIST MakePictureList(const Picture* pictures, int count, int size) {
       RECT inner{size / 5, size / 5, size - size / 5, size - size / 5};
       DrawGlyph(dc, inner, pictures[i], Rgb(ui::style::kAccent));
     });
+  return list;
+}
+
+HIMAGELIST MakeRowImages(bool withChecks, Picture picture) {
+  const int size = 16, w = withChecks ? 2 * size + 2 : size;
+  HIMAGELIST list = ImageList_Create(w, size, ILC_COLOR32, 2, 0);
+  for (int checked = 0; checked < (withChecks ? 2 : 1); ++checked) {
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, size);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    RECT all{0, 0, w, size};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    int x = 0;
+    if (withChecks) {
+      RECT box{1, 1, 15, 15};
+      if (checked) {
+        FillRound(mem, box, Rgb(ui::style::kAccent), Rgb(ui::style::kAccent), 4);
+        DrawGlyph(mem, RECT{2, 2, 14, 14}, Picture::Repair, RGB(255, 255, 255));
+      } else {
+        FillRound(mem, box, RGB(255, 255, 255), RGB(0x9A, 0xA3, 0xAE), 4);
+      }
+      x = size + 2;
+    }
+    DrawGlyph(mem, RECT{x, 0, x + size, size}, picture, Rgb(ui::style::kAccent));
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    ImageList_Add(list, bmp, nullptr);
+    DeleteObject(bmp);
+  }
   return list;
 }
 

@@ -26,5 +26,8 @@ void DrawGlyph(HDC dc, const RECT& r, ui::Picture picture, COLORREF color);
 HIMAGELIST MakePictureList(const ui::Picture* pictures, int count, int size);
 // Image list of the two check images: 0 unchecked, 1 checked.
 HIMAGELIST MakeCheckImages();
+// Row images of a list with a row picture: with checks, 0 unchecked and 1
+// checked, each followed by the picture; without, the picture alone.
+HIMAGELIST MakeRowImages(bool withChecks, ui::Picture picture);
 
 }  // namespace vl::win

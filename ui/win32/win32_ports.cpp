@@ -139,6 +139,7 @@ MsgAnswer Win32Ports::ShowMessage(const std::string& text, const std::string& ca
     case MsgButtons::Ok: flags |= MB_OK; break;
     case MsgButtons::OkCancel: flags |= MB_OKCANCEL; break;
     case MsgButtons::YesNo: flags |= MB_YESNO; break;
+    case MsgButtons::YesNoDefaultNo: flags |= MB_YESNO | MB_DEFBUTTON2; break;
   }
   switch (icon) {
     case MsgIcon::None: break;
