@@ -92,7 +92,11 @@
   X(imgJunkExport, 3052)                                                        \
   /* junk type dialog (TfrmJunk) */                                             \
   X(labJunkPrompt, 3060) X(labExt, 3061) X(labDesc, 3062) X(edtExt, 3063)      \
-  X(edtDesc, 3064) X(btnOk, 3065) X(btnCancel, 3066)                            \
+  X(edtDesc, 3064) X(btnOk, 3065) X(btnCancel, 3066)                             \
+  /* evidence cleaner: tree, scan button, details, clean, export */             \
+  X(treeEvidence, 4040) X(chkESelectAll, 4041) X(imgEviScan, 4042)              \
+  X(labEvidenceRDesc, 4043) X(lstvEResultDesc, 4044) X(imgEClean, 4045)         \
+  X(imgEExport, 4046) X(labEvidenceFDesc, 4047)                                 \
   /* optimizer: profile radio groups, option lists, optimize buttons */         \
   X(labNetworkGroup, 5101) X(radgNetwork0, 5102) X(radgNetwork1, 5103)          \
   X(radgNetwork2, 5104) X(radgNetwork3, 5105) X(radgNetwork4, 5106)             \

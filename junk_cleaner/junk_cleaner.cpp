@@ -251,16 +251,16 @@ void JunkCleaner::BuildDialog() {
     ui::Control& c = f.Add(id, ui::Kind::Label, name, 0, r, text);
     c.color = st::kText;
   };
-  label(id::labJunkPrompt, "labJunkPrompt", {16, 14, 388, 20},
+  label(id::labJunkPrompt, "labJunkPrompt", {16, 14, 448, 20},
         "Enter  the filename with extension you want to search for ...");
   label(id::labExt, "labExt", {16, 50, 120, 20}, "File Extension");
-  f.Add(id::edtExt, ui::Kind::Edit, "edtExt", 0, {140, 46, 264, 26}).onChange = [this] { edtExtChange(); };
+  f.Add(id::edtExt, ui::Kind::Edit, "edtExt", 0, {140, 46, 324, 26}).onChange = [this] { edtExtChange(); };
   label(id::labDesc, "labDesc", {16, 90, 120, 20}, "File Description");
-  f.Add(id::edtDesc, ui::Kind::Edit, "edtDesc", 0, {140, 86, 264, 26});
-  ui::Control& ok = f.Add(id::btnOk, ui::Kind::ImageButton, "btnOk", 0, {196, 140, 100, 34}, "OK");
+  f.Add(id::edtDesc, ui::Kind::Edit, "edtDesc", 0, {140, 86, 324, 26});
+  ui::Control& ok = f.Add(id::btnOk, ui::Kind::ImageButton, "btnOk", 0, {256, 140, 100, 34}, "OK");
   ok.SetHighlighted(true);  // the filled look of the main action
   ok.onClick = [this] { btnOkClick(); };
-  f.Add(id::btnCancel, ui::Kind::ImageButton, "btnCancel", 0, {304, 140, 100, 34}, "Cancel").onClick = [this] {
+  f.Add(id::btnCancel, ui::Kind::ImageButton, "btnCancel", 0, {364, 140, 100, 34}, "Cancel").onClick = [this] {
     btnCancelClick();
   };
 }

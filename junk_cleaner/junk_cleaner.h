@@ -87,7 +87,7 @@ class JunkCleaner : public Feature {
   const TSearchJunk* Group(int row) const;
 
   MainForm& m_;
-  ui::Form frmJunk_{"Add a new file type", 420, 196};
+  ui::Form frmJunk_{"Add a new file type", 480, 196};
   std::string oldMask_;  // the mask of the row being edited; empty when adding
 };
 

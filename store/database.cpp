@@ -128,6 +128,8 @@ Connection OpenDatabase(const std::string& utf8Path) {
 
 Connection OpenDatabaseReadOnly(const std::string& utf8Path) { return Open(utf8Path, SQLITE_OPEN_READONLY); }
 
+Connection OpenDatabaseExisting(const std::string& utf8Path) { return Open(utf8Path, SQLITE_OPEN_READWRITE); }
+
 void CloseDatabase(Connection& connection) { connection.Close(); }
 
 void RunStatement(Connection& connection, const std::string& sql, const SqlValues& values) {

@@ -60,6 +60,9 @@ Connection OpenDatabase(const std::string& utf8Path);
 // Opens an existing database for reading only; never creates a file. For
 // other programs' databases (browsers), which must be left as they are.
 Connection OpenDatabaseReadOnly(const std::string& utf8Path);
+// Opens an existing database for reading and writing; never creates a file
+// (removing rows from a browser's own database).
+Connection OpenDatabaseExisting(const std::string& utf8Path);
 void CloseDatabase(Connection& connection);
 
 // Prepares and runs the first statement of sql; it must return no rows.

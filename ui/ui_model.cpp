@@ -128,6 +128,8 @@ void Control::SetMaximum(int maximum) {
 
 void Control::TreeChanged() { Changed(kChangeTree); }
 
+void Control::ColumnsChanged() { Changed(kChangeColumns); }
+
 void Control::NodeCheckChanged(NodeKey node) { form_.NotifyNode(*this, node); }
 
 void Control::ChecksChanged() { Changed(kChangeTreeChecks); }

@@ -135,6 +135,7 @@ class Control {
 
   // ListView.
   std::vector<Column> columns;
+  void ColumnsChanged();  // captions or widths of `columns` changed
   std::function<Cell(int row, int col)> rowProvider;
   int rowCount() const { return rowCount_; }
   void SetRowCount(int rows);  // also repaints
@@ -211,7 +212,7 @@ enum Change : int {
   kChangeText = 1, kChangeVisible = 2, kChangeEnabled = 4, kChangeChecked = 8,
   kChangePicture = 16, kChangeRows = 32, kChangeRepaint = 64, kChangeSelection = 128,
   kChangeItems = 256, kChangePosition = 512, kChangeRange = 1024, kChangeTree = 2048,
-  kChangeTreeChecks = 4096, kChangeExpand = 8192,
+  kChangeTreeChecks = 4096, kChangeExpand = 8192, kChangeColumns = 16384,
 };
 
 class FormObserver {

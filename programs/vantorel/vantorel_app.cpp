@@ -37,10 +37,10 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   };
   cleaner.onFullBackupFinished = [&backupPage](bool started) { backupPage.FullBackupFinished(started); };
   junk::JunkCleaner& junkCleaner = junk::AddJunkPages(main);
-  evidence::AddEvidencePages(main);
+  evidence::EvidenceCleaner& evidenceCleaner = evidence::AddEvidencePages(main);
   optimizer::Optimizer& optimizer = optimizer::AddOptimizerPages(main);
   main.FormCreate();
-  if (features) *features = {&cleaner, &backupPage, &junkCleaner, &optimizer};
+  if (features) *features = {&cleaner, &backupPage, &junkCleaner, &evidenceCleaner, &optimizer};
 
   // Start-up sequence; the numbers are the steps' places in it.
   main.AddStartupStep(2, [&main] {

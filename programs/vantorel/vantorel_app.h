@@ -18,6 +18,9 @@ class BackupPage;
 namespace junk {
 class JunkCleaner;
 }
+namespace evidence {
+class EvidenceCleaner;
+}
 namespace optimizer {
 class Optimizer;
 }
@@ -27,6 +30,7 @@ struct VantorelFeatures {
   registry::RegistryCleaner* registry = nullptr;
   backup::BackupPage* backup = nullptr;
   junk::JunkCleaner* junk = nullptr;
+  evidence::EvidenceCleaner* evidence = nullptr;
   optimizer::Optimizer* optimizer = nullptr;
 };
 

@@ -282,6 +282,18 @@ bool ListItemRect(HWND list, int row, RECT* r, int part) {
   });
 }
 
+int ListItemImage(HWND list, int row) {
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  LVITEMW out{};
+  if (!RemoteCall(list, &item, sizeof item, &out, [&](void* remote) {
+        return SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) != 0;
+      }))
+    return -1;
+  return out.iImage;
+}
+
 bool TreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* r) {
   // The rectangle goes in holding the item's handle.
   RECT in{};

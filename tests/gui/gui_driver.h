@@ -50,8 +50,10 @@ std::wstring ShotsFolder();
 // Calls into list and tree views of another process: the structures they
 // fill must live in that process, so these copy them there and back.
 bool SetListItemState(HWND list, int row, UINT mask, UINT state);
-// `part` is LVIR_BOUNDS, LVIR_ICON or LVIR_LABEL.
+// The row's rectangle, or a part of it (LVIR_ICON, LVIR_LABEL ...).
 bool ListItemRect(HWND list, int row, RECT* r, int part = LVIR_BOUNDS);
+// The picture index a row shows (check lists with pictures: 0 off, 1 on), -1 on failure.
+int ListItemImage(HWND list, int row);
 // The item's rectangle; with `textOnly` just its text's.
 bool TreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* r);
 std::wstring TreeItemText(HWND tree, HTREEITEM item);

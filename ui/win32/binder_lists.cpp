@@ -97,6 +97,16 @@ void Binder::SyncList(ui::Control& c, HWND h, int what) {
     InvalidateRect(h, nullptr, TRUE);
     UpdateWindow(h);
   }
+  if ((what & ui::kChangeColumns) && c.kind == ui::Kind::ListView) {
+    for (size_t i = 0; i < c.columns.size(); ++i) {
+      std::wstring cap = W(c.columns[i].caption);
+      LVCOLUMNW col{};
+      col.mask = LVCF_TEXT | LVCF_WIDTH;
+      col.pszText = cap.data();
+      col.cx = c.columns[i].width;
+      ListView_SetColumn(h, static_cast<int>(i), &col);
+    }
+  }
   if ((what & ui::kChangeSelection) && c.multiSelect) {
     listSyncing_ = true;
     ListView_SetItemState(h, -1, 0, LVIS_SELECTED);
