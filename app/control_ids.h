@@ -96,7 +96,22 @@
   /* evidence cleaner: tree, scan button, details, clean, export */             \
   X(treeEvidence, 4040) X(chkESelectAll, 4041) X(imgEviScan, 4042)              \
   X(labEvidenceRDesc, 4043) X(lstvEResultDesc, 4044) X(imgEClean, 4045)         \
-  X(imgEExport, 4046) X(labEvidenceFDesc, 4047)
+  X(imgEExport, 4046) X(labEvidenceFDesc, 4047)                                 \
+  /* optimizer: profile radio groups, option lists, optimize buttons */         \
+  X(labNetworkGroup, 5101) X(radgNetwork0, 5102) X(radgNetwork1, 5103)          \
+  X(radgNetwork2, 5104) X(radgNetwork3, 5105) X(radgNetwork4, 5106)             \
+  X(radgNetwork5, 5107) X(radgNetwork6, 5108) X(chklstNetwork, 5109)            \
+  X(imgOptimizeN, 5110)                                                         \
+  X(labDiskCacheGroup, 5111) X(radgDiskCache0, 5112) X(radgDiskCache1, 5113)    \
+  X(radgDiskCache2, 5114) X(radgDiskCache3, 5115) X(radgDiskCache4, 5116)       \
+  X(chklstDiskCache, 5117) X(imgOptimizeD, 5118)                                \
+  X(labDesktopGroup, 5121) X(radgDesktop0, 5122) X(radgDesktop1, 5123)          \
+  X(lstvDesktop, 5124) X(imgOptimizeDT, 5125)                                   \
+  X(labFileSystemGroup, 5131) X(radgFileSystem0, 5132)                          \
+  X(radgFileSystem1, 5133) X(chklstFileSystem, 5134) X(imgOptimizeF, 5135)      \
+  /* startup manager: tabs, lists, buttons */                                   \
+  X(imgSRemove, 5141) X(imgSRestore, 5142) X(lstvSRemove, 5143)                 \
+  X(lstvSRestore, 5144) X(imgStartupRemove, 5145) X(imgStartupRestore, 5146)
 
 namespace vl::id {
 #define VL_CONTROL_ENUM(name, value) name = value,

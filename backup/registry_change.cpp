@@ -26,6 +26,7 @@ bool RegistryChange::Refuse(std::string why) {
 
 bool RegistryChange::Backup(const std::vector<std::string>& lines) {
   if (!backup_ || backup_->Append(lines)) return true;
+  backupFailed_ = true;
   return Refuse("the backup file could not be written");
 }
 

@@ -38,6 +38,9 @@ class RegistryChange {
   const std::string& backupFile() const;
   // Why the last change was refused or failed; empty after a success.
   const std::string& problem() const { return problem_; }
+  // True once a backup write failed: no further change may go ahead
+  // without one, so a caller running a series stops there.
+  bool backupFailed() const { return backupFailed_; }
 
  private:
   bool Refuse(std::string why);
@@ -54,6 +57,7 @@ class RegistryChange {
   sys::Registry registry_;
   std::unique_ptr<sys::RegBackupFile> backup_;
   std::string problem_;
+  bool backupFailed_ = false;
 };
 
 }  // namespace vl::backup

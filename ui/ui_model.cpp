@@ -108,6 +108,13 @@ void Control::SetItemChecked(int index, bool on) {
   Changed(kChangeItems);
 }
 
+void Control::SetCheckItems(std::vector<std::string> items) {
+  if (items == checkItems) return;
+  checkItems = std::move(items);
+  itemChecked.resize(checkItems.size(), false);
+  Changed(kChangeItems);
+}
+
 void Control::SetMaximum(int maximum) {
   if (maximum < 0) maximum = 0;
   if (maximum_ == maximum) return;

@@ -165,6 +165,9 @@ class Control {
   std::vector<bool> itemChecked;
   int checkColumns = 1;
   void SetItemChecked(int index, bool on);
+  // New captions (and count); the ticks of items that stay are kept, new
+  // items come unticked.
+  void SetCheckItems(std::vector<std::string> items);
 
   // Radio: radios with the same group number on one form exclude each other.
   int group = 0;

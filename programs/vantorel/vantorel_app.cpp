@@ -38,9 +38,9 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   cleaner.onFullBackupFinished = [&backupPage](bool started) { backupPage.FullBackupFinished(started); };
   junk::JunkCleaner& junkCleaner = junk::AddJunkPages(main);
   evidence::EvidenceCleaner& evidenceCleaner = evidence::AddEvidencePages(main);
-  optimizer::AddOptimizerPages(main);
+  optimizer::Optimizer& optimizer = optimizer::AddOptimizerPages(main);
   main.FormCreate();
-  if (features) *features = {&cleaner, &backupPage, &junkCleaner, &evidenceCleaner};
+  if (features) *features = {&cleaner, &backupPage, &junkCleaner, &evidenceCleaner, &optimizer};
 
   // Start-up sequence; the numbers are the steps' places in it.
   main.AddStartupStep(2, [&main] {

@@ -21,6 +21,9 @@ class JunkCleaner;
 namespace evidence {
 class EvidenceCleaner;
 }
+namespace optimizer {
+class Optimizer;
+}
 
 // The features' objects (owned by the main form), for tests that drive them.
 struct VantorelFeatures {
@@ -28,6 +31,7 @@ struct VantorelFeatures {
   backup::BackupPage* backup = nullptr;
   junk::JunkCleaner* junk = nullptr;
   evidence::EvidenceCleaner* evidence = nullptr;
+  optimizer::Optimizer* optimizer = nullptr;
 };
 
 std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports, JobRunner& runner,

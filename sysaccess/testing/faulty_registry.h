@@ -19,6 +19,8 @@ class FaultyRegistry : public RegistryApi {
   std::function<long(uint32_t index)> onEnumValue;
   std::function<long(uint32_t index)> onEnumKey;
   std::function<long(const std::string& subKey)> onRemoveKey;
+  std::function<long(const std::string& name)> onSetValue;
+  std::function<long(const std::string& name)> onRemoveValue;
   // Names of subkeys that answer as registry links.
   std::function<bool(const std::string& subKey)> isLink;
 
@@ -46,9 +48,13 @@ class FaultyRegistry : public RegistryApi {
     return inner_.QueryKeyCounts(key, subKeys, values);
   }
   long SetValue(RegKey key, const std::string& name, uint32_t type, const std::string& bytes) override {
+    if (long rc = Hook(onSetValue, name); rc != -1) return rc;
     return inner_.SetValue(key, name, type, bytes);
   }
-  long RemoveValue(RegKey key, const std::string& name) override { return inner_.RemoveValue(key, name); }
+  long RemoveValue(RegKey key, const std::string& name) override {
+    if (long rc = Hook(onRemoveValue, name); rc != -1) return rc;
+    return inner_.RemoveValue(key, name);
+  }
   long RemoveKey(RegKey parent, const std::string& subKey) override {
     if (long rc = Hook(onRemoveKey, subKey); rc != -1) return rc;
     return inner_.RemoveKey(parent, subKey);

@@ -72,7 +72,10 @@ void Binder::SetUpList(ui::Control& c, HWND h) {
     // Rows tall enough that the items fill the columns evenly.
     const int cols = std::max(1, c.checkColumns);
     const int rows = std::max<int>(1, (static_cast<int>(c.checkItems.size()) + cols - 1) / cols);
-    const int rowHeight = std::max(18, c.rect.h / rows - 1);
+    // Within the client area less the room of a horizontal scroll bar,
+    // which the list keeps free when it counts the rows of a column: a row
+    // more than fits makes it wrap into a further column.
+    const int rowHeight = std::max(18, (c.rect.h - 4 - GetSystemMetrics(SM_CYHSCROLL)) / rows - 2);
     ListView_SetImageList(h, ImageList_Create(1, rowHeight, ILC_COLOR, 1, 0), LVSIL_SMALL);
     for (size_t i = 0; i < c.checkItems.size(); ++i) {
       std::wstring cap = W(c.checkItems[i]);
@@ -119,6 +122,25 @@ void Binder::SyncList(ui::Control& c, HWND h, int what) {
     }
   }
   if ((what & ui::kChangeItems) && c.kind == ui::Kind::CheckList) {
+    // Captions and count first: items come and go with the model's list.
+    const int want = static_cast<int>(c.checkItems.size());
+    while (ListView_GetItemCount(h) > want) ListView_DeleteItem(h, ListView_GetItemCount(h) - 1);
+    for (int i = 0; i < want; ++i) {
+      std::wstring cap = W(c.checkItems[i]);
+      if (i >= ListView_GetItemCount(h)) {
+        // Inserted with its check state, so no change notification can
+        // tell the model otherwise.
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_STATE;
+        item.iItem = i;
+        item.pszText = cap.data();
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(i < static_cast<int>(c.itemChecked.size()) && c.itemChecked[i] ? 2 : 1);
+        ListView_InsertItem(h, &item);
+      } else {
+        ListView_SetItemText(h, i, 0, cap.data());
+      }
+    }
     for (size_t i = 0; i < c.itemChecked.size(); ++i)
       if ((ListView_GetCheckState(h, static_cast<int>(i)) != 0) != c.itemChecked[i])
         ListView_SetCheckState(h, static_cast<int>(i), c.itemChecked[i]);
