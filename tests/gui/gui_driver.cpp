@@ -315,4 +315,27 @@ bool SetTreeItemState(HWND tree, HTREEITEM item, UINT mask, UINT state) {
   });
 }
 
+HTREEITEM TreeChild(HWND tree, HTREEITEM parent, int index) {
+  auto item = reinterpret_cast<HTREEITEM>(
+      SendMessageW(tree, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(parent)));
+  for (int i = 0; i < index && item; ++i)
+    item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+  return item;
+}
+
+int TreeStateImage(HWND tree, HTREEITEM item) {
+  return static_cast<int>(
+      (SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) >>
+      12);
+}
+
+bool ClickTreeCheckBox(HWND tree, HTREEITEM item) {
+  RECT text;
+  if (!TreeItemRect(tree, item, true, &text)) return false;
+  LPARAM at = MAKELPARAM(text.left - 8, (text.top + text.bottom) / 2);
+  PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(tree, WM_LBUTTONUP, 0, at);
+  return true;
+}
+
 }  // namespace vl::gui

@@ -58,5 +58,11 @@ int ListItemImage(HWND list, int row);
 bool TreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* r);
 std::wstring TreeItemText(HWND tree, HTREEITEM item);
 bool SetTreeItemState(HWND tree, HTREEITEM item, UINT mask, UINT state);
+// Tree items by their place: the `index`-th child of `parent` (null: the top level).
+HTREEITEM TreeChild(HWND tree, HTREEITEM parent, int index);
+// The check box's state image: 1 unchecked, 2 checked.
+int TreeStateImage(HWND tree, HTREEITEM item);
+// A mouse click on the item's check box, which sits just left of its text.
+bool ClickTreeCheckBox(HWND tree, HTREEITEM item);
 
 }  // namespace vl::gui

@@ -71,28 +71,9 @@ class UiGalleryGui : public ::testing::Test {
   LONG_PTR Style(HWND h) { return GetWindowLongPtrW(h, GWL_STYLE); }
   bool Checked(int id) { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-  // Tree items by their place: the first child of `parent`, then siblings.
-  HTREEITEM Child(HWND tree, HTREEITEM parent, int index) {
-    auto item = reinterpret_cast<HTREEITEM>(
-        SendMessageW(tree, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(parent)));
-    for (int i = 0; i < index && item; ++i)
-      item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
-    return item;
-  }
-  // The state image: 1 unchecked, 2 checked.
-  int StateImage(HWND tree, HTREEITEM item) {
-    return static_cast<int>((SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK) &
-                             TVIS_STATEIMAGEMASK) >> 12);
-  }
-  // A mouse click on the item's check box, which sits just left of its text.
-  bool ClickCheckBox(HWND tree, HTREEITEM item) {
-    RECT text;
-    if (!TreeItemRect(tree, item, true, &text)) return false;
-    LPARAM at = MAKELPARAM(text.left - 8, (text.top + text.bottom) / 2);
-    PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(tree, WM_LBUTTONUP, 0, at);
-    return true;
-  }
+  HTREEITEM Child(HWND tree, HTREEITEM parent, int index) { return TreeChild(tree, parent, index); }
+  int StateImage(HWND tree, HTREEITEM item) { return TreeStateImage(tree, item); }
+  bool ClickCheckBox(HWND tree, HTREEITEM item) { return ClickTreeCheckBox(tree, item); }
   int ListStateImage(HWND list, int row) {
     return static_cast<int>((SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
   }
