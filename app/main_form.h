@@ -110,6 +110,9 @@ class MainForm {
   int systemLanguage = 0x0409;
   // Full path of the running program (the run-at-startup value holds it).
   std::string exePath;
+  // Starts the update check (joined by the composition root); with the wait
+  // window shown modally until the check ends.
+  std::function<void(bool withWait)> startUpdateCheck;
   const std::string verb = "open";
 
  private:

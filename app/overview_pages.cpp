@@ -88,10 +88,16 @@ void AddOptionsPages(MainForm& m) {
                               {st::kMargin, 70, 709, 300});
     list.items = {{"General Settings", Picture::Settings},
                   {"Ignore List", Picture::IgnoreList},
+                  {"Check Update", Picture::CheckUpdate},
                   {"Scan Report", Picture::Report}};
     list.onItemClick = [&m](int item) {
-      static const int kPages[] = {page::kSettings, page::kIgnoreList, page::kReport};
-      if (item >= 0 && item < 3) m.ShowPage(kPages[item]);
+      // "Check Update" switches no page: the check runs behind the wait window.
+      static const int kPages[] = {page::kSettings, page::kIgnoreList, 0, page::kReport};
+      if (item == 2) {
+        if (m.startUpdateCheck) m.startUpdateCheck(true);
+      } else if (item >= 0 && item < 4) {
+        m.ShowPage(kPages[item]);
+      }
     };
     m.RegisterPage(page::kOptions, sheet::tabOptions, [&m] { m.control(id::lstvOptions).SetSelected(-1); });
   }

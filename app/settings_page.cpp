@@ -90,6 +90,8 @@ void ReadSettings(MainForm& m) {
     m.control(k.box).SetChecked(ReadIniInteger(files, m.settingsPath(), kSection, k.key, k.fallback) ==
                                 k.checkedWhen);
   SetBackupSwitches(m);
+  if (ReadIniInteger(files, m.settingsPath(), kSection, "Auto Update", 1) == 1 && m.startUpdateCheck)
+    m.startUpdateCheck(false);
 }
 
 void imgSaveSetClick(MainForm& m, const RunAtStartupSwitch& runAtStartup) {

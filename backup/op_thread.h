@@ -1,7 +1,8 @@
-// TOpThread: the worker of the backup page's restore (job 2). Job 1, the
-// update check, joins it with the updater.
+// TOpThread: the worker of the update check (job 1, whose work the update
+// feature supplies) and of the backup page's restore (job 2).
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "ui/jobs.h"
@@ -9,16 +10,25 @@
 
 namespace vl::backup {
 
+// A job's work on the worker thread and its end step on the main thread.
+class OpJob {
+ public:
+  virtual ~OpJob() = default;
+  virtual void Run() = 0;
+  virtual void End() = 0;
+};
+
 class TOpThread : public Worker {
  public:
-  enum Job { kRestore = 2 };
+  enum Job { kUpdateCheck = 1, kRestore = 2 };
 
   // How long a restore may take before the user is told it did not finish.
   static constexpr uint32_t kRestoreTimeoutMs = 10 * 60 * 1000;
 
-  // Starts the worker running with the file path as `text`; it frees itself
-  // when done. Throws std::invalid_argument for a job it does not know.
-  static void Start(MainForm& main, int job, const std::string& text);
+  // Starts the worker running with the file path as `text` (restore) or
+  // the job's `body` (update check); it frees itself when done. Throws
+  // std::invalid_argument for a job it does not know or a missing body.
+  static void Start(MainForm& main, int job, const std::string& text, std::unique_ptr<OpJob> body = nullptr);
 
  protected:
   void Execute() override;
@@ -26,11 +36,12 @@ class TOpThread : public Worker {
   void EndStep() override;
 
  private:
-  TOpThread(MainForm& main, int job, std::string text);
+  TOpThread(MainForm& main, int job, std::string text, std::unique_ptr<OpJob> body);
 
   MainForm& main_;
   const int job_;
   const std::string text_;
+  std::unique_ptr<OpJob> body_;
   sys::System& system_;
   bool editorRan_ = false;
 };

@@ -25,6 +25,7 @@ class RegistryCleanerTest : public ::testing::Test {
 
   void Start() {
     main = BuildMainForm(sim.platform(), ports, runner, &features);
+    main->startUpdateCheck = nullptr;  // no update check in the way of the worker counts
     main->FormShow();
     rc = features.registry;
     ASSERT_NE(rc, nullptr);

@@ -16,7 +16,7 @@ class ReportPageTest : public vl::testing::AppFixture {
 TEST_F(ReportPageTest, AFreshDatabaseShowsAnEmptyReport) {
   Start();
   main->control(id::imgMOptions).onClick();
-  main->control(id::lstvOptions).onItemClick(2);
+  main->control(id::lstvOptions).onItemClick(3);
   EXPECT_EQ(main->currentPage(), 504);
   EXPECT_EQ(main->form().activeSheet(), sheet::tabReport);
   EXPECT_EQ(Text(id::labReportTitle), "Scan Report");

@@ -6,21 +6,9 @@ set -euo pipefail
 dest=$(realpath -m "$1")
 [ -s "$dest/sqlite3.c" ] && [ -s "$dest/sqlite3.h" ] && exit 0
 work="$dest.work"
-rm -rf "$work"; mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial"
-# A private apt configuration with deb-src lines: the machine's own stays untouched.
-. /etc/os-release
-cat > "$work/apt/sources.list" <<SRC
-deb-src http://deb.debian.org/debian ${VERSION_CODENAME} main
-deb-src http://deb.debian.org/debian ${VERSION_CODENAME}-updates main
-deb-src http://deb.debian.org/debian-security ${VERSION_CODENAME}-security main
-SRC
-opts=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
-      -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache::Archives=$work/apt/archives"
-      -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
-apt-get "${opts[@]}" update -qq
-ver=$(dpkg-query -W -f='${Version}' libsqlite3-dev 2>/dev/null || true)
-( cd "$work" && apt-get "${opts[@]}" source --download-only "sqlite3${ver:+=$ver}" >/dev/null 2>&1 ) ||
-( cd "$work" && apt-get "${opts[@]}" source --download-only sqlite3 >/dev/null )
+rm -rf "$work"
+. "$(dirname "$0")/debian_source.sh"
+vl_debian_source "$work" sqlite3 "$(dpkg-query -W -f='${Version}' libsqlite3-dev 2>/dev/null || true)"
 orig=$(ls "$work"/sqlite3_*.orig.tar.* | grep -v -- '-www' | head -n1)
 tar -xf "$orig" -C "$work"
 src=$(find "$work" -maxdepth 1 -type d -name 'sqlite3-*' | head -n1)

@@ -12,7 +12,7 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 
 native_pkgs=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-             libsqlite3-dev zlib1g-dev libssl-dev libcurl4-openssl-dev)
+             libsqlite3-dev zlib1g-dev libpugixml-dev libssl-dev libcurl4-openssl-dev)
 win_pkgs=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           libz-mingw-w64-dev wine wine64 xvfb imagemagick x11-utils dpkg-dev tcl xz-utils)

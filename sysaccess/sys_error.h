@@ -12,6 +12,7 @@ constexpr uint32_t kPathNotFound = 3;
 constexpr uint32_t kAccessDenied = 5;
 constexpr uint32_t kInvalidHandle = 6;
 constexpr uint32_t kNotSameDevice = 17;
+constexpr uint32_t kReadFault = 30;
 constexpr uint32_t kGenFailure = 31;
 constexpr uint32_t kFileExists = 80;
 constexpr uint32_t kInvalidParameter = 87;

@@ -7,6 +7,7 @@
 #include "app/settings_page.h"
 #include "app/status_page.h"
 #include "backup/backup_pages.h"
+#include "backup/op_thread.h"
 #include "evidence_cleaner/evidence_pages.h"
 #include "junk_cleaner/junk_pages.h"
 #include "optimizer/optimizer_pages.h"
@@ -15,6 +16,7 @@
 #include "registry_cleaner/registry_thread.h"
 #include "registry_cleaner/report_page.h"
 #include "store/schema.h"
+#include "update/update_job.h"
 
 namespace vl {
 
@@ -39,6 +41,10 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   junk::JunkCleaner& junkCleaner = junk::AddJunkPages(main);
   evidence::EvidenceCleaner& evidenceCleaner = evidence::AddEvidencePages(main);
   optimizer::Optimizer& optimizer = optimizer::AddOptimizerPages(main);
+  main.startUpdateCheck = [&main](bool withWait) {
+    backup::TOpThread::Start(main, backup::TOpThread::kUpdateCheck, "", update::MakeUpdateCheckJob(main));
+    if (withWait) main.ports().ShowWaitModal();
+  };
   main.FormCreate();
   if (features) *features = {&cleaner, &backupPage, &junkCleaner, &evidenceCleaner, &optimizer};
 

@@ -2,7 +2,10 @@
 #include "sysaccess/sim/http_curl.h"
 
 #include <curl/curl.h>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,6 +85,36 @@ HttpOutcome OutcomeOf(CURLcode rc) {
 
 }  // namespace
 
+namespace {
+
+// The simulated platform serves tests only: it talks to servers on this
+// machine's loopback address and to nothing else, even when a program's
+// configuration names a real server.
+bool IsLoopbackUrl(const std::string& url) {
+  size_t start = url.find("://");
+  if (start == std::string::npos) return false;
+  std::string host = url.substr(start + 3, url.find_first_of("/?#", start + 3) - (start + 3));
+  host = host.substr(host.rfind('@') == std::string::npos ? 0 : host.rfind('@') + 1);
+  if (host.rfind("[::1]", 0) == 0) return true;
+  host = host.substr(0, host.find(':'));
+  return host == "127.0.0.1" || host == "localhost";
+}
+
+curl_socket_t OpenLoopbackSocket(void*, curlsocktype, curl_sockaddr* address) {
+  bool loopback = false;
+  if (address->family == AF_INET) {
+    const auto* in = reinterpret_cast<const sockaddr_in*>(&address->addr);
+    loopback = (ntohl(in->sin_addr.s_addr) >> 24) == 127;
+  } else if (address->family == AF_INET6) {
+    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&address->addr);
+    loopback = IN6_IS_ADDR_LOOPBACK(&in6->sin6_addr);
+  }
+  if (!loopback) return CURL_SOCKET_BAD;
+  return socket(address->family, address->socktype, address->protocol);
+}
+
+}  // namespace
+
 CurlHttpClient::CurlHttpClient(SimFileSystem& files) : files_(files) {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -94,6 +127,11 @@ HttpResult CurlHttpClient::GetToFile(const HttpRequest& request, const std::stri
   if (!safe) {
     result.outcome = HttpOutcome::kBadRequest;
     result.errorText = "refused URL or header";
+    return result;
+  }
+  if (!IsLoopbackUrl(request.url)) {
+    result.outcome = HttpOutcome::kConnectFailed;
+    result.errorText = "the simulated platform reaches only servers on the loopback address";
     return result;
   }
   std::string host = files_.HostPath(path);
@@ -126,6 +164,7 @@ HttpResult CurlHttpClient::GetToFile(const HttpRequest& request, const std::stri
     headers = curl_slist_append(headers, (name + ": " + value).c_str());
   char errorBuffer[CURL_ERROR_SIZE] = {0};
   curl_easy_setopt(c, CURLOPT_URL, request.url.c_str());
+  curl_easy_setopt(c, CURLOPT_OPENSOCKETFUNCTION, OpenLoopbackSocket);
   curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);

@@ -2,6 +2,7 @@
 // elsewhere.
 #include "sysaccess/testing/loopback_http_server.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -61,7 +62,7 @@ bool Readable(intptr_t s, int ms) {
   return select(static_cast<int>(s) + 1, &set, nullptr, nullptr, &tv) > 0;
 }
 
-std::string Answer(const std::string& status, const std::string& headers, const std::string& body,
+std::string Reply(const std::string& status, const std::string& headers, const std::string& body,
                    bool withLength) {
   std::string out = status + "\r\nConnection: close\r\n" + headers;
   if (withLength) out += "Content-Length: " + std::to_string(body.size()) + "\r\n";
@@ -102,6 +103,16 @@ std::string LoopbackHttpServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
+void LoopbackHttpServer::Set(const std::string& path, Answer answer) {
+  std::lock_guard<std::mutex> lock(mu_);
+  answers_[path] = std::move(answer);
+}
+
+std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::Requests() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return requests_;
+}
+
 void LoopbackHttpServer::Run() {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeLimit_);
   while (!stop_ && std::chrono::steady_clock::now() < deadline) {
@@ -127,26 +138,47 @@ void LoopbackHttpServer::Serve(intptr_t client) {
   std::string path = request.substr(sp1 + 1, sp2 - sp1 - 1);
   size_t scheme = path.find("://");  // a proxy-style absolute form
   if (scheme != std::string::npos) path = path.substr(path.find('/', scheme + 3));
+  std::string head = request.substr(0, request.find("\r\n\r\n") + 2);
+  head = head.substr(head.find("\r\n") + 2);
+  Answer own;
+  bool haveOwn = false;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    requests_.push_back({path, head});
+    auto it = answers_.find(path);
+    if (it != answers_.end()) {
+      own = it->second;
+      haveOwn = true;
+    }
+  }
   std::string big(static_cast<size_t>(BigSize()), 'b');
-  if (path == "/len") {
-    SendAll(client, Answer("HTTP/1.1 200 OK", "Content-Type: text/plain\r\n", LenBody(), true));
+  if (haveOwn) {
+    std::string status = "HTTP/1.1 " + std::to_string(own.status) + (own.status < 400 ? " OK" : " Error");
+    std::string headers = own.location.empty() ? "" : "Location: " + own.location + "\r\n";
+    if (own.cutAfter == std::string::npos) {
+      SendAll(client, Reply(status, headers, own.body, true));
+    } else {
+      std::string whole = Reply(status, headers, own.body, true);
+      SendAll(client, whole.substr(0, whole.size() - own.body.size() + std::min(own.cutAfter, own.body.size())));
+    }
+  } else if (path == "/len") {
+    SendAll(client, Reply("HTTP/1.1 200 OK", "Content-Type: text/plain\r\n", LenBody(), true));
   } else if (path == "/close") {
-    SendAll(client, Answer("HTTP/1.0 200 OK", "", CloseBody(), false));
+    SendAll(client, Reply("HTTP/1.0 200 OK", "", CloseBody(), false));
   } else if (path == "/r1") {
-    SendAll(client, Answer("HTTP/1.1 302 Found", "Location: " + Url("/r2") + "\r\n", "", true));
+    SendAll(client, Reply("HTTP/1.1 302 Found", "Location: " + Url("/r2") + "\r\n", "", true));
   } else if (path == "/r2") {
-    SendAll(client, Answer("HTTP/1.1 302 Found", "Location: /len\r\n", "", true));
+    SendAll(client, Reply("HTTP/1.1 302 Found", "Location: /len\r\n", "", true));
   } else if (path == "/big") {
-    SendAll(client, Answer("HTTP/1.1 200 OK", "", big, true));
+    SendAll(client, Reply("HTTP/1.1 200 OK", "", big, true));
   } else if (path == "/bigclose") {
-    SendAll(client, Answer("HTTP/1.0 200 OK", "", big, false));
+    SendAll(client, Reply("HTTP/1.0 200 OK", "", big, false));
   } else if (path == "/short") {
     SendAll(client, "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 100\r\n\r\n0123456789");
   } else if (path == "/echo") {
-    std::string head = request.substr(0, request.find("\r\n\r\n") + 2);
-    SendAll(client, Answer("HTTP/1.1 200 OK", "", head.substr(head.find("\r\n") + 2), true));
+    SendAll(client, Reply("HTTP/1.1 200 OK", "", head, true));
   } else {
-    SendAll(client, Answer("HTTP/1.1 404 Not Found", "", "not here\n", true));
+    SendAll(client, Reply("HTTP/1.1 404 Not Found", "", "not here\n", true));
   }
 #ifdef _WIN32
   shutdown(static_cast<Sock>(client), SD_SEND);

@@ -6,11 +6,15 @@
 //   /missing    404 with a body                  /big     1 MiB with Content-Length
 //   /bigclose   1 MiB ended by closing           /short   announces 100 bytes, sends 10
 //   /echo       the request's header lines as the body
+// Tests may add answers of their own for other paths (Answer).
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vl::sys::testing {
 
@@ -20,6 +24,24 @@ class LoopbackHttpServer {
   ~LoopbackHttpServer();
   LoopbackHttpServer(const LoopbackHttpServer&) = delete;
   LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+  // An answer of the test's own: a status with its body, a redirect
+  // (`location` set), or a body cut short after `cutAfter` bytes of it
+  // while the full length is announced.
+  struct Answer {
+    int status = 200;
+    std::string body;
+    std::string location;
+    size_t cutAfter = std::string::npos;
+  };
+  void Set(const std::string& path, Answer answer);
+  void SetBody(const std::string& path, std::string body) { Set(path, Answer{200, std::move(body), {}}); }
+  // The paths asked for so far, with the request's header lines.
+  struct Request {
+    std::string path;
+    std::string headers;
+  };
+  std::vector<Request> Requests();
 
   bool ok() const { return port_ != 0; }
   uint16_t port() const { return port_; }
@@ -37,6 +59,9 @@ class LoopbackHttpServer {
   uint16_t port_ = 0;
   int timeLimit_;
   std::atomic<bool> stop_{false};
+  std::mutex mu_;
+  std::map<std::string, Answer> answers_;
+  std::vector<Request> requests_;
   std::thread thread_;
 };
 

@@ -1,6 +1,9 @@
 // Window lookups, process control and screenshots for the GUI tests.
 #include "tests/gui/gui_driver.h"
 
+#include <fstream>
+#include <iterator>
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -336,6 +339,21 @@ bool ClickTreeCheckBox(HWND tree, HTREEITEM item) {
   PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(tree, WM_LBUTTONUP, 0, at);
   return true;
+}
+
+}  // namespace vl::gui
+
+namespace vl::gui {
+
+bool WriteFileText(const std::wstring& path, const std::string& bytes) {
+  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+  out << bytes;
+  return static_cast<bool>(out.flush());
+}
+
+std::string ReadFileText(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace vl::gui

@@ -45,6 +45,9 @@ bool SaveScreenshot(HWND h, const std::wstring& bmpPath);
 // The folder of the running test executable, and the one screenshots go to
 // (VL_SHOTS, or C:\vlshots), both ending in a backslash.
 std::wstring OwnFolder();
+// Whole files, as bytes.
+bool WriteFileText(const std::wstring& path, const std::string& bytes);
+std::string ReadFileText(const std::wstring& path);
 std::wstring ShotsFolder();
 
 // Calls into list and tree views of another process: the structures they

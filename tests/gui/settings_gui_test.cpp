@@ -134,7 +134,7 @@ TEST_F(SettingsGui, SavingWritesSettingsIniAndTheRunValue) {
 }
 
 TEST_F(SettingsGui, ReportPageListsItsColumns) {
-  ASSERT_TRUE(OpenOption(2, L"tabReport"));
+  ASSERT_TRUE(OpenOption(3, L"tabReport"));
   EXPECT_EQ(TextOf(Control(id::labReportTitle)), L"Scan Report");
   EXPECT_EQ(ListRowCount(Control(id::lstvReport)), 0);  // no scan yet
   EXPECT_NE(Control(id::imgScanAgain), nullptr);

@@ -26,6 +26,9 @@ class AppFixture : public ::testing::Test {
 
   MainForm& Build() {
     main = BuildMainForm(sim.platform(), ports, runner, &features);
+    // The update check of every start (on by default) stays out of the
+    // other features' tests; the update tests switch it on.
+    if (!withUpdateCheck) main->startUpdateCheck = nullptr;
     return *main;
   }
   MainForm& Start() {
@@ -56,6 +59,7 @@ class AppFixture : public ::testing::Test {
   JobRunner runner;
   std::unique_ptr<MainForm> main;
   VantorelFeatures features;
+  bool withUpdateCheck = false;
 };
 
 }  // namespace vl::testing

@@ -1,0 +1,29 @@
+// Where the update server is and how both programs ask it for files.
+#pragma once
+#include <string>
+
+#include "sysaccess/files.h"
+#include "sysaccess/http.h"
+
+namespace vl::update {
+
+// The deployment's address, set when building (VL_UPDATE_SERVER).
+extern const char* const kDefaultUpdateServer;
+
+// Settings.ini's [Update] Server in the application folder when it holds an
+// http:// or https:// address, else the compiled default; no trailing slash.
+std::string UpdateServer(sys::FileSystem& files, const std::string& appDir);
+// `server` + "/update/" + `file`.
+std::string ServerFileUrl(const std::string& server, const std::string& file);
+
+// Longest bodies taken: the manifest, and a compressed program.
+constexpr uint64_t kMaxManifestBytes = 1ull << 20;
+constexpr uint64_t kMaxProgramDownloadBytes = 64ull << 20;
+// Longest program an inflated download may give.
+constexpr size_t kMaxProgramBytes = 128u << 20;
+
+// A GET with the headers the server has always seen: User-Agent and Accept,
+// and Content-Type "text/html" for the updater's requests.
+sys::HttpRequest UpdateRequest(const std::string& url, uint64_t maxBytes, bool withContentType);
+
+}  // namespace vl::update
