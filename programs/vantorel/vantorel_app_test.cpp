@@ -29,6 +29,7 @@ class MainFormTest : public ::testing::Test {
 
   MainForm& Start() {
     main = BuildMainForm(platform, ports, runner);
+    main->startUpdateCheck = nullptr;  // its own tests: update/
     main->FormShow();
     return *main;
   }
