@@ -1,0 +1,145 @@
+// The update check of the real Vantorel.exe against an update server on the
+// loopback address (this process), with WinINet, the real file system and
+// the real process start.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+
+#include "sysaccess/testing/loopback_http_server.h"
+#include "tests/gui/gui_driver.h"
+#include "update/publish.h"
+
+namespace vl::gui {
+namespace {
+
+using ::testing::HasSubstr;
+using sys::testing::LoopbackHttpServer;
+
+class UpdateGui : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.ok());
+    CreateDirectoryW(kFolder, nullptr);
+    for (const wchar_t* name : {L"Settings.ini", L"data.db", L"update\\Update.xml"})
+      DeleteFileW((std::wstring(kFolder) + name).c_str());
+    // No automatic full backup at the first start.
+    CreateDirectoryW((std::wstring(kFolder) + L"backup").c_str(), nullptr);
+    CreateDirectoryW((std::wstring(kFolder) + L"backup\\full_backup").c_str(), nullptr);
+    ASSERT_TRUE(Install(L"Vantorel.exe", L"Vantorel.exe"));
+    WriteFileText(std::wstring(kFolder) + L"Settings.ini",
+                  "[Basic]\r\nAuto Update=1\r\n[Update]\r\nServer=" + server_.Url("") + "\r\n");
+  }
+  void TearDown() override {
+    for (HWND h : TopWindows(L"VantorelMainWindow", vantorel_.pid)) PostMessageW(h, WM_CLOSE, 0, 0);
+    if (vantorel_.handle) {
+      if (WaitExit(vantorel_, 30000) < 0) TerminateProcess(vantorel_.handle, 1);
+      CloseHandle(vantorel_.handle);
+    }
+  }
+  // Copies a built program into the application folder under `as`.
+  static bool Install(const wchar_t* built, const wchar_t* as) {
+    return CopyFileW((OwnFolder() + built).c_str(), (std::wstring(kFolder) + as).c_str(), FALSE);
+  }
+  static std::string Built(const wchar_t* name) { return ReadFileText(OwnFolder() + name); }
+  static std::string Installed(const wchar_t* name) { return ReadFileText(std::wstring(kFolder) + name); }
+  // Serves what the publishing tool makes of these two programs.
+  void Publish(const std::string& program, const std::string& updater) {
+    update::PublishedUpdate u;
+    std::string error;
+    ASSERT_TRUE(update::MakeUpdate(program, updater, server_.Url("/update/"), u, error)) << error;
+    server_.SetBody("/update/Update.xml", u.manifest);
+    for (const auto& [name, data] : u.files) server_.SetBody("/update/" + name, data);
+    nextVersion_ = u.updaterVersion;
+  }
+  // The paths the server was asked for, for failure messages.
+  std::string Asked() {
+    std::string out;
+    for (const auto& r : server_.Requests()) out += r.path + " ";
+    return out;
+  }
+  void StartVantorel() {
+    vantorel_ = Start(std::wstring(kFolder) + L"Vantorel.exe");
+    ASSERT_NE(vantorel_.handle, nullptr);
+  }
+  // The text of the first message box of `pid`, answered with `button`.
+  static bool Answer(DWORD pid, int button, std::wstring* text, int timeoutMs = 60000) {
+    HWND box = nullptr;
+    if (!WaitFor(
+            [&] {
+              for (HWND h : TopWindows(L"#32770", pid))
+                if (IsWindowVisible(h)) box = h;
+              return box != nullptr;
+            },
+            timeoutMs))
+      return false;
+    *text = TextOf(GetDlgItem(box, 0xFFFF));
+    wchar_t caption[128] = {0};
+    GetWindowTextW(box, caption, 128);
+    captions_.push_back(caption);
+    PostMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+  }
+
+  static constexpr const wchar_t* kFolder = L"C:\\vltest_update\\";
+  LoopbackHttpServer server_{300};
+  Process vantorel_;
+  std::string nextVersion_;
+  static inline std::vector<std::wstring> captions_;
+};
+
+TEST_F(UpdateGui, NothingNewerIsSaidAtStartAfterAskingTheServer) {
+  ASSERT_TRUE(Install(L"Vantorel.exe", L"Update.exe"));  // any program with our version
+  Publish(Built(L"Vantorel.exe"), Built(L"Vantorel.exe"));
+  StartVantorel();
+  std::wstring text;
+  ASSERT_TRUE(Answer(vantorel_.pid, IDOK, &text));
+  EXPECT_EQ(text, L"Your version is the latest version.");
+  EXPECT_EQ(captions_.back(), L"Vantorel");
+  auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].path, "/update/Update.xml");
+  EXPECT_THAT(requests[0].headers, HasSubstr("User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"));
+  EXPECT_THAT(requests[0].headers, HasSubstr("Accept: text/html, */*\r\n"));
+  EXPECT_THAT(Installed(L"update\\Update.xml"), HasSubstr("<updateinformation>"));
+}
+
+TEST_F(UpdateGui, ANewerUpdaterIsInstalledByTheCheck) {
+  // The installed updater is one version behind the served one; Vantorel
+  // itself is current, so nothing is started and nothing said.
+  ASSERT_TRUE(Install(L"Vantorel.exe", L"Update.exe"));
+  const std::string newer = Built(L"Vantorel_next.exe");
+  Publish(Built(L"Vantorel.exe"), newer);
+  StartVantorel();
+  // Its downloads are cleared once it is in place (polled by name only: a
+  // reader holding the file would make the rename over it fail).
+  auto gone = [](const wchar_t* name) {
+    return GetFileAttributesW((std::wstring(kFolder) + name).c_str()) == INVALID_FILE_ATTRIBUTES;
+  };
+  ASSERT_TRUE(WaitFor([&] { return server_.Requests().size() >= 2; }, 60000)) << Asked();
+  const std::wstring packed = L"update\\Update-" + std::wstring(nextVersion_.begin(), nextVersion_.end()) + L".z";
+  ASSERT_TRUE(WaitFor([&] { return gone(packed.c_str()) && gone(L"update\\Update.exe"); }, 60000));
+  EXPECT_EQ(Installed(L"Update.exe"), newer);
+  EXPECT_NE(GetFileAttributesW((std::wstring(kFolder) + L"update\\Update.xml").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(TopWindows(L"#32770", vantorel_.pid).empty());
+}
+
+TEST_F(UpdateGui, AServerThatFailsChangesNothing) {
+  ASSERT_TRUE(Install(L"Vantorel.exe", L"Update.exe"));
+  const std::string oldUpdater = Installed(L"Update.exe");
+  update::PublishedUpdate u;
+  std::string error;
+  ASSERT_TRUE(update::MakeUpdate(Built(L"Vantorel.exe"), Built(L"Vantorel_next.exe"), server_.Url("/update/"), u,
+                                 error));
+  server_.SetBody("/update/Update.xml", u.manifest);
+  // The packed updater is cut short: the check stops without a word.
+  for (const auto& [name, data] : u.files) server_.Set("/update/" + name, {200, data, "", data.size() / 2});
+  StartVantorel();
+  ASSERT_TRUE(WaitFor([&] { return server_.Requests().size() >= 2; }, 60000));
+  // The main window is up and idle, no box, the old updater intact.
+  ASSERT_TRUE(WaitFor([&] { return !TopWindows(L"VantorelMainWindow", vantorel_.pid).empty(); }));
+  EXPECT_TRUE(TopWindows(L"#32770", vantorel_.pid).empty());
+  EXPECT_EQ(Installed(L"Update.exe"), oldUpdater);
+}
+
+}  // namespace
+}  // namespace vl::gui
