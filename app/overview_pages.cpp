@@ -99,7 +99,10 @@ void AddOptionsPages(MainForm& m) {
         m.ShowPage(kPages[item]);
       }
     };
-    m.RegisterPage(page::kOptions, sheet::tabOptions, [&m] { m.control(id::lstvOptions).SetSelected(-1); });
+    m.RegisterPage(page::kOptions, sheet::tabOptions, [&m] {
+      m.control(id::lstvOptions).SetSelected(-1);
+      m.control(id::panOptions_Top).Focus();
+    });
   }
 }
 

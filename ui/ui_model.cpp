@@ -74,6 +74,11 @@ void Control::SetRowCount(int rows) {
 
 void Control::Repaint() { Changed(kChangeRepaint); }
 
+void Control::Focus() {
+  form_.SetFocused(id);
+  Changed(kChangeFocus);
+}
+
 void Control::SetSelected(int row) {
   if (row >= rowCount_ || row < 0) row = -1;
   std::vector<int> rows;

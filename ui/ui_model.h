@@ -140,6 +140,8 @@ class Control {
   int rowCount() const { return rowCount_; }
   void SetRowCount(int rows);  // also repaints
   void Repaint();
+  // Gives this control the keyboard focus (the form remembers which).
+  void Focus();
   int selected() const { return selected_; }
   void SetSelected(int row);
   bool striped = false;  // every second row on RGB(249, 248, 242)
@@ -212,7 +214,7 @@ enum Change : int {
   kChangeText = 1, kChangeVisible = 2, kChangeEnabled = 4, kChangeChecked = 8,
   kChangePicture = 16, kChangeRows = 32, kChangeRepaint = 64, kChangeSelection = 128,
   kChangeItems = 256, kChangePosition = 512, kChangeRange = 1024, kChangeTree = 2048,
-  kChangeTreeChecks = 4096, kChangeExpand = 8192, kChangeColumns = 16384,
+  kChangeTreeChecks = 4096, kChangeExpand = 8192, kChangeColumns = 16384, kChangeFocus = 32768,
 };
 
 class FormObserver {
@@ -264,6 +266,10 @@ class Form {
   int activeSheet() const { return activeSheet_; }
   void ShowSheet(int sheet);
 
+  // The control last given the focus through the model (0: none).
+  int focused() const { return focused_; }
+  void SetFocused(int id) { focused_ = id; }
+
   void SetObserver(FormObserver* observer) { observer_ = observer; }
   void Notify(Control& control, int what) {
     if (observer_) observer_->ControlChanged(control, what);
@@ -280,6 +286,7 @@ class Form {
   int activeSheet_ = 0;
   bool modalRunning_ = false;
   int modalResult_ = kModalNone;
+  int focused_ = 0;
   FormObserver* observer_ = nullptr;
 };
 

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <zlib.h>
 
+#include "app/page_codes.h"
 #include "programs/vantorel/testing/app_fixture.h"
 #include "sysaccess/digest.h"
 #include "sysaccess/testing/loopback_http_server.h"
@@ -113,10 +114,15 @@ TEST_F(UpdateCheckTest, AutoUpdateOffChecksNothingAtStart) {
   StartProgram();
   EXPECT_TRUE(server_.Requests().empty());
   // The options list still checks on request, behind the wait window.
-  CheckFromOptions();
+  main->control(id::imgMOptions).onClick();
+  main->form().SetFocused(0);
+  main->control(id::lstvOptions).onItemClick(2);
+  Drain();
   EXPECT_EQ(ports.waitShown, 1);
   EXPECT_FALSE(ports.waitOpen);
   EXPECT_TRUE(UpdaterStarted());
+  EXPECT_EQ(main->form().focused(), id::panOptions_Top);  // back to the options page
+  EXPECT_EQ(main->currentPage(), page::kOptions);
 }
 
 TEST_F(UpdateCheckTest, ServerTroubleEndsWithoutAWord) {

@@ -18,6 +18,7 @@ class UpdateCheckJob : public backup::OpJob {
   void End() override {
     // The wait window first: the message and the updater come after it.
     main_.ports().CloseWait();
+    if (main_.currentPage() == page::kOptions) main_.control(id::panOptions_Top).Focus();
     if (check_.end() == CheckEnd::kLatest)
       main_.ports().ShowMessage("Your version is the latest version.", "Vantorel", MsgButtons::Ok,
                                 MsgIcon::Information);

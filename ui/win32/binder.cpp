@@ -226,6 +226,7 @@ void Binder::Sync(ui::Control& c, HWND h, int what) {
     InvalidateRect(h, nullptr, TRUE);
     UpdateWindow(h);
   }
+  if (what & ui::kChangeFocus) SetFocus(h);
   switch (c.kind) {
     case ui::Kind::CheckBox:
     case ui::Kind::Radio:
