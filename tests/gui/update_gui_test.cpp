@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 
 #include "sysaccess/testing/loopback_http_server.h"
+#include "app/control_ids.h"
 #include "tests/gui/gui_driver.h"
 #include "update/publish.h"
 
@@ -80,6 +81,8 @@ class UpdateGui : public ::testing::Test {
     return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
   }
 
+  static std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
   static constexpr const wchar_t* kFolder = L"C:\\vltest_update\\";
   LoopbackHttpServer server_{300};
   Process vantorel_;
@@ -109,13 +112,21 @@ TEST_F(UpdateGui, ANewerUpdaterIsInstalledByTheCheck) {
   ASSERT_TRUE(Install(L"Vantorel.exe", L"Update.exe"));
   const std::string newer = Built(L"Vantorel_next.exe");
   Publish(Built(L"Vantorel.exe"), newer);
-  StartVantorel();
-  // Its downloads are cleared once it is in place (polled by name only: a
-  // reader holding the file would make the rename over it fail).
+  // Files are polled without opening them: a reader holding Update.exe would
+  // make the rename over it fail.
   auto gone = [](const wchar_t* name) {
     return GetFileAttributesW((std::wstring(kFolder) + name).c_str()) == INVALID_FILE_ATTRIBUTES;
   };
-  ASSERT_TRUE(WaitFor([&] { return server_.Requests().size() >= 2; }, 60000)) << Asked();
+  auto written = [] {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    GetFileAttributesExW((std::wstring(kFolder) + L"Update.exe").c_str(), GetFileExInfoStandard, &a);
+    return (static_cast<unsigned long long>(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime;
+  };
+  const auto before = written();
+  StartVantorel();
+  // The downloads are absent before they are written too: first the new
+  // Update.exe in place, then its downloads cleared.
+  ASSERT_TRUE(WaitFor([&] { return written() != before; }, 60000)) << Asked();
   const std::wstring packed = L"update\\Update-" + std::wstring(nextVersion_.begin(), nextVersion_.end()) + L".z";
   ASSERT_TRUE(WaitFor([&] { return gone(packed.c_str()) && gone(L"update\\Update.exe"); }, 60000));
   EXPECT_EQ(Installed(L"Update.exe"), newer);
