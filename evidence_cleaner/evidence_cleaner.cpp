@@ -156,6 +156,11 @@ void EvidenceCleaner::ScanEnded() {
   m_.control(id::labEvidenceRDesc)
       .SetText(std::to_string(total) +
                " item(s) detected. Click on the following items to view the privacy information details.");
+  // A type that could not be read shows a count that is not the truth.
+  std::string problems;
+  for (TSearchEvidence* r : EvidenceRecords(m_))
+    if (!r->notScanned.empty()) problems += (problems.empty() ? "" : "\r") + r->name + ": " + r->notScanned;
+  if (!problems.empty()) m_.ports().ShowMessage(problems, "Vantorel", MsgButtons::Ok, MsgIcon::Warning);
 }
 
 void EvidenceCleaner::CleanEnded() {

@@ -185,6 +185,8 @@ EOF
   echo go >&3; exec 3>&-
   wait "$tool_pid"
   wait "$ff_pid"; rc=$?
+  [ -n "$held" ] && check "a scan while Firefox holds its files says so" \
+    "$(grep -c '^scanerror 40[56] Firefox is running and holds its data. Close Firefox and scan again.$' "$out/scanheld.out")" 2
   if [ -z "$held" ]; then
     bad "a running Firefox did not hold places.sqlite and cookies.sqlite within 15 s"
   else
