@@ -288,10 +288,10 @@ void EvidenceCleaner::imgEvidenceBackClick() { m_.ShowPage(page::kEvidenceOption
 
 // --- report ------------------------------------------------------------------------------
 
-std::vector<report::ExportGroup> EvidenceCleaner::ExportGroups() {
+std::vector<report::ExportGroup> EvidenceExportGroups(const std::vector<TSearchEvidence*>& records) {
   using report::HtmlEscape;
   std::vector<report::ExportGroup> groups;
-  for (TSearchEvidence* r : EvidenceRecords(m_)) {
+  for (TSearchEvidence* r : records) {
     report::ExportGroup g;
     g.caption = RecordCaption(r->typeNo, r->name);
     const size_t n = std::min(r->items.size(), static_cast<size_t>(std::max<int32_t>(r->itemCount.load(), 0)));
@@ -311,6 +311,8 @@ std::vector<report::ExportGroup> EvidenceCleaner::ExportGroups() {
   }
   return groups;
 }
+
+std::vector<report::ExportGroup> EvidenceCleaner::ExportGroups() { return EvidenceExportGroups(EvidenceRecords(m_)); }
 
 void EvidenceCleaner::imgEExportClick() {
   report::ExportScanResult(m_, report::kEvidenceExport, [this] { return ExportGroups(); });

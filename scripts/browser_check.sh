@@ -10,11 +10,18 @@
 # for a browser that cannot run here; exits non-zero when a check failed.
 # No traffic leaves the machine: the pages are the test's own, the profiles
 # are fresh, and the browsers' updates, telemetry, safe browsing and other
-# remote calls are switched off (Firefox also gets a proxy on a closed local
-# port for anything that is not 127.0.0.1).
+# remote calls are switched off, and both get a proxy on a closed local port
+# for anything that is not 127.0.0.1.
 # Usage: scripts/browser_check.sh   (expects the native build; builds the tool)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+
+# Where the machine allows it, the whole check runs in a network namespace
+# of its own that has nothing but the loopback device.
+if [ -z "${VL_BROWSER_NETNS:-}" ] && unshare -n sh -c 'ip link set lo up' 2>/dev/null; then
+  exec unshare -n env VL_BROWSER_NETNS=1 bash -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
+fi
+[ -n "${VL_BROWSER_NETNS:-}" ] && echo "(in a network namespace with the loopback device only)"
 out="$root/build/browser-check"
 limit=${VL_BROWSER_LIMIT:-60}   # seconds any one browser run may take
 
@@ -207,7 +214,7 @@ EOF
     "$cookies_before"
 
   # The clean itself, Firefox closed; one page's visits and one cookie unticked.
-  clean firefox --keep "$second" --keep "second@127.0.0.1" 405 406
+  clean firefox --keep "$second" --keep "second@127.0.0.1" --report "$out/evidence_report.html" 405 406
   local found405 found406
   found405=$(field found 405 "$out/firefox.out"); found406=$(field found 406 "$out/firefox.out")
   check "the scan found every visit" "$found405" 7
@@ -257,6 +264,7 @@ chromium_check() {
       --disable-background-networking --disable-component-update --disable-sync --disable-breakpad \
       --disable-domain-reliability --disable-client-side-phishing-detection --disable-extensions \
       --metrics-recording-only --password-store=basic --disable-features=OptimizationHints,MediaRouter,Translate \
+      --no-pings --disable-default-apps --dns-prefetch-disable --proxy-server=http://127.0.0.1:9 \
       --user-data-dir="$data" --dump-dom "$1" 2>>"$out/chromium.log"
   }
   local rc
@@ -301,12 +309,38 @@ chromium_check() {
     "$(q "$history" "select group_concat(url, ' ') from urls where url like '$site/%'")" "$site/done.html"
 }
 
+# ---------------------------------------------------------------- the report
+# The evidence report of the Firefox scan, as Chromium reads it: the
+# captions, the browsers' non-ASCII titles and the apostrophes come through
+# as text, and one group expanded is kept as a screenshot.
+report_check() {
+  local report="$out/evidence_report.html"
+  if [ ! -s "$report" ]; then bad "no evidence report was written"; return; fi
+  local flags=(--headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking
+               --disable-component-update --disable-sync --disable-extensions --proxy-server=http://127.0.0.1:9
+               --user-data-dir="$out/report-profile")
+  timeout -k 5 "$limit" chromium "${flags[@]}" --dump-dom "file://$report" >"$out/evidence_report.dom" 2>>"$out/chromium.log"
+  local dom="$out/evidence_report.dom"
+  grep -qF 'Internet Software - Firefox History' "$dom" && grep -qF 'Internet Software - Firefox Cookies' "$dom" &&
+    ok "the report has a group per type" || bad "the report's groups are missing ($dom)"
+  grep -qF 'Grüße aus Köln ☃' "$dom" && grep -qF 'Второй — 第二' "$dom" &&
+    ok "the report shows the non-ASCII titles" || bad "the report lost the non-ASCII titles ($dom)"
+  grep -qF "it's too" "$dom" && grep -qF 'quote@127.0.0.1' "$dom" &&
+    ok "the report shows the cookie values with their apostrophes" || bad "the report lost a cookie value ($dom)"
+  # Expanded first group, as a user sees it after one click.
+  cp "$report" "$out/evidence_report_open.html"
+  printf '%s\n' '<script>var a = document.querySelector("tr[id] a"); if (a) a.click();</script>' >>"$out/evidence_report_open.html"
+  timeout -k 5 "$limit" chromium "${flags[@]}" --screenshot="$out/evidence_report.png" --window-size=1000,800 \
+    "file://$out/evidence_report_open.html" >/dev/null 2>>"$out/chromium.log"
+}
+
 if command -v firefox-esr >/dev/null; then
   firefox_check
 else
   echo "SKIPPED: real Firefox profile (firefox-esr is not installed)"
 fi
 if command -v chromium >/dev/null; then
+  [ -e "$out/evidence_report.html" ] && report_check
   chromium_check
 else
   echo "SKIPPED: real Chromium profile (chromium is not installed)"

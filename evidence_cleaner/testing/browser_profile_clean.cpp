@@ -6,19 +6,24 @@
 //   found <type> <items>            scanerror <type> <text>
 //   item <type> <path> | <name> | <value>   (unticked items say "kept")
 //   cleaned <type> <count>          notcleaned <type> <text>
-// Usage: vl_browser_profile_clean DRIVE_C_FOLDER [--keep TEXT]... [--wait] TYPE...
-//   --keep TEXT  unticks the items whose path or value holds TEXT
-//   --wait       reads one line from stdin between the scan and the removal
+// Usage: vl_browser_profile_clean DRIVE_C_FOLDER [--keep TEXT]... [--wait] [--report FILE] TYPE...
+//   --keep TEXT    unticks the items whose path or value holds TEXT
+//   --wait         reads one line from stdin between the scan and the removal
+//   --report FILE  writes the evidence report of the scan's result to FILE
 #include <cstdio>
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/export_report.h"
 #include "evidence_cleaner/catalogue.h"
+#include "evidence_cleaner/evidence_cleaner.h"
 #include "evidence_cleaner/removal.h"
 #include "evidence_cleaner/testing/recording_context.h"
+#include "store/seed_data.h"
 #include "sysaccess/sim/sim_platform.h"
 
 namespace {
@@ -34,8 +39,15 @@ std::string OneLine(std::string s) {
   return s;
 }
 
+// The type's caption in the evidence tree.
+std::string TypeName(int type) {
+  for (const vl::store::EvidenceSeed& seed : vl::store::kEvidenceSeeds)
+    if (seed.no == type) return seed.name;
+  return "Type " + std::to_string(type);
+}
+
 int Usage() {
-  std::cerr << "usage: vl_browser_profile_clean DRIVE_C_FOLDER [--keep TEXT]... [--wait] TYPE...\n";
+  std::cerr << "usage: vl_browser_profile_clean DRIVE_C_FOLDER [--keep TEXT]... [--wait] [--report FILE] TYPE...\n";
   return 2;
 }
 
@@ -47,10 +59,13 @@ int main(int argc, char** argv) {
   std::vector<std::string> keep;
   std::vector<int> types;
   bool wait = false;
+  std::string report;
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--keep" && i + 1 < argc) {
       keep.push_back(argv[++i]);
+    } else if (a == "--report" && i + 1 < argc) {
+      report = argv[++i];
     } else if (a == "--wait") {
       wait = true;
     } else {
@@ -82,7 +97,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
       std::cout << "scanerror " << type << " " << OneLine(e.what()) << "\n";
     }
-    auto record = std::make_unique<TSearchEvidence>(type, "type " + std::to_string(type));
+    auto record = std::make_unique<TSearchEvidence>(type, TypeName(type));
     record->items = std::move(ctx.items);
     record->itemCount = static_cast<int32_t>(record->items.size());
     std::cout << "found " << type << " " << record->items.size() << "\n";
@@ -96,6 +111,18 @@ int main(int argc, char** argv) {
     records.push_back(std::move(record));
   }
   std::cout.flush();
+
+  if (!report.empty()) {
+    const std::string bytes = vl::report::BuildReport(vl::report::kEvidenceExport.title, "20261209235900",
+                                                      sim.system().UserDateNames(),
+                                                      vl::evidence::EvidenceExportGroups(list));
+    std::ofstream out(report, std::ios::binary);
+    out << bytes;
+    if (!out.good()) {
+      std::cerr << "cannot write " << report << "\n";
+      return 1;
+    }
+  }
 
   if (wait) {
     std::string line;
