@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
 #include "store/database.h"
@@ -87,6 +88,17 @@ std::optional<IniProfile> Resolve(sys::FileSystem& files, const std::string& fir
 
 std::string NativeOf(sys::FileSystem& files, const std::string& path) { return files.NativePath(path); }
 
+// Runs a scan's reads; a lock of the running browser becomes its message.
+template <class Read>
+void ReadUnlessHeld(Read read) {
+  try {
+    read();
+  } catch (const store::DbError& e) {
+    if (e.BusyOrLocked()) throw std::runtime_error(CloseBrowserText("Firefox", "scan"));
+    throw;
+  }
+}
+
 // An existing plain file (not a folder, not a link).
 bool PlainFile(sys::FileSystem& files, const std::string& path) {
   sys::FileEntry e;
@@ -132,8 +144,8 @@ bool InTransaction(const std::string& nativePath, const std::function<void(store
 
 }  // namespace
 
-std::string CloseBrowserText(const std::string& browser) {
-  return browser + " is running and holds its data. Close " + browser + " and clean again.";
+std::string CloseBrowserText(const std::string& browser, const std::string& action) {
+  return browser + " is running and holds its data. Close " + browser + " and " + action + " again.";
 }
 
 std::string FindDefaultProfile(sys::FileSystem& files, const std::string& base) {
@@ -218,7 +230,7 @@ void CollectFirefoxHistory(EvidenceContext& c, const std::string& profile) {
   if (profile.empty()) return;
   sys::FileSystem& files = *c.platform().files;
   const std::string places = profile + "places.sqlite";
-  if (PlainFile(files, places)) {
+  if (PlainFile(files, places)) ReadUnlessHeld([&] {
     c.ShowHint("Scanning " + places);
     store::Connection db = store::OpenDatabaseReadOnly(NativeOf(files, places));
     if (store::HasTable(db, "moz_historyvisits") && store::HasTable(db, "moz_places")) {
@@ -231,9 +243,9 @@ void CollectFirefoxHistory(EvidenceContext& c, const std::string& profile) {
                   t.ColumnByName("url"));
       }
     }
-  }
+  });
   const std::string downloads = profile + "downloads.sqlite";
-  if (PlainFile(files, downloads)) {
+  if (PlainFile(files, downloads)) ReadUnlessHeld([&] {
     c.ShowHint("Scanning " + downloads);
     store::Connection db = store::OpenDatabaseReadOnly(NativeOf(files, downloads));
     if (store::HasTable(db, "moz_downloads")) {
@@ -245,7 +257,7 @@ void CollectFirefoxHistory(EvidenceContext& c, const std::string& profile) {
                   t.ColumnByName("target"));
       }
     }
-  }
+  });
 }
 
 void CollectFirefoxCookies(EvidenceContext& c, const std::string& profile) {
@@ -254,15 +266,17 @@ void CollectFirefoxCookies(EvidenceContext& c, const std::string& profile) {
   const std::string cookies = profile + "cookies.sqlite";
   if (!PlainFile(files, cookies)) return;
   c.ShowHint("Scanning " + cookies);
-  store::Connection db = store::OpenDatabaseReadOnly(NativeOf(files, cookies));
-  if (!store::HasTable(db, "moz_cookies")) return;
-  store::ResultTable t = store::RunQuery(db, "SELECT id,name,host,value FROM moz_cookies");
-  for (; !t.AtEnd(); t.NextRow()) {
-    const std::string id = t.ColumnByName("id");
-    if (!ParseId(id)) continue;
-    c.AddItem(kBrowserRow, kDeleteItem, 0, CookieLabel(t.ColumnByName("name"), t.ColumnByName("host")), id,
-              t.ColumnByName("value"));
-  }
+  ReadUnlessHeld([&] {
+    store::Connection db = store::OpenDatabaseReadOnly(NativeOf(files, cookies));
+    if (!store::HasTable(db, "moz_cookies")) return;
+    store::ResultTable t = store::RunQuery(db, "SELECT id,name,host,value FROM moz_cookies");
+    for (; !t.AtEnd(); t.NextRow()) {
+      const std::string id = t.ColumnByName("id");
+      if (!ParseId(id)) continue;
+      c.AddItem(kBrowserRow, kDeleteItem, 0, CookieLabel(t.ColumnByName("name"), t.ColumnByName("host")), id,
+                t.ColumnByName("value"));
+    }
+  });
 }
 
 namespace {

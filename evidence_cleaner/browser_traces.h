@@ -41,6 +41,8 @@ std::optional<int64_t> ParseId(const std::string& text);
 std::string CookieLabel(const std::string& name, const std::string& host);
 
 // Types 405 and 406 on the profile folder `profile` (ending with "\").
+// A database the running browser holds throws the CloseBrowserText error:
+// it cannot be read, and listing nothing would look like a clean profile.
 void CollectFirefoxHistory(EvidenceContext& c, const std::string& profile);
 void CollectFirefoxCookies(EvidenceContext& c, const std::string& profile);
 
@@ -50,7 +52,8 @@ void CollectFirefoxCookies(EvidenceContext& c, const std::string& profile);
 // holds it) changes nothing of that record and sets its `notCleaned`.
 int32_t RemoveFirefoxRows(sys::FileSystem& files, const std::string& profile, TSearchEvidence& record);
 
-// The text shown for a type whose browser holds its files.
-std::string CloseBrowserText(const std::string& browser);
+// The text shown for a type whose browser holds its files; `action` is what
+// to do again once it is closed ("clean", "scan").
+std::string CloseBrowserText(const std::string& browser, const std::string& action = "clean");
 
 }  // namespace vl::evidence

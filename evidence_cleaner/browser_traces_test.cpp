@@ -218,6 +218,27 @@ TEST_F(FirefoxTest, ADatabaseHeldByTheRunningBrowserIsLeftWholeAndSaysWhy) {
   EXPECT_EQ(Count(kProfile + "places.sqlite", "select count(*) from moz_historyvisits"), 4);
 }
 
+TEST_F(FirefoxTest, ADatabaseHeldByTheRunningBrowserCannotBeScannedAndSaysWhy) {
+  Places();
+  Sql(kProfile + "cookies.sqlite", {"CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, name TEXT, value TEXT, host TEXT)",
+                                    "INSERT INTO moz_cookies VALUES (1,'a','b','127.0.0.1')"});
+  for (const char* file : {"places.sqlite", "cookies.sqlite"}) {
+    store::Connection browser = store::OpenDatabase(Native(kProfile + file));
+    store::RunQuery(browser, "PRAGMA locking_mode=EXCLUSIVE");
+    store::RunStatement(browser, "BEGIN EXCLUSIVE");
+    const int type = std::string(file) == "places.sqlite" ? 405 : 406;
+    RecordingContext ctx(sim, type);
+    try {
+      CollectType(ctx);
+      ADD_FAILURE() << file << " was read while held";
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "Firefox is running and holds its data. Close Firefox and scan again.");
+    }
+    EXPECT_TRUE(ctx.items.empty());
+    store::RunStatement(browser, "COMMIT");
+  }
+}
+
 TEST_F(FirefoxTest, IdsAreIntegersOnly) {
   EXPECT_EQ(ParseId("12"), 12);
   EXPECT_EQ(ParseId("-3"), -3);

@@ -156,6 +156,11 @@ void EvidenceCleaner::ScanEnded() {
   m_.control(id::labEvidenceRDesc)
       .SetText(std::to_string(total) +
                " item(s) detected. Click on the following items to view the privacy information details.");
+  // A type that could not be read shows a count that is not the truth.
+  std::string problems;
+  for (TSearchEvidence* r : EvidenceRecords(m_))
+    if (!r->notScanned.empty()) problems += (problems.empty() ? "" : "\r") + r->name + ": " + r->notScanned;
+  if (!problems.empty()) m_.ports().ShowMessage(problems, "Vantorel", MsgButtons::Ok, MsgIcon::Warning);
 }
 
 void EvidenceCleaner::CleanEnded() {
@@ -283,10 +288,10 @@ void EvidenceCleaner::imgEvidenceBackClick() { m_.ShowPage(page::kEvidenceOption
 
 // --- report ------------------------------------------------------------------------------
 
-std::vector<report::ExportGroup> EvidenceCleaner::ExportGroups() {
+std::vector<report::ExportGroup> EvidenceExportGroups(const std::vector<TSearchEvidence*>& records) {
   using report::HtmlEscape;
   std::vector<report::ExportGroup> groups;
-  for (TSearchEvidence* r : EvidenceRecords(m_)) {
+  for (TSearchEvidence* r : records) {
     report::ExportGroup g;
     g.caption = RecordCaption(r->typeNo, r->name);
     const size_t n = std::min(r->items.size(), static_cast<size_t>(std::max<int32_t>(r->itemCount.load(), 0)));
@@ -306,6 +311,8 @@ std::vector<report::ExportGroup> EvidenceCleaner::ExportGroups() {
   }
   return groups;
 }
+
+std::vector<report::ExportGroup> EvidenceCleaner::ExportGroups() { return EvidenceExportGroups(EvidenceRecords(m_)); }
 
 void EvidenceCleaner::imgEExportClick() {
   report::ExportScanResult(m_, report::kEvidenceExport, [this] { return ExportGroups(); });

@@ -78,4 +78,9 @@ class EvidenceCleaner : public Feature, public ui::TreeSource {
   std::vector<bool> detailChecks_;
 };
 
+// The evidence report's groups: one per record, captioned "group - type";
+// a file-like type's value in the third column, any other's in red below
+// the item.
+std::vector<report::ExportGroup> EvidenceExportGroups(const std::vector<TSearchEvidence*>& records);
+
 }  // namespace vl::evidence

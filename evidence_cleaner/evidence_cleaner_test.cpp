@@ -7,6 +7,7 @@
 
 #include "app/page_codes.h"
 #include "programs/vantorel/testing/app_fixture.h"
+#include "store/database.h"
 #include "sysaccess/registry.h"
 
 namespace vl::evidence {
@@ -149,6 +150,36 @@ TEST_F(EvidenceCleanerTest, NothingFoundStillShowsTheResultPageWithZeros) {
             "0 item(s) detected. Click on the following items to view the privacy information details.");
   EXPECT_EQ(Text(id::labStatus_Evidence), "0 Item(s)");
   EXPECT_EQ(main->control(id::lstvEResult).selected(), 0);
+}
+
+TEST_F(EvidenceCleanerTest, AHistoryTheRunningBrowserHoldsIsNamedAtTheScansEndNotShownAsEmpty) {
+  Reg(R"reg([HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\TypedURLs]
+"url1"="http://one.test/"
+)reg");
+  const std::string profile = "C:\\Users\\Tester\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\a1.default\\";
+  sim.files().CreateFolder(profile);
+  store::Connection browser = store::OpenDatabase(sim.files().NativePath(profile + "places.sqlite"));
+  store::RunStatement(browser, "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, title TEXT)");
+  store::RunStatement(browser, "CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, place_id INTEGER)");
+  store::RunStatement(browser, "INSERT INTO moz_places VALUES (1,'http://127.0.0.1/','x')");
+  store::RunStatement(browser, "INSERT INTO moz_historyvisits VALUES (1,1)");
+  store::RunQuery(browser, "PRAGMA locking_mode=EXCLUSIVE");
+  store::RunStatement(browser, "BEGIN EXCLUSIVE");
+  OnlyTypes({"Address Bar History", "Firefox History"});
+  Scan();
+  EXPECT_EQ(main->currentPage(), page::kEvidenceResult);
+  EXPECT_EQ(Text(id::labStatus_Evidence), "1 Item(s)");
+  ASSERT_EQ(ports.messages.size(), 1u);
+  EXPECT_EQ(ports.messages[0].text,
+            "Firefox History: Firefox is running and holds its data. Close Firefox and scan again.");
+  EXPECT_EQ(ports.messages[0].icon, MsgIcon::Warning);
+  store::RunStatement(browser, "COMMIT");
+  browser.Close();
+  // Closed, it reads; the next scan shows no warning.
+  main->ShowPage(page::kEvidenceOptions);
+  Scan();
+  EXPECT_EQ(Text(id::labStatus_Evidence), "2 Item(s)");
+  EXPECT_EQ(ports.messages.size(), 1u);
 }
 
 TEST_F(EvidenceCleanerTest, TheResultShowsTheFirstRowsItemsAndCountsTheTotal) {

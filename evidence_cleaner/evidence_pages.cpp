@@ -74,7 +74,8 @@ EvidenceCleaner& AddEvidencePages(MainForm& m) {
     list.rowProvider = [&ec](int row, int col) { return ec.ResultListData(row, col); };
     list.onItemClick = [&ec](int) { ec.lstvEResultClick(); };
     ui::Control& desc = b.List(id::lstvEResultDesc, "lstvEResultDesc", {st::kMargin, 196, 709, 150});
-    desc.columns = {{"No", 50}, {"Name", 380}, {"Value", 250}};
+    // Items of one key differ only in their value names, at the end.
+    desc.columns = {{"No", 50}, {"Name", 380, ui::Align::Left, true}, {"Value", 250}};
     desc.checkImages = true;
     desc.rowProvider = [&ec](int row, int col) { return ec.lstvEResultDescData(row, col); };
     desc.onMouseDown = [&ec](int row, bool onImage) { ec.lstvEResultDescMouseDown(row, onImage); };

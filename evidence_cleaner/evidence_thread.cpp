@@ -31,7 +31,14 @@ bool TEvidenceThread::Stopped() const { return cleaner_.main().stopFlag.load() =
 
 void TEvidenceThread::Execute() {
   if (job_ == kScan) {
-    if (record_) CollectType(*this);
+    if (!record_) return;
+    // What could not be read is said at the scan's end; the items found
+    // before stay listed.
+    try {
+      CollectType(*this);
+    } catch (const std::exception& e) {
+      record_->notScanned = e.what();
+    }
   } else if (job_ == kClean) {
     // The list keeps its shape while the worker runs.
     std::vector<TSearchEvidence*> records;

@@ -48,6 +48,10 @@ struct TSearchEvidence : ScanRecord {
   // Why the removal left this type alone (a browser that holds its files);
   // empty when it ran.
   std::string notCleaned;
+  // Why the scan could not read all of this type (a browser that holds its
+  // files): written by the type's worker, read after the scan ended; empty
+  // when it read everything.
+  std::string notScanned;
 };
 
 // Data of a type node of the tree.

@@ -12,7 +12,10 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 
 native_pkgs=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-             libsqlite3-dev zlib1g-dev libpugixml-dev libssl-dev libcurl4-openssl-dev)
+             libsqlite3-dev zlib1g-dev libpugixml-dev libssl-dev libcurl4-openssl-dev sqlite3 python3)
+# The real browsers whose profiles the evidence cleaner is checked against
+# (scripts/browser_check.sh); without them that check says SKIPPED.
+browser_pkgs=(firefox-esr chromium)
 win_pkgs=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           libz-mingw-w64-dev wine wine64 xvfb imagemagick x11-utils dpkg-dev tcl xz-utils)
@@ -28,9 +31,11 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install o
 
 missing=()
 for p in "${pkgs[@]}"; do installed "$p" || missing+=("$p"); done
+missing_browsers=()
+for p in "${browser_pkgs[@]}"; do installed "$p" || missing_browsers+=("$p"); done
 need32=""
 [ -n "$want32" ] && ! installed wine32:i386 && need32=yes
-[ ${#missing[@]} -eq 0 ] && [ -z "$need32" ] && exit 0
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_browsers[@]} -eq 0 ] && [ -z "$need32" ] && exit 0
 
 if [ -n "$need32" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
@@ -40,6 +45,10 @@ apt_update() { $SUDO apt-get update -qq || echo "install_deps: apt-get update re
 apt_update
 if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+if [ ${#missing_browsers[@]} -gt 0 ]; then
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing_browsers[@]}" ||
+    echo "install_deps: ${missing_browsers[*]} could not be installed; the real-browser check will be skipped" >&2
 fi
 if [ -n "$need32" ]; then
   # i386 libraries must match the versions of their amd64 twins; while the

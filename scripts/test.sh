@@ -48,6 +48,27 @@ run_suite() {
   echo "   $ok passed, $bad failed ($log)"
 }
 
+# The evidence cleaner against profiles made by real browsers; its checks
+# count as tests, a browser that cannot run here as a skip.
+browser_check() {
+  local log="$logs/browser-check.log"
+  echo "== browser-check"
+  scripts/browser_check.sh >"$log" 2>&1
+  local rc=$? ok bad line
+  ok=$(grep -c '^ok: ' "$log"); bad=$(grep -c '^FAIL: ' "$log")
+  passed=$((passed + ok))
+  failed=$((failed + bad))
+  while IFS= read -r line; do skipped+=("${line#SKIPPED: }"); done < <(grep '^SKIPPED: ' "$log")
+  grep '^FAIL: ' "$log" | head -n 40
+  if [ "$rc" -ne 0 ] && [ "$bad" -eq 0 ]; then
+    problems+=("browser-check: exit $rc")
+    tail -n 20 "$log"
+  elif [ "$ok" -eq 0 ] && ! grep -q '^SKIPPED: ' "$log"; then
+    problems+=("browser-check: no check ran")
+  fi
+  echo "   $ok passed, $bad failed ($log)"
+}
+
 native_suites() {
   local flavour=$1; shift
   scripts/build.sh "$flavour" || { problems+=("$flavour: build failed"); return; }
@@ -83,6 +104,7 @@ windows_suites() {
 
 if [ "$what" != windows ]; then
   native_suites native
+  browser_check
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     native_suites asan
   # TSan needs a fixed address layout on recent kernels.

@@ -62,6 +62,9 @@ struct Column {
   std::string caption;
   int width = 100;
   Align align = Align::Left;
+  // Text too long for the column loses its middle, not its end: for paths
+  // whose last part tells the rows apart (not for the first column).
+  bool pathEllipsis = false;
 };
 
 struct IconItem {

@@ -113,6 +113,10 @@ class Binder : public ui::FormObserver {
   std::map<HWND, ui::Control*> controls_;
   std::map<ui::Color, HBRUSH> brushes_;
   std::wstring dispText_;
+  // The list row being painted: only its painting gets shortened texts,
+  // LVM_GETITEMTEXT (tests, screen readers) the whole ones.
+  HWND paintingList_ = nullptr;
+  int paintingRow_ = -1;
   HIMAGELIST checkImages_ = nullptr;
   std::vector<HIMAGELIST> rowImages_;  // lists with a row picture, one each
   bool listSyncing_ = false;           // our own selection change, not a user's

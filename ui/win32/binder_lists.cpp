@@ -2,6 +2,7 @@
 #include "ui/win32/binder.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "ui/page_builder.h"
 #include "ui/win32/pictures.h"
@@ -229,11 +230,43 @@ void Binder::ReadSelection(ui::Control& c, HWND h) {
   listSyncing_ = false;
 }
 
+namespace {
+
+// `text` shortened in its middle to fit `width` pixels in `font` (the last
+// part after a backslash kept as far as it goes); as it is when it fits.
+std::wstring PathEllipsized(std::wstring text, int width, HFONT font) {
+  if (width <= 0 || text.empty()) return text;
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return text;
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  if (GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) && size.cx > width) {
+    // Room for the ellipsis that DT_MODIFYSTRING writes into the buffer.
+    std::vector<wchar_t> buf(text.begin(), text.end());
+    buf.resize(text.size() + 5, L'\0');
+    RECT rc{0, 0, width, 1000};
+    DrawTextW(dc, buf.data(), -1, &rc, DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS | DT_MODIFYSTRING);
+    text = buf.data();
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return text;
+}
+
+}  // namespace
+
 void Binder::ListDispInfo(ui::Control& c, NMLVDISPINFOW* di) {
   if (!c.rowProvider || di->item.iItem < 0 || di->item.iItem >= c.rowCount()) return;
   ui::Cell cell = c.rowProvider(di->item.iItem, di->item.iSubItem);
   if ((di->item.mask & LVIF_TEXT) && di->item.pszText && di->item.cchTextMax > 0) {
     dispText_ = W(cell.text);
+    const int sub = di->item.iSubItem;
+    // The list view would cut the end off, and the end is what tells paths
+    // apart: the text it paints already fits (the label's margins are 6 pixels).
+    if (sub > 0 && sub < static_cast<int>(c.columns.size()) && c.columns[sub].pathEllipsis &&
+        di->hdr.hwndFrom == paintingList_ && di->item.iItem == paintingRow_)
+      dispText_ = PathEllipsized(dispText_, ListView_GetColumnWidth(di->hdr.hwndFrom, sub) - 12,
+                                 FontFor(cell.bold ? ui::FontStyle::Bold : ui::FontStyle::Normal));
     lstrcpynW(di->item.pszText, dispText_.c_str(), di->item.cchTextMax);
   }
   if (di->item.mask & LVIF_IMAGE) {
@@ -248,7 +281,13 @@ LRESULT Binder::CustomDraw(ui::Control& c, NMLVCUSTOMDRAW* cd) {
     case CDDS_PREPAINT:
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
-      return CDRF_NOTIFYSUBITEMDRAW;
+      paintingList_ = cd->nmcd.hdr.hwndFrom;
+      paintingRow_ = static_cast<int>(cd->nmcd.dwItemSpec);
+      return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPOSTPAINT:
+      paintingList_ = nullptr;
+      paintingRow_ = -1;
+      return CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       int row = static_cast<int>(cd->nmcd.dwItemSpec);
       ui::Cell cell;
