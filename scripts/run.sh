@@ -22,7 +22,7 @@ if [ "$flavour" = windows ] && ! vl_can_run_32bit; then
   echo "Run scripts/run.sh (the x86_64 build) instead." >&2
   exit 1
 fi
-scripts/build.sh "$flavour" --target Vantorel
+scripts/build.sh "$flavour" --target Vantorel Update
 # The display comes first: Wine's desktop process starts with the prefix's
 # services and keeps the display it was started with.
 headless=""
@@ -35,7 +35,8 @@ vl_wine_flavour "$flavour"
 vl_wine_prefix
 app="$WINEPREFIX/drive_c/$folder/Vantorel"
 mkdir -p "$app"
-cp -f "$VL_WIN_BIN/Vantorel.exe" "$app/"
+# The updater lives beside the program it replaces.
+cp -f "$VL_WIN_BIN/Vantorel.exe" "$VL_WIN_BIN/Update.exe" "$app/"
 exe="C:\\$folder\\Vantorel\\Vantorel.exe"
 
 if [ -z "$headless" ]; then

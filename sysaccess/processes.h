@@ -44,6 +44,10 @@ class Processes {
   // gone, so that its executable can be replaced right afterwards.
   // 0 or the system error (kInvalidParameter for an unknown pid).
   virtual uint32_t EndProcess(uint32_t pid, uint32_t exitCode, uint32_t waitMs) = 0;
+  // Asks the process to close as a user would: WM_CLOSE posted to each of
+  // its top-level windows that no other window owns. Does not wait.
+  // 0, or kInvalidParameter when the process has no such window.
+  virtual uint32_t AskToClose(uint32_t pid) = 0;
   // Starts `program` (a full path: no search along PATH) with `args`, each
   // quoted so the program's runtime splits them back as given.
   virtual StartResult StartProgram(const std::string& program, const std::vector<std::string>& args,

@@ -70,6 +70,10 @@ TEST_F(ProcessesContract, EndingAnUnknownProcessFails) {
   EXPECT_EQ(procs().EndProcess(0x7FFFFFF1u, 0, 0), err::kInvalidParameter);
 }
 
+TEST_F(ProcessesContract, AskingAnUnknownProcessToCloseFails) {
+  EXPECT_EQ(procs().AskToClose(0x7FFFFFF1u), err::kInvalidParameter);
+}
+
 TEST_F(ProcessesContract, SecondMutexOfTheNameSaysItExisted) {
   std::string name = "VL_TEST_MUTEX_" + std::to_string(procs().CurrentProcessId()) + "_" + folder_.substr(folder_.rfind('_') + 1);
   std::unique_ptr<NamedMutex> first, second, third;

@@ -88,6 +88,24 @@ uint32_t SimProcesses::EndProcess(uint32_t pid, uint32_t exitCode, uint32_t wait
   return 0;
 }
 
+void SimProcesses::ClosesWhenAsked(uint32_t pid) {
+  std::lock_guard<std::mutex> lock(mu_);
+  closesWhenAsked_.insert(pid);
+}
+
+std::vector<uint32_t> SimProcesses::askedToClose() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return askedToClose_;
+}
+
+uint32_t SimProcesses::AskToClose(uint32_t pid) {
+  std::lock_guard<std::mutex> lock(mu_);
+  if (!table_.count(pid)) return err::kInvalidParameter;
+  askedToClose_.push_back(pid);
+  if (closesWhenAsked_.count(pid)) table_.erase(pid);
+  return 0;
+}
+
 StartResult SimProcesses::StartProgram(const std::string& program, const std::vector<std::string>& args,
                                        const StartOptions& options) {
   StartResult r;

@@ -38,9 +38,14 @@ class SimProcesses : public Processes {
     uint32_t exitCode;
   };
   std::vector<Ended> ended();
+  // Processes that end by themselves when asked to close (their window
+  // closes), and the pids AskToClose was called for.
+  void ClosesWhenAsked(uint32_t pid);
+  std::vector<uint32_t> askedToClose();
 
   uint32_t ListProcesses(std::vector<ProcessInfo>& out) override;
   uint32_t EndProcess(uint32_t pid, uint32_t exitCode, uint32_t waitMs) override;
+  uint32_t AskToClose(uint32_t pid) override;
   StartResult StartProgram(const std::string& program, const std::vector<std::string>& args,
                            const StartOptions& options) override;
   uint32_t CreateNamedMutex(const std::string& name, std::unique_ptr<NamedMutex>& held,
@@ -57,6 +62,8 @@ class SimProcesses : public Processes {
   std::mutex mu_;
   std::map<uint32_t, ProcessInfo> table_;
   std::set<uint32_t> protected_;
+  std::set<uint32_t> closesWhenAsked_;
+  std::vector<uint32_t> askedToClose_;
   std::vector<Started> started_;
   std::vector<Ended> ended_;
   uint32_t nextPid_ = 1000;

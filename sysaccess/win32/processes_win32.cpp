@@ -82,6 +82,27 @@ uint32_t Win32Processes::EndProcess(uint32_t pid, uint32_t exitCode, uint32_t wa
   return result;
 }
 
+namespace {
+struct CloseRequest {
+  DWORD pid;
+  int windows = 0;
+};
+BOOL CALLBACK PostClose(HWND h, LPARAM lp) {
+  auto* request = reinterpret_cast<CloseRequest*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  // Owned windows (dialogs, tool windows) close with their owner.
+  if (pid == request->pid && !GetWindow(h, GW_OWNER) && PostMessageW(h, WM_CLOSE, 0, 0)) ++request->windows;
+  return TRUE;
+}
+}  // namespace
+
+uint32_t Win32Processes::AskToClose(uint32_t pid) {
+  CloseRequest request{pid};
+  EnumWindows(PostClose, reinterpret_cast<LPARAM>(&request));
+  return request.windows ? 0 : err::kInvalidParameter;
+}
+
 StartResult Win32Processes::StartProgram(const std::string& program, const std::vector<std::string>& args,
                                          const StartOptions& options) {
   StartResult r;
