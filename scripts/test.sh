@@ -43,7 +43,8 @@ run_suite() {
     tail -n 20 "$log"
   elif [ "$rc" -ne 0 ] || [ "$bad" -ne 0 ]; then
     problems+=("$name: $bad failed (exit $rc)")
-    grep -E '^\[  FAILED  \]|Failure|Sanitizer|ERROR' "$log" | head -n 40
+    # Each failure with the lines that say what it was.
+    grep -E -A3 '^\[  FAILED  \]|Failure|Sanitizer|ERROR' "$log" | head -n 60
   fi
   echo "   $ok passed, $bad failed ($log)"
 }

@@ -22,6 +22,10 @@ class MainFormTest : public ::testing::Test {
  protected:
   MainFormTest() : fs(sim.files()), platform(sim.platform()), ports(dispatcher), runner(dispatcher) {
     fs.CreateFolder("C:\\Vantorel");
+    // No first-start full backup: its worker would race these page checks for
+    // data.db (the registry tests cover it).
+    fs.CreateFolder("C:\\Vantorel\\backup");
+    fs.CreateFolder("C:\\Vantorel\\backup\\full_backup");
     platform.appDir = "C:\\Vantorel\\";
   }
   std::filesystem::path Host(const std::string& path) { return fs.NativePath(path); }

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace vl::sys::testing {
@@ -29,13 +30,15 @@ class LoopbackHttpServer {
   // (`location` set), or a body cut short after `cutAfter` bytes of it
   // while the full length is announced.
   struct Answer {
-    int status = 200;
+    Answer(int status = 200, std::string body = {}, std::string location = {}, size_t cutAfter = std::string::npos)
+        : status(status), body(std::move(body)), location(std::move(location)), cutAfter(cutAfter) {}
+    int status;
     std::string body;
     std::string location;
-    size_t cutAfter = std::string::npos;
+    size_t cutAfter;
   };
   void Set(const std::string& path, Answer answer);
-  void SetBody(const std::string& path, std::string body) { Set(path, Answer{200, std::move(body), {}}); }
+  void SetBody(const std::string& path, std::string body) { Set(path, Answer{200, std::move(body)}); }
   // The paths asked for so far, with the request's header lines.
   struct Request {
     std::string path;
