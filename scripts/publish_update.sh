@@ -7,7 +7,5 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ $# -eq 4 ] || { echo "usage: $0 VANTOREL_EXE UPDATE_EXE OUT_FOLDER BASE_URL" >&2; exit 2; }
 tool="$root/build/native/bin/vl_publish_update"
-if [ ! -x "$tool" ] || [ -n "$(find "$root/update" "$root/programs/publish_update" -newer "$tool" -name '*.cpp' | head -n1)" ]; then
-  "$root/scripts/build.sh" native vl_publish_update >/dev/null
-fi
+"$root/scripts/build.sh" native --target vl_publish_update >/dev/null
 exec "$tool" "$@"

@@ -3,7 +3,7 @@
 # sandbox prefix (build/wine/FLAVOUR: drive C: only, no link out of it).
 # Without a display it runs under Xvfb, saves a screenshot of the main window
 # and says where.
-# Usage: scripts/run.sh [windows64|windows]
+# Usage: [VL_UPDATE_SERVER=URL] scripts/run.sh [windows64|windows]
 #   windows64 (default): the x86_64 build, which runs on every machine;
 #   windows: the i686 build, where the machine can run 32-bit programs.
 set -euo pipefail
@@ -38,6 +38,15 @@ mkdir -p "$app"
 # The updater lives beside the program it replaces.
 cp -f "$VL_WIN_BIN/Vantorel.exe" "$VL_WIN_BIN/Update.exe" "$app/"
 exe="C:\\$folder\\Vantorel\\Vantorel.exe"
+# VL_UPDATE_SERVER=http://127.0.0.1:PORT points both programs at a server of
+# your own (Settings.ini [Update] Server); otherwise the built-in address.
+if [ -n "${VL_UPDATE_SERVER:-}" ]; then
+  ini="$app/Settings.ini"
+  touch "$ini"
+  sed -i '/^\[Update\]/,/^\[/{/^Server=/d}' "$ini"
+  grep -q '^\[Update\]' "$ini" || printf '[Update]\r\n' >>"$ini"
+  sed -i "/^\[Update\]/a Server=${VL_UPDATE_SERVER}\r" "$ini"
+fi
 
 if [ -z "$headless" ]; then
   echo "Starting Vantorel ($flavour build) under Wine (prefix $WINEPREFIX)"

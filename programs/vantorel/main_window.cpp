@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "programs/vantorel/resource_ids.h"
+#include "sysaccess/processes.h"
 #include "ui/win32/win_util.h"
 
 namespace vl::win {
@@ -115,20 +116,10 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (lp == 0) {
         switch (LOWORD(wp)) {
           case kMenuShow: main_.Kestrune1Click(); return 0;
-          case kMenuUpdate: {
-            // Starts the updater beside the program, shown normally.
-            std::wstring cmd = L"\"" + W(main_.appDir() + "Update.exe") + L"\"";
-            STARTUPINFOW si{};
-  si.cb = sizeof(si);
-            si.dwFlags = STARTF_USESHOWWINDOW;
-            si.wShowWindow = SW_SHOWNORMAL;
-            PROCESS_INFORMATION pi{};
-            if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-              CloseHandle(pi.hThread);
-              CloseHandle(pi.hProcess);
-            }
+          case kMenuUpdate:
+            // The updater beside the program, shown normally.
+            main_.platform().processes->StartProgram(main_.appDir() + "Update.exe", {}, sys::StartOptions{});
             return 0;
-          }
           case kMenuExit: main_.imgCloseClick(); return 0;
         }
       }

@@ -50,7 +50,8 @@ class UpdateGui : public ::testing::Test {
     ASSERT_TRUE(update::MakeUpdate(program, updater, server_.Url("/update/"), u, error)) << error;
     server_.SetBody("/update/Update.xml", u.manifest);
     for (const auto& [name, data] : u.files) server_.SetBody("/update/" + name, data);
-    nextVersion_ = u.updaterVersion;
+    programVersion_ = u.programVersion;
+    updaterVersion_ = u.updaterVersion;
   }
   // The paths the server was asked for, for failure messages.
   std::string Asked() {
@@ -86,7 +87,7 @@ class UpdateGui : public ::testing::Test {
   static constexpr const wchar_t* kFolder = L"C:\\vltest_update\\";
   LoopbackHttpServer server_{300};
   Process vantorel_;
-  std::string nextVersion_;
+  std::string programVersion_, updaterVersion_;  // as published
   static inline std::vector<std::wstring> captions_;
 };
 
@@ -127,11 +128,53 @@ TEST_F(UpdateGui, ANewerUpdaterIsInstalledByTheCheck) {
   // The downloads are absent before they are written too: first the new
   // Update.exe in place, then its downloads cleared.
   ASSERT_TRUE(WaitFor([&] { return written() != before; }, 60000)) << Asked();
-  const std::wstring packed = L"update\\Update-" + std::wstring(nextVersion_.begin(), nextVersion_.end()) + L".z";
+  const std::wstring packed = L"update\\Update-" + std::wstring(updaterVersion_.begin(), updaterVersion_.end()) + L".z";
   ASSERT_TRUE(WaitFor([&] { return gone(packed.c_str()) && gone(L"update\\Update.exe"); }, 60000));
   EXPECT_EQ(Installed(L"Update.exe"), newer);
   EXPECT_NE(GetFileAttributesW((std::wstring(kFolder) + L"update\\Update.xml").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(TopWindows(L"#32770", vantorel_.pid).empty());
+}
+
+// The whole way: the running Vantorel finds a newer build, starts the
+// updater, which asks, stops Vantorel, puts the new build in its place,
+// records the time and starts it; the new one knows it is current.
+TEST_F(UpdateGui, ARunningVantorelIsReplacedByTheNextBuild) {
+  ASSERT_TRUE(Install(L"Update.exe", L"Update.exe"));
+  const std::string next = Built(L"Vantorel_next.exe");
+  Publish(next, Built(L"Update.exe"));
+  StartVantorel();
+  std::wstring text;
+  // The updater runs hidden: its questions come without its window.
+  ASSERT_TRUE(Answer(0, IDYES, &text, 120000)) << Asked();
+  EXPECT_EQ(text, L"To update you identified?");
+  ASSERT_TRUE(Answer(0, IDYES, &text, 120000)) << Asked();
+  EXPECT_EQ(text, L"OK, Update Completed!\rClick Yes Button to run now?");
+  // The old Vantorel is gone, the new one in its place.
+  EXPECT_GE(WaitExit(vantorel_, 30000), 0);
+  EXPECT_EQ(Installed(L"Vantorel.exe"), next);
+  // The new one checks at its start too, and is the latest.
+  ASSERT_TRUE(Answer(0, IDOK, &text, 120000));
+  EXPECT_EQ(text, L"Your version is the latest version.");
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    auto found = TopWindows(L"VantorelMainWindow");
+    if (!found.empty()) window = found[0];
+    return window != nullptr;
+  }));
+  const std::wstring version(programVersion_.begin(), programVersion_.end());
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  CloseHandle(vantorel_.handle);
+  vantorel_ = Process{OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid), pid};
+  EXPECT_TRUE(WaitFor([&] { return TextOf(FindById(window, id::labAppVer)) == version; }))
+      << Narrow(TextOf(FindById(window, id::labAppVer)));
+  // The updater wrote the time of the update.
+  EXPECT_TRUE(WaitFor([&] { return TextOf(FindById(window, id::labSEUpdate)).find(L"Last Time: ") != std::wstring::npos; }))
+      << Narrow(TextOf(FindById(window, id::labSEUpdate)));
+  SaveScreenshot(window, ShotsFolder() + L"updated_status.bmp");
+  for (const wchar_t* left : {L"update\\Update.xml"})
+    EXPECT_NE(GetFileAttributesW((std::wstring(kFolder) + left).c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((std::wstring(kFolder) + L"update\\ks.exe").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(UpdateGui, AServerThatFailsChangesNothing) {
