@@ -30,11 +30,13 @@ void EvidenceCleaner::BuildTree() {
   nodes_.clear();
   Node root;
   root.text = "My Computer";
+  root.image = 0;
   nodes_.push_back(std::move(root));
-  auto add = [this](ui::NodeKey parent, std::string text) {
+  auto add = [this](ui::NodeKey parent, std::string text, int image) {
     const ui::NodeKey key = static_cast<ui::NodeKey>(nodes_.size());
     Node n;
     n.text = std::move(text);
+    n.image = image;
     n.parent = parent;
     nodes_.push_back(std::move(n));
     nodes_[static_cast<size_t>(parent)].children.push_back(key);
@@ -42,13 +44,15 @@ void EvidenceCleaner::BuildTree() {
   };
   const bool built = WithDatabase(*m_.platform().files, m_.dataDbPath(), {"evidencetype"}, [&](store::Connection& c) {
     for (int g = 1; g <= 4; ++g) {
-      const ui::NodeKey group = add(0, GroupCaption(g));
+      const ui::NodeKey group = add(0, GroupCaption(g), g);
       store::ResultTable t =
           store::RunQuery(c, "SELECT * FROM evidencetype where father=" + std::to_string(g) + " and state=1 order by no");
       for (; !t.AtEnd(); t.NextRow()) {
         const auto no = ParseId(t.ColumnByName("no"));
         if (!no || *no < INT32_MIN || *no > INT32_MAX) continue;
-        const ui::NodeKey type = add(group, t.ColumnByName("name"));
+        const auto image = ParseId(t.ColumnByName("imgidx"));
+        const ui::NodeKey type =
+            add(group, t.ColumnByName("name"), image && *image >= 0 && *image <= INT32_MAX ? static_cast<int>(*image) : -1);
         Node& n = nodes_[static_cast<size_t>(type)];
         n.hasData = true;
         n.data = {static_cast<int32_t>(*no), n.text};
@@ -79,6 +83,11 @@ ui::NodeKey EvidenceCleaner::ChildAt(ui::NodeKey parent, int index) {
 std::string EvidenceCleaner::Text(ui::NodeKey node) {
   if (node < 0 || node >= static_cast<ui::NodeKey>(nodes_.size())) return "";
   return nodes_[static_cast<size_t>(node)].text;
+}
+
+int EvidenceCleaner::Image(ui::NodeKey node) {
+  if (node < 0 || node >= static_cast<ui::NodeKey>(nodes_.size())) return -1;
+  return nodes_[static_cast<size_t>(node)].image;
 }
 
 bool EvidenceCleaner::Checked(ui::NodeKey node) {

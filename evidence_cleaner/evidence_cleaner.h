@@ -23,6 +23,7 @@ class EvidenceCleaner : public Feature, public ui::TreeSource {
     ui::NodeKey parent = ui::kTreeRoot;
     std::vector<ui::NodeKey> children;
     bool checked = false;
+    int image = -1;  // index into the tree's pictures
     bool hasData = false;
     TEvidence data;
   };
@@ -35,6 +36,7 @@ class EvidenceCleaner : public Feature, public ui::TreeSource {
   ui::NodeKey ChildAt(ui::NodeKey parent, int index) override;
   std::string Text(ui::NodeKey node) override;
   bool Checked(ui::NodeKey node) override;
+  int Image(ui::NodeKey node) override;
   // A click on a node's check box: the node and all below it take its new state.
   void treeEvidenceMouseDown(ui::NodeKey node, bool checked);
   void chkESelectAllClick();

@@ -91,6 +91,25 @@ TEST_F(EvidenceCleanerTest, TheTreeHoldsTheFourGroupsAndEveryOfferedTypeAllCheck
   EXPECT_TRUE(Checked(id::chkESelectAll));
 }
 
+TEST_F(EvidenceCleanerTest, NodesShowTheComputerTheGroupsAndTheCataloguesImage) {
+  const auto& pictures = main->control(id::treeEvidence).treePictures;
+  ASSERT_EQ(pictures.size(), 6u);
+  EXPECT_EQ(ec->Image(Node("My Computer")), 0);
+  EXPECT_EQ(ec->Image(Node("Internet Explorer")), 1);
+  EXPECT_EQ(ec->Image(Node("Internet Software")), 4);
+  EXPECT_EQ(ec->Image(Node("Cookies")), 5);  // every seed row says 5
+  // The catalogue's number is taken as it stands; a negative one gives no picture.
+  {
+    auto c = store::OpenDatabase(sim.files().NativePath("C:\\Vantorel\\data.db"));
+    store::RunStatement(c, "update evidencetype set imgidx=2 where no=101");
+    store::RunStatement(c, "update evidencetype set imgidx=-3 where no=102");
+  }
+  ec->BuildTree();
+  EXPECT_EQ(ec->Image(Node("Cache")), 2);
+  EXPECT_EQ(ec->Image(Node("Address Bar History")), -1);
+  EXPECT_EQ(ec->Image(ui::kTreeRoot), -1);
+}
+
 TEST_F(EvidenceCleanerTest, WithoutTheDatabaseTheTreeIsTheRootAloneAndAScanIsRefused) {
   sim.files().RemoveFile("C:\\Vantorel\\data.db");
   ec->BuildTree();

@@ -21,7 +21,11 @@ EvidenceCleaner& AddEvidencePages(MainForm& m) {
     m.control(list).SetRowCount(static_cast<int>(m.scanResults.size()));
     m.control(list).Repaint();
   };
-  auto countColumns = [](ui::Control& list) { list.columns = {{"Item", 560}, {"Num", 120}}; };
+  // The progress and result lists: a row per type, each with the evidence picture.
+  auto countColumns = [](ui::Control& list) {
+    list.columns = {{"Item", 560}, {"Num", 120}};
+    list.rowPicture = Picture::Report;
+  };
   {
     ui::PageBuilder b(f, sheet::tabEvidence, MainForm::kWidth);
     b.Title(id::labEvidenceOTitle, "labEvidenceOTitle", "Evidence Cleaner");
@@ -30,6 +34,10 @@ EvidenceCleaner& AddEvidencePages(MainForm& m) {
     ui::Control& tree = f.Add(id::treeEvidence, ui::Kind::Tree, "treeEvidence", sheet::tabEvidence,
                               {st::kMargin, 72, 709, 276});
     tree.treeSource = &ec;
+    // The evidence pictures, by the node's image index: the computer, the
+    // four groups, and the types (the catalogue's `imgidx`, 5 for all).
+    tree.treePictures = {Picture::Desktop, Picture::Network, Picture::RegistryCleaner,
+                         Picture::Settings, Picture::Browser, Picture::Report};
     tree.onNodeChecked = [&ec](ui::NodeKey node, bool checked) { ec.treeEvidenceMouseDown(node, checked); };
     ui::Control& all = f.Add(id::chkESelectAll, ui::Kind::CheckBox, "chkESelectAll", sheet::tabEvidence,
                              {160, st::kButtonY + 7, 120, 22}, "Select All");

@@ -44,7 +44,7 @@ enum class Picture {
   RegistryCleaner, JunkCleaner, EvidenceCleaner,
   Scan, Stop, Repair, Export, Back, Save, Restore, Delete, OneClick, Network, DiskCache,
   Desktop, FileSystem, Startup, Settings, IgnoreList, CheckUpdate, Report, Backup, Add, Edit,
-  Drive,
+  Drive, Browser,
 };
 
 struct Cell {
@@ -86,6 +86,8 @@ class TreeSource {
   virtual NodeKey ChildAt(NodeKey parent, int index) = 0;
   virtual std::string Text(NodeKey node) = 0;
   virtual bool Checked(NodeKey node) = 0;
+  // The node's picture: an index into the control's treePictures; -1 none.
+  virtual int Image(NodeKey) { return -1; }
 };
 
 // What a modal form ended with (Form::EndModal); Esc and the close box give kModalCancel.
@@ -189,6 +191,7 @@ class Control {
   TreeSource* treeSource = nullptr;
   std::function<void(NodeKey node, bool checked)> onNodeChecked;
   bool expandAll = true;  // every node expanded whenever the tree is pulled
+  std::vector<Picture> treePictures;  // what TreeSource::Image indexes
   void TreeChanged();                  // nodes or texts changed: the view pulls again
   void NodeCheckChanged(NodeKey node); // one node's check changed
   void ChecksChanged();                // any checks changed

@@ -335,10 +335,25 @@ int TreeStateImage(HWND tree, HTREEITEM item) {
 bool ClickTreeCheckBox(HWND tree, HTREEITEM item) {
   RECT text;
   if (!TreeItemRect(tree, item, true, &text)) return false;
-  LPARAM at = MAKELPARAM(text.left - 8, (text.top + text.bottom) / 2);
-  PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(tree, WM_LBUTTONUP, 0, at);
-  return true;
+  // The box lies left of the text, and left of the node's picture if it has one.
+  const int y = (text.top + text.bottom) / 2;
+  for (int x = text.left - 2; x > text.left - 64 && x >= 0; x -= 2) {
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    TVHITTESTINFO out{};
+    if (!RemoteCall(tree, &hit, sizeof hit, &out, [&](void* remote) {
+          SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(remote));
+          return true;
+        }))
+      return false;
+    if (out.hItem == item && (out.flags & TVHT_ONITEMSTATEICON)) {
+      const LPARAM at = MAKELPARAM(x - 4, y);
+      PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      PostMessageW(tree, WM_LBUTTONUP, 0, at);
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace vl::gui

@@ -5,6 +5,7 @@
 #include "ui/win32/binder.h"
 
 #include "ui/page_builder.h"
+#include "ui/win32/pictures.h"
 #include "ui/win32/win_util.h"
 
 namespace vl::win {
@@ -30,6 +31,10 @@ void Binder::SetUpTree(ui::Control& c, HWND h) {
   TreeView_SetTextColor(h, Rgb(ui::style::kText));
   TreeView_SetBkColor(h, RGB(255, 255, 255));
   TreeView_SetLineColor(h, RGB(0xC5, 0xCD, 0xD8));
+  if (!c.treePictures.empty()) {
+    rowImages_.push_back(MakeNodeImages(c.treePictures));
+    TreeView_SetImageList(h, rowImages_.back(), TVSIL_NORMAL);
+  }
   PullTree(c, h);
 }
 
@@ -78,6 +83,11 @@ void Binder::AddNodes(ui::Control& c, HWND h, HTREEITEM parent, ui::NodeKey key,
     ins.item.pszText = text.data();
     ins.item.stateMask = TVIS_STATEIMAGEMASK;
     ins.item.state = INDEXTOSTATEIMAGEMASK(src.Checked(child) ? 2 : 1);
+    const int image = src.Image(child);
+    if (image >= 0 && image < static_cast<int>(c.treePictures.size())) {
+      ins.item.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+      ins.item.iImage = ins.item.iSelectedImage = image;
+    }
     HTREEITEM item = TreeView_InsertItem(h, &ins);
     if (!item) continue;
     t.keys[item] = child;

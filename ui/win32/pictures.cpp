@@ -247,6 +247,12 @@ void Paint(HDC dc, const RECT& r, Picture p, COLORREF color) {
       g.Line({{6, 12}, {13, 12}});
       g.Circle(17.5, 12, 1.2, true);
       break;
+    case Picture::Browser:
+      g.Box(2.5, 4, 21.5, 20, false, 3);
+      g.Line({{2.5, 9}, {21.5, 9}});
+      g.Circle(6, 6.5, 0.8, true);
+      g.Circle(9, 6.5, 0.8, true);
+      break;
   }
 }
 
@@ -463,6 +469,14 @@ HIMAGELIST MakeRowImages(bool withChecks, Picture picture) {
     ImageList_Add(list, bmp, nullptr);
     DeleteObject(bmp);
   }
+  return list;
+}
+
+HIMAGELIST MakeNodeImages(const std::vector<Picture>& pictures) {
+  const int size = 16;
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, static_cast<int>(pictures.size()), 0);
+  for (Picture p : pictures)
+    AddImage(list, size, [&](HDC dc, const RECT& r) { DrawGlyph(dc, r, p, Rgb(ui::style::kAccent)); });
   return list;
 }
 

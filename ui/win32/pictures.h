@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "ui/ui_model.h"
 
 namespace vl::win {
@@ -24,6 +26,8 @@ void DrawImageButton(HDC dc, const RECT& r, const ui::Control& c, const ButtonLo
 void DrawGlyph(HDC dc, const RECT& r, ui::Picture picture, COLORREF color);
 // Image list of `size` pixels holding the given pictures on white.
 HIMAGELIST MakePictureList(const ui::Picture* pictures, int count, int size);
+// Small (16 pixel) images of tree nodes: the glyphs alone, in the accent.
+HIMAGELIST MakeNodeImages(const std::vector<ui::Picture>& pictures);
 // Image list of the two check images: 0 unchecked, 1 checked.
 HIMAGELIST MakeCheckImages();
 // Row images of a list with a row picture: with checks, 0 unchecked and 1
