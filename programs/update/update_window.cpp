@@ -1,7 +1,6 @@
 // TfrmUpdate on Win32.
 #include "programs/update/update_window.h"
 
-#include <shellapi.h>
 
 #include "programs/update/update_resource_ids.h"
 #include "ui/win32/win_util.h"
@@ -35,7 +34,7 @@ void UpdateWindow::Create() {
   Binder::RegisterClasses(instance_);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = Proc;
+  wc.lpfnWndProc = ObjectWindowProc<UpdateWindow>;
   wc.hInstance = instance_;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_UPDATE));
@@ -53,23 +52,10 @@ void UpdateWindow::Create() {
   binder_ = std::make_unique<Binder>(form_.form(), [this](const std::function<void()>& f) { Guard(f); });
   binder_->Build(hwnd_, 0, 0);
 
-  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  AddTrayIcon();
+  tray_.Add(hwnd_, kTrayMessage, LoadIconW(instance_, MAKEINTRESOURCEW(IDI_UPDATE)), L"Update");
   // Started hidden: only the tray icon shows; the sequence runs once as if
   // Update had been clicked.
   PostMessageW(hwnd_, kAutoRun, 0, 0);
-}
-
-void UpdateWindow::AddTrayIcon() {
-  NOTIFYICONDATAW nid{};
-  nid.cbSize = sizeof(nid);
-  nid.hWnd = hwnd_;
-  nid.uID = 1;
-  nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-  nid.uCallbackMessage = kTrayMessage;
-  nid.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_UPDATE));
-  lstrcpynW(nid.szTip, L"Update", ARRAYSIZE(nid.szTip));
-  Shell_NotifyIconW(NIM_ADD, &nid);
 }
 
 void UpdateWindow::ShowFromTray() {
@@ -91,22 +77,8 @@ void UpdateWindow::ProcessMessages() {
   }
 }
 
-LRESULT CALLBACK UpdateWindow::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<UpdateWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<UpdateWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = h;
-  }
-  if (!self) return DefWindowProcW(h, msg, wp, lp);
-  return self->Handle(msg, wp, lp);
-}
-
 LRESULT UpdateWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == taskbarCreated_ && taskbarCreated_) {
-    AddTrayIcon();
-    return 0;
-  }
+  if (tray_.Restore(msg)) return 0;
   switch (msg) {
     case kTrayMessage:
       if (lp == WM_LBUTTONDBLCLK) ShowFromTray();
@@ -130,15 +102,10 @@ LRESULT UpdateWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (close) DestroyWindow(hwnd_);
       return 0;
     }
-    case WM_DESTROY: {
-      NOTIFYICONDATAW nid{};
-      nid.cbSize = sizeof(nid);
-      nid.hWnd = hwnd_;
-      nid.uID = 1;
-      Shell_NotifyIconW(NIM_DELETE, &nid);
+    case WM_DESTROY:
+      tray_.Remove();
       PostQuitMessage(0);
       return 0;
-    }
   }
   LRESULT result = 0;
   if (binder_ && binder_->Route(hwnd_, msg, wp, lp, &result)) return result;

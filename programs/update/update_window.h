@@ -8,6 +8,7 @@
 
 #include "sysaccess/platform.h"
 #include "ui/win32/binder.h"
+#include "ui/win32/top_window.h"
 #include "ui/win32/win32_ports.h"
 #include "update/updater_form.h"
 
@@ -22,9 +23,9 @@ class UpdateWindow {
   HWND hwnd() const { return hwnd_; }
 
  private:
-  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+  friend LRESULT CALLBACK ObjectWindowProc<UpdateWindow>(HWND, UINT, WPARAM, LPARAM);
+  void Attach(HWND h) { hwnd_ = h; }
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
-  void AddTrayIcon();
   void ShowFromTray();
   void ProcessMessages();
   void Guard(const std::function<void()>& f);
@@ -34,7 +35,7 @@ class UpdateWindow {
   update::UpdaterForm form_;
   std::unique_ptr<Binder> binder_;
   HWND hwnd_ = nullptr;
-  UINT taskbarCreated_ = 0;
+  TrayIcon tray_;
 };
 
 }  // namespace vl::win

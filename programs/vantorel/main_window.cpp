@@ -1,8 +1,6 @@
 // The main window's frame, tray icon and lifecycle on Win32.
 #include "programs/vantorel/main_window.h"
 
-#include <shellapi.h>
-
 #include "programs/vantorel/resource_ids.h"
 #include "sysaccess/processes.h"
 #include "ui/win32/win_util.h"
@@ -23,7 +21,7 @@ void MainWindow::Create(bool hidden) {
   Binder::RegisterClasses(instance_);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = Proc;
+  wc.lpfnWndProc = ObjectWindowProc<MainWindow>;
   wc.hInstance = instance_;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_VANTOREL));
@@ -50,24 +48,11 @@ void MainWindow::Create(bool hidden) {
   };
   binder_->Build(hwnd_, MainForm::kPageTop, MainForm::kPageHeight);
 
-  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  AddTrayIcon();
+  tray_.Add(hwnd_, kTrayMessage, LoadIconW(instance_, MAKEINTRESOURCEW(IDI_VANTOREL)), L"Vantorel");
   if (!hidden) {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
   }
-}
-
-void MainWindow::AddTrayIcon() {
-  NOTIFYICONDATAW nid{};
-  nid.cbSize = sizeof(nid);
-  nid.hWnd = hwnd_;
-  nid.uID = 1;
-  nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-  nid.uCallbackMessage = kTrayMessage;
-  nid.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_VANTOREL));
-  lstrcpynW(nid.szTip, L"Vantorel", ARRAYSIZE(nid.szTip));
-  Shell_NotifyIconW(NIM_ADD, &nid);
 }
 
 void MainWindow::TrayMenu() {
@@ -84,22 +69,8 @@ void MainWindow::TrayMenu() {
   DestroyMenu(menu);
 }
 
-LRESULT CALLBACK MainWindow::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = h;
-  }
-  if (!self) return DefWindowProcW(h, msg, wp, lp);
-  return self->Handle(msg, wp, lp);
-}
-
 LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == taskbarCreated_ && taskbarCreated_) {
-    AddTrayIcon();
-    return 0;
-  }
+  if (tray_.Restore(msg)) return 0;
   switch (msg) {
     case WM_SHOWWINDOW:
       // The start-up sequence runs once the window is on screen.
@@ -129,15 +100,10 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_QUERYENDSESSION:
       return main_.FormCloseQuery();
-    case WM_DESTROY: {
-      NOTIFYICONDATAW nid{};
-      nid.cbSize = sizeof(nid);
-      nid.hWnd = hwnd_;
-      nid.uID = 1;
-      Shell_NotifyIconW(NIM_DELETE, &nid);
+    case WM_DESTROY:
+      tray_.Remove();
       PostQuitMessage(0);
       return 0;
-    }
   }
   LRESULT result = 0;
   if (binder_ && binder_->Route(hwnd_, msg, wp, lp, &result)) return result;

@@ -7,6 +7,7 @@
 
 #include "app/main_form.h"
 #include "ui/win32/binder.h"
+#include "ui/win32/top_window.h"
 #include "ui/win32/win32_ports.h"
 
 namespace vl::win {
@@ -19,9 +20,9 @@ class MainWindow {
   HWND hwnd() const { return hwnd_; }
 
  private:
-  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+  friend LRESULT CALLBACK ObjectWindowProc<MainWindow>(HWND, UINT, WPARAM, LPARAM);
+  void Attach(HWND h) { hwnd_ = h; }
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
-  void AddTrayIcon();
   void TrayMenu();
 
   HINSTANCE instance_;
@@ -29,7 +30,7 @@ class MainWindow {
   Win32Ports& ports_;
   std::unique_ptr<Binder> binder_;
   HWND hwnd_ = nullptr;
-  UINT taskbarCreated_ = 0;
+  TrayIcon tray_;
 };
 
 }  // namespace vl::win
