@@ -6,6 +6,7 @@
 
 #include "evidence_cleaner/catalogue.h"
 #include "evidence_cleaner/testing/recording_context.h"
+#include "sysaccess/sim/sim_platform.h"
 #include "store/database.h"
 
 namespace vl::evidence::testing {
@@ -70,7 +71,7 @@ class FirefoxTest : public ::testing::Test {
     return std::stoll(store::RunQuery(db, sql).ColumnText(0));
   }
   std::unique_ptr<RecordingContext> Scan(int type) {
-    auto ctx = std::make_unique<RecordingContext>(sim, type);
+    auto ctx = std::make_unique<RecordingContext>(sim.platform(), type);
     CollectType(*ctx);
     return ctx;
   }
@@ -227,7 +228,7 @@ TEST_F(FirefoxTest, ADatabaseHeldByTheRunningBrowserCannotBeScannedAndSaysWhy) {
     store::RunQuery(browser, "PRAGMA locking_mode=EXCLUSIVE");
     store::RunStatement(browser, "BEGIN EXCLUSIVE");
     const int type = std::string(file) == "places.sqlite" ? 405 : 406;
-    RecordingContext ctx(sim, type);
+    RecordingContext ctx(sim.platform(), type);
     try {
       CollectType(ctx);
       ADD_FAILURE() << file << " was read while held";

@@ -6,6 +6,7 @@
 #include "evidence_cleaner/catalogue.h"
 #include "evidence_cleaner/collectors.h"
 #include "evidence_cleaner/testing/recording_context.h"
+#include "sysaccess/sim/sim_platform.h"
 
 namespace vl::evidence::testing {
 namespace {
@@ -31,7 +32,7 @@ class CollectorTest : public ::testing::Test {
     std::filesystem::create_directory_symlink(sim.files().HostPath(target), sim.files().HostPath(link));
   }
   std::vector<std::string> Collect(int type) {
-    ctx = std::make_unique<RecordingContext>(sim, type);
+    ctx = std::make_unique<RecordingContext>(sim.platform(), type);
     CollectType(*ctx);
     return ctx->Paths();
   }
@@ -215,7 +216,7 @@ TEST_F(CollectorTest, ChromeHistoryFilesAndCookiesAtBothPlaces) {
 TEST_F(CollectorTest, AStopEndsAFolderWalkWithTheItemsFoundSoFar) {
   const std::string cache = Special(0x20) + "\\Content.IE5\\";
   for (int i = 0; i < 5; ++i) File(cache + "f" + std::to_string(i));
-  ctx = std::make_unique<RecordingContext>(sim, 101);
+  ctx = std::make_unique<RecordingContext>(sim.platform(), 101);
   ctx->stopAfterItems = 2;
   CollectType(*ctx);
   EXPECT_EQ(ctx->items.size(), 2u);

@@ -1,7 +1,5 @@
 // The updater's window and update sequence on the simulated machine, with
 // real downloads from a loopback server started by each test.
-#include <zlib.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include "sysaccess/testing/loopback_http_server.h"
 #include "ui/dispatcher.h"
 #include "ui/testing/scripted_ports.h"
+#include "update/publish.h"
 #include "update/updater_form.h"
 #include "update/updater_ids.h"
 
@@ -26,16 +25,6 @@ namespace {
 
 using sys::testing::LoopbackHttpServer;
 using Seq = UpdaterSequence;
-
-std::string Compressed(const std::string& data) {
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  std::string out(size, '\0');
-  EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-                      static_cast<uLong>(data.size()), 9),
-            Z_OK);
-  out.resize(size);
-  return out;
-}
 
 // Bytes that hardly compress, so the download spans several KB.
 std::string Noise(size_t n, uint32_t seed) {
@@ -131,7 +120,7 @@ class UpdaterTest : public ::testing::Test {
   void Publish(const std::string& softpos, const std::string& softfile, const std::string& program,
                std::string md5 = {}) {
     if (md5.empty()) md5 = sys::Md5Hex(program);
-    packed_ = Compressed(program);
+    packed_ = update::ZlibStream(program);
     server_.SetBody("/update/Update.xml", ManifestXml(softpos, softfile, md5));
     server_.SetBody("/update/" + softfile, packed_);
   }
@@ -406,7 +395,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadAnswer{"ProgramTruncated", "/update/Vantorel.z", {200, Big(50000), "", 1000}, Seq::kNoUpgradeFile},
         BadAnswer{"ProgramNotZlib", "/update/Vantorel.z", {200, "MZ this is no zlib stream at all"},
                   Seq::kBadDownload},
-        BadAnswer{"ProgramEmptyStream", "/update/Vantorel.z", {200, Compressed("")}, Seq::kBadDownload}),
+        BadAnswer{"ProgramEmptyStream", "/update/Vantorel.z", {200, update::ZlibStream("")}, Seq::kBadDownload}),
     [](const ::testing::TestParamInfo<BadAnswer>& info) { return std::string(info.param.name); });
 
 TEST_F(UpdaterTest, ServerUnreachable) {
@@ -418,7 +407,7 @@ TEST_F(UpdaterTest, ServerUnreachable) {
 }
 
 TEST_F(UpdaterTest, CorruptStreamAfterAGoodHeader) {
-  std::string z = Compressed(newProgram_);
+  std::string z = update::ZlibStream(newProgram_);
   z.resize(z.size() / 2);  // cut: inflating ends early
   server_.SetBody("/update/Vantorel.z", z);
   RunOnce();

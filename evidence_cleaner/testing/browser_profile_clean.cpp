@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
   std::vector<std::unique_ptr<TSearchEvidence>> records;
   std::vector<TSearchEvidence*> list;
   for (int type : types) {
-    RecordingContext ctx(sim, type);
+    RecordingContext ctx(sim.platform(), type);
     try {
       vl::evidence::CollectType(ctx);
     } catch (const std::exception& e) {
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     std::getline(std::cin, line);
   }
 
-  RecordingContext removal(sim, 0);
+  RecordingContext removal(sim.platform(), 0);
   vl::evidence::RemoveEvidence(removal, list);
   for (const TSearchEvidence* r : list) {
     std::cout << "cleaned " << r->typeNo << " " << r->cleanedCount.load() << "\n";

@@ -11,6 +11,7 @@
 #include "evidence_cleaner/catalogue.h"
 #include "evidence_cleaner/collectors.h"
 #include "evidence_cleaner/removal.h"
+#include "evidence_cleaner/testing/recording_context.h"
 #include "sysaccess/folder_tree.h"
 #include "sysaccess/shell_folders.h"
 #include "sysaccess/test_env.h"
@@ -23,33 +24,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
 
-// What a worker gives the collectors and the removal, on the test's machine.
-class PlatformContext : public EvidenceContext, public RemovalContext {
- public:
-  PlatformContext(sys::Platform& p, uint32_t access, int32_t type) : p_(p), access_(access), type_(type) {}
-  sys::Platform& platform() override { return p_; }
-  uint32_t access() const override { return access_; }
-  int32_t typeNo() const override { return type_; }
-  bool Stopped() const override { return false; }
-  void ShowHint(const std::string&) override {}
-  void AddItem(int16_t kind, int16_t action, uint64_t key, const std::string& path, const std::string& name,
-               const std::string& value) override {
-    TScanEvidence item;
-    item.kind = kind;
-    item.action = action;
-    item.key = key;
-    item.path = path;
-    item.name = name;
-    item.value = value;
-    items.push_back(std::move(item));
-  }
-  std::vector<TScanEvidence> items;
-
- private:
-  sys::Platform& p_;
-  uint32_t access_;
-  int32_t type_;
-};
+using testing::RecordingContext;
 
 class CollectorsContractTest : public sys::ContractTest {
  protected:
@@ -73,7 +48,9 @@ class CollectorsContractTest : public sys::ContractTest {
     fs().CreateFolder(path.substr(0, path.rfind('\\')));
     ASSERT_TRUE(fs().WriteFileBytes(path, data)) << path;
   }
-  std::unique_ptr<PlatformContext> Context(int32_t type) { return std::make_unique<PlatformContext>(p(), mask_, type); }
+  std::unique_ptr<RecordingContext> Context(int32_t type) {
+    return std::make_unique<RecordingContext>(p(), type, mask_);
+  }
   // Removes the context's items through the removal worker's code; returns
   // the cleaned count.
   int32_t Remove(int32_t type, std::vector<TScanEvidence> items) {

@@ -1,5 +1,5 @@
-// A collector's context for tests: the simulated machine, and the items and
-// hints recorded in order.
+// A collector's context for tests: the test's machine (simulated, or the
+// real one under Wine), and the items and hints recorded in order.
 #pragma once
 #include <string>
 #include <vector>
@@ -7,16 +7,18 @@
 #include "evidence_cleaner/evidence_context.h"
 #include "evidence_cleaner/evidence_types.h"
 #include "evidence_cleaner/removal.h"
-#include "sysaccess/sim/sim_platform.h"
+#include "sysaccess/platform.h"
+#include "sysaccess/registry.h"
 
 namespace vl::evidence::testing {
 
 class RecordingContext : public EvidenceContext, public RemovalContext {
  public:
-  RecordingContext(sys::SimPlatform& sim, int32_t type) : sim_(sim), type_(type) {}
+  RecordingContext(sys::Platform& platform, int32_t type, uint32_t access = sys::kMaskAll)
+      : platform_(platform), type_(type), access_(access) {}
 
-  sys::Platform& platform() override { return sim_.platform(); }
-  uint32_t access() const override { return sys::kMaskAll; }
+  sys::Platform& platform() override { return platform_; }
+  uint32_t access() const override { return access_; }
   int32_t typeNo() const override { return type_; }
   bool Stopped() const override { return stopAfterItems >= 0 && static_cast<int>(items.size()) >= stopAfterItems; }
   void ShowHint(const std::string& text) override { hints.push_back(text); }
@@ -31,8 +33,9 @@ class RecordingContext : public EvidenceContext, public RemovalContext {
   int stopAfterItems = -1;  // Stopped() once this many items are in
 
  private:
-  sys::SimPlatform& sim_;
+  sys::Platform& platform_;
   int32_t type_;
+  uint32_t access_;
 };
 
 }  // namespace vl::evidence::testing

@@ -4,7 +4,6 @@
 // running from its folder (and no other), replaces it and records the time.
 #include <windows.h>
 #include <commctrl.h>
-#include <zlib.h>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +15,7 @@
 #include "sysaccess/testing/loopback_http_server.h"
 #include "tests/gui/gui_driver.h"
 #include "ui/win32/testing/ui_gallery_ids.h"
+#include "update/publish.h"
 #include "update/updater_ids.h"
 
 namespace vl::gui {
@@ -23,16 +23,6 @@ namespace {
 
 const wchar_t kUpdaterClass[] = L"TfrmUpdate";
 constexpr UINT kTrayMessage = WM_APP + 2;
-
-std::string Compressed(const std::string& data) {
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  std::string out(size, '\0');
-  EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-                      static_cast<uLong>(data.size()), 9),
-            Z_OK);
-  out.resize(size);
-  return out;
-}
 
 std::wstring Kb(size_t bytes) { return std::to_wstring(bytes / 1024) + L" KB"; }
 
@@ -113,7 +103,7 @@ TEST_F(UpdaterGui, ReplacesTheRunningProgramOfItsFolderFromALoopbackServer) {
   const std::string newProgram = ReadFileText(OwnFolder() + L"Vantorel.exe");
   ASSERT_GT(newProgram.size(), 100000u);
   ASSERT_NE(newProgram, oldProgram);
-  const std::string packed = Compressed(newProgram);
+  const std::string packed = update::ZlibStream(newProgram);
   sys::testing::LoopbackHttpServer server(180);
   ASSERT_TRUE(server.ok());
   const std::string manifest = "<?xml version=\"1.0\"?>\r\n<updateinformation><softver>9.0.0.0</softver><softmd5>" +
