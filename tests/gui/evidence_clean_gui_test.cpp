@@ -1,13 +1,17 @@
-// The evidence cleaner in the real program: one type ticked in the tree, its
-// traces planted in the real registry, scanned, shown item by item and erased.
+// The evidence cleaner in the real program: types ticked in the tree, their
+// traces planted in the real registry, a Firefox profile and its cache in
+// the prefix, scanned, shown item by item, one item unticked, the rest erased.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
 
 #include "app/control_ids.h"
+#include "store/database.h"
 #include "tests/gui/gui_test_app.h"
 
 namespace vl::gui {
@@ -17,6 +21,22 @@ const wchar_t kRunMru[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explor
 
 bool HasValue(const wchar_t* name) {
   return RegGetValueW(HKEY_CURRENT_USER, kRunMru, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void PlantRunMru() {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kRunMru, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  for (const auto& [name, data] : {std::pair<const wchar_t*, const wchar_t*>{L"a", L"notepad\\1"},
+                                   {L"b", L"vl_gui_evidence\\1"}, {L"MRUList", L"ba"}})
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                   static_cast<DWORD>((wcslen(data) + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+std::wstring KnownFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path)) ? std::wstring(path) + L"\\" : L"";
 }
 
 class EvidenceGui : public GuiTestApp {
@@ -45,14 +65,7 @@ class EvidenceGui : public GuiTestApp {
 };
 
 TEST_F(EvidenceGui, ATickedTypeIsScannedShownAndErased) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kRunMru, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  for (const auto& [name, data] : {std::pair<const wchar_t*, const wchar_t*>{L"a", L"notepad\\1"},
-                                   {L"b", L"vl_gui_evidence\\1"}, {L"MRUList", L"ba"}})
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                   static_cast<DWORD>((wcslen(data) + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
+  PlantRunMru();
 
   Click(id::imgMCleanup);
   Click(id::imgEvidence);
@@ -103,6 +116,141 @@ TEST_F(EvidenceGui, ATickedTypeIsScannedShownAndErased) {
   EXPECT_FALSE(HasValue(L"a"));
   EXPECT_FALSE(HasValue(L"b"));
   EXPECT_FALSE(HasValue(L"MRUList"));
+}
+
+// A Firefox profile as Firefox keeps it: profiles.ini naming a relative
+// profile, its history in places.sqlite, its cache below the local folder.
+class EvidenceFirefoxGui : public EvidenceGui {
+ protected:
+  void SetUp() override {
+    EvidenceGui::SetUp();
+    roaming_ = KnownFolder(CSIDL_APPDATA) + L"Mozilla\\Firefox\\";
+    local_ = KnownFolder(CSIDL_LOCAL_APPDATA) + L"Mozilla\\Firefox\\";
+    ASSERT_FALSE(roaming_.empty());
+    for (const std::wstring& base : {roaming_, local_}) {
+      SHCreateDirectoryExW(nullptr, (base + kProfile).c_str(), nullptr);
+      ASSERT_NE(GetFileAttributesW((base + kProfile).c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(base);
+    }
+    ASSERT_TRUE(WriteFileText(roaming_ + L"profiles.ini",
+                              "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\n"
+                              "Path=Profiles/vltest.default-release\r\nDefault=1\r\n"));
+    store::Connection db = store::OpenDatabase(Narrow(roaming_ + kProfile + L"\\places.sqlite"));
+    for (const char* sql :
+         {"create table moz_places (id integer primary key, url text, title text, visit_count integer,"
+          " last_visit_date integer, foreign_count integer not null default 0)",
+          "create table moz_historyvisits (id integer primary key, place_id integer, visit_date integer)",
+          "create table moz_bookmarks (id integer primary key, fk integer, title text)",
+          // Visited twice; a bookmarked page; a page the user keeps.
+          "insert into moz_places values (1, 'http://127.0.0.1/a', 'Grüße ☃', 2, 10, 0)",
+          "insert into moz_places values (2, 'http://127.0.0.1/b', 'Marked', 1, 11, 1)",
+          "insert into moz_places values (3, 'http://127.0.0.1/c', 'Kept page', 1, 12, 0)",
+          "insert into moz_historyvisits values (1, 1, 10), (2, 1, 11), (3, 2, 12), (4, 3, 13)",
+          "insert into moz_bookmarks values (1, 2, 'Marked')"})
+      store::RunStatement(db, sql);
+    SHCreateDirectoryExW(nullptr, (local_ + kProfile + L"\\cache2\\entries").c_str(), nullptr);
+    ASSERT_TRUE(WriteFileText(local_ + kProfile + L"\\cache2\\entries\\0A1B2C", "cached page"));
+  }
+  void TearDown() override {
+    EvidenceGui::TearDown();
+    for (const std::wstring& base : {roaming_, local_}) {
+      std::wstring tree = base + L"Profiles";
+      tree.push_back(L'\0');  // the double terminator SHFileOperation wants
+      SHFILEOPSTRUCTW op{};
+      op.wFunc = FO_DELETE;
+      op.pFrom = tree.c_str();
+      op.fFlags = FOF_NO_UI;
+      SHFileOperationW(&op);
+    }
+    DeleteFileW((roaming_ + L"profiles.ini").c_str());
+  }
+  std::vector<std::string> Column(const std::string& sql, const std::wstring& file) {
+    store::Connection db = store::OpenDatabase(Narrow(file));
+    std::vector<std::string> out;
+    for (store::ResultTable t = store::RunQuery(db, sql); !t.AtEnd(); t.NextRow()) out.push_back(t.ColumnText(0));
+    return out;
+  }
+  // The detail row whose cells hold `text`, -1 when none.
+  static int DetailRow(HWND details, const std::wstring& text) {
+    for (int i = 0; i < ListRowCount(details); ++i)
+      for (int c = 1; c < 3; ++c)
+        if (ListCellText(details, i, c).find(text) != std::wstring::npos) return i;
+    return -1;
+  }
+  static constexpr const wchar_t* kProfile = L"Profiles\\vltest.default-release";
+  std::wstring roaming_, local_;
+};
+
+TEST_F(EvidenceFirefoxGui, UntickedItemsStayAndEverythingElseTickedGoes) {
+  PlantRunMru();
+  Click(id::imgMCleanup);
+  Click(id::imgEvidence);
+  ASSERT_TRUE(SheetShown(L"tabEvidence"));
+  HWND tree = Control(id::treeEvidence);
+  HTREEITEM root = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (root = TreeChild(tree, nullptr, 0)) != nullptr; }));
+  Click(id::chkESelectAll);
+  ASSERT_TRUE(WaitFor([&] { return TreeStateImage(tree, root) == 1; }));
+  for (const auto& [group, type] : {std::pair<const wchar_t*, const wchar_t*>{L"Windows System", L"Run History"},
+                                    {L"Internet Software", L"Firefox History"},
+                                    {L"Internet Software", L"Firefox Cache"}}) {
+    HTREEITEM node = Node(tree, Node(tree, root, group), type);
+    ASSERT_NE(node, nullptr) << Narrow(type);
+    ASSERT_TRUE(ClickTreeCheckBox(tree, node));
+    ASSERT_TRUE(WaitFor([&] { return TreeStateImage(tree, node) == 2; })) << Narrow(type);
+  }
+
+  PostMessageW(Control(id::imgEviScan), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return SheetShown(L"tabEvidence_Result", 0); }, 120000));
+  HWND result = Control(id::lstvEResult);
+  ASSERT_EQ(ListRowCount(result), 3);
+  EXPECT_EQ(ListCellText(result, 0, 0), L"Windows System - Run History");
+  EXPECT_EQ(ListCellText(result, 1, 0), L"Internet Software - Firefox History");
+  EXPECT_EQ(ListCellText(result, 2, 0), L"Internet Software - Firefox Cache");
+  EXPECT_EQ(ListCellText(result, 0, 1), L"3");
+  EXPECT_EQ(ListCellText(result, 1, 1), L"4");  // one row per visit
+  EXPECT_EQ(ListCellText(result, 2, 1), L"1");
+
+  // Run History: "b" unticked.
+  HWND details = Control(id::lstvEResultDesc);
+  ASSERT_TRUE(WaitFor([&] { return ListRowCount(details) == 3; }));
+  const int b = DetailRow(details, L"vl_gui_evidence\\1");
+  ASSERT_GE(b, 0);
+  ASSERT_TRUE(ClickListRow(details, b, true));
+  ASSERT_TRUE(WaitFor([&] { return ListItemImage(details, b) == 0; }));
+  // Firefox History: the kept page's visit unticked (the ticks of the first
+  // row stay when another row is shown).
+  ASSERT_TRUE(ClickListRow(result, 1, false));
+  ASSERT_TRUE(WaitFor([&] { return ListRowCount(details) == 4 && DetailRow(details, L"Kept page") >= 0; }));
+  EXPECT_GE(DetailRow(details, L"Grüße ☃"), 0);
+  const int kept = DetailRow(details, L"Kept page");
+  ASSERT_TRUE(ClickListRow(details, kept, true));
+  ASSERT_TRUE(WaitFor([&] { return ListItemImage(details, kept) == 0; }));
+  Shot(L"evidence_firefox");
+
+  PostMessageW(Control(id::imgEClean), BM_CLICK, 0, 0);
+  std::wstring text;
+  ASSERT_TRUE(Answer(IDYES, &text));
+  ASSERT_TRUE(WaitFor([&] { return SheetShown(L"tabEvidence_Finish", 0); }, 120000));
+  HWND finish = Control(id::lstvEFinish);
+  ASSERT_EQ(ListRowCount(finish), 3);
+  EXPECT_EQ(ListCellText(finish, 0, 2), L"2");
+  EXPECT_EQ(ListCellText(finish, 1, 2), L"3");
+  EXPECT_EQ(ListCellText(finish, 2, 2), L"1");
+
+  // Exactly what was ticked is gone.
+  EXPECT_FALSE(HasValue(L"a"));
+  EXPECT_TRUE(HasValue(L"b"));
+  EXPECT_FALSE(HasValue(L"MRUList"));
+  const std::wstring places = roaming_ + kProfile + L"\\places.sqlite";
+  EXPECT_EQ(Column("select place_id from moz_historyvisits order by id", places), std::vector<std::string>{"3"});
+  // The bookmarked page stays (without its visits), so the bookmark still opens it.
+  EXPECT_EQ(Column("select id from moz_places order by id", places), (std::vector<std::string>{"2", "3"}));
+  EXPECT_EQ(Column("select url from moz_places p join moz_bookmarks b on b.fk = p.id", places),
+            std::vector<std::string>{"http://127.0.0.1/b"});
+  EXPECT_EQ(GetFileAttributesW((local_ + kProfile + L"\\cache2\\entries\\0A1B2C").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW((local_ + kProfile + L"\\cache2\\entries").c_str()), INVALID_FILE_ATTRIBUTES);
+  for (const wchar_t* v : {L"b"}) RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunMru, v);
 }
 
 }  // namespace

@@ -285,6 +285,16 @@ bool ListItemRect(HWND list, int row, RECT* r, int part) {
   });
 }
 
+bool ClickListRow(HWND list, int row, bool onImage) {
+  SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+  RECT r{};
+  if (!ListItemRect(list, row, &r, onImage ? LVIR_ICON : LVIR_BOUNDS)) return false;
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  return true;
+}
+
 int ListItemImage(HWND list, int row) {
   LVITEMW item{};
   item.mask = LVIF_IMAGE;

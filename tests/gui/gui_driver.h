@@ -55,6 +55,9 @@ std::wstring ShotsFolder();
 bool SetListItemState(HWND list, int row, UINT mask, UINT state);
 // The row's rectangle, or a part of it (LVIR_ICON, LVIR_LABEL ...).
 bool ListItemRect(HWND list, int row, RECT* r, int part = LVIR_BOUNDS);
+// A mouse click on a row: on its picture (the check image of lists with
+// check boxes) or anywhere on it.
+bool ClickListRow(HWND list, int row, bool onImage);
 // The picture index a row shows (check lists with pictures: 0 off, 1 on), -1 on failure.
 int ListItemImage(HWND list, int row);
 // The item's rectangle; with `textOnly` just its text's.
@@ -65,7 +68,7 @@ bool SetTreeItemState(HWND tree, HTREEITEM item, UINT mask, UINT state);
 HTREEITEM TreeChild(HWND tree, HTREEITEM parent, int index);
 // The check box's state image: 1 unchecked, 2 checked.
 int TreeStateImage(HWND tree, HTREEITEM item);
-// A mouse click on the item's check box, which sits just left of its text.
+// A mouse click on the item's check box, left of its picture and text.
 bool ClickTreeCheckBox(HWND tree, HTREEITEM item);
 
 }  // namespace vl::gui

@@ -87,17 +87,6 @@ class JunkGui : public GuiTestApp {
     return nullptr;
   }
 
-  // Clicks a list row's check picture, as the mouse would.
-  bool ClickRowImage(HWND list, int row) {
-    SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
-    RECT r{};
-    if (!ListItemRect(list, row, &r, LVIR_ICON)) return false;
-    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(list, WM_LBUTTONUP, 0, at);
-    return true;
-  }
-
   int RowOf(HWND list, const std::wstring& text) {
     for (int i = 0; i < ListRowCount(list); ++i)
       if (ListCellText(list, i, 0) == text) return i;
@@ -183,7 +172,7 @@ TEST_F(JunkGui, ATypeAddedInTheDialogIsScannedAndExported) {
   // Only the new type: Select All off, then its own box.
   Click(id::chkSelectAll_Junk);
   ASSERT_TRUE(WaitFor([&] { return ListItemImage(types, 0) == 0 && ListItemImage(types, row) == 0; }));
-  ASSERT_TRUE(ClickRowImage(types, row));
+  ASSERT_TRUE(ClickListRow(types, row, true));
   ASSERT_TRUE(WaitFor([&] { return ListItemImage(types, row) == 1; }));
 
   Listing junk = Plant();

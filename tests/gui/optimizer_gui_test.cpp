@@ -90,19 +90,10 @@ class OptimizerGui : public GuiTestApp {
     RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(h);
   }
-  // Clicks an item of a list as the mouse would: on its icon or its middle.
-  bool ClickItem(HWND list, int item, bool onIcon = false) {
-    RECT r;
-    if (!ListItemRect(list, item, &r, onIcon ? LVIR_ICON : LVIR_BOUNDS)) return false;
-    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(list, WM_LBUTTONUP, 0, at);
-    return true;
-  }
   bool OpenTool(int item, const wchar_t* sheet) {
     Click(id::imgMOptimize);
     if (!SheetShown(L"tabOptimize")) return false;
-    return ClickItem(Control(id::lstvOptimize), item) && SheetShown(sheet);
+    return ClickListRow(Control(id::lstvOptimize), item, false) && SheetShown(sheet);
   }
   int RowOf(HWND list, const std::wstring& caption) {
     for (int r = 0; r < ListRowCount(list); ++r)
@@ -240,8 +231,8 @@ TEST_F(OptimizerGui, AStartupRunValueAndAShellMadeShortcutAreRemovedAndRestored)
   HWND active = Control(id::lstvSRemove);
   ASSERT_TRUE(WaitFor([&] { return RowOf(active, kName) >= 0 && RowOf(active, L"VlGuiTool.lnk") >= 0; }));
   EXPECT_EQ(ListCellText(active, RowOf(active, L"VlGuiTool.lnk"), 1), tool);
-  ASSERT_TRUE(ClickItem(active, RowOf(active, kName), true));
-  ASSERT_TRUE(ClickItem(active, RowOf(active, L"VlGuiTool.lnk"), true));
+  ASSERT_TRUE(ClickListRow(active, RowOf(active, kName), true));
+  ASSERT_TRUE(ClickListRow(active, RowOf(active, L"VlGuiTool.lnk"), true));
   Shot(L"startup_ticked");
   // The buttons wait for the list loaders.
   ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(Control(id::imgStartupRemove)) != FALSE; }));
@@ -259,8 +250,8 @@ TEST_F(OptimizerGui, AStartupRunValueAndAShellMadeShortcutAreRemovedAndRestored)
   Click(id::imgSRestore);
   HWND removed = Control(id::lstvSRestore);
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(removed) && RowOf(removed, kName) >= 0; }));
-  ASSERT_TRUE(ClickItem(removed, RowOf(removed, kName), true));
-  ASSERT_TRUE(ClickItem(removed, RowOf(removed, L"VlGuiTool.lnk"), true));
+  ASSERT_TRUE(ClickListRow(removed, RowOf(removed, kName), true));
+  ASSERT_TRUE(ClickListRow(removed, RowOf(removed, L"VlGuiTool.lnk"), true));
   ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(Control(id::imgStartupRestore)) != FALSE; }));
   Click(id::imgStartupRestore);
   ASSERT_TRUE(WaitFor([&] { return RowOf(removed, kName) < 0 && RowOf(removed, L"VlGuiTool.lnk") < 0; }));
