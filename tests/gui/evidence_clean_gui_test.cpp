@@ -227,8 +227,19 @@ TEST_F(EvidenceFirefoxGui, UntickedItemsStayAndEverythingElseTickedGoes) {
   ASSERT_TRUE(WaitFor([&] { return ListItemImage(details, kept) == 0; }));
   Shot(L"evidence_firefox");
 
+  // The report: every type with its items, the unticked ones too.
+  DeleteFileW(L"C:\\vl\\evidence_gui_export.html");
+  PostMessageW(Control(id::imgEExport), BM_CLICK, 0, 0);
+  std::wstring suggested, text;
+  ASSERT_TRUE(SaveAs(L"C:\\vl\\evidence_gui_export", &suggested));
+  ASSERT_TRUE(Answer(IDOK, &text));
+  EXPECT_EQ(text, L"Data has been exported to C:\\vl\\evidence_gui_export.html");
+  const std::string html = ReadFileText(L"C:\\vl\\evidence_gui_export.html");
+  for (const char* shown : {"Windows System - Run History", "Internet Software - Firefox History",
+                            "Internet Software - Firefox Cache", "Grüße ☃", "http://127.0.0.1/c", "0A1B2C"})
+    EXPECT_NE(html.find(shown), std::string::npos) << shown;
+
   PostMessageW(Control(id::imgEClean), BM_CLICK, 0, 0);
-  std::wstring text;
   ASSERT_TRUE(Answer(IDYES, &text));
   ASSERT_TRUE(WaitFor([&] { return SheetShown(L"tabEvidence_Finish", 0); }, 120000));
   HWND finish = Control(id::lstvEFinish);

@@ -13,15 +13,7 @@
 namespace vl::gui {
 namespace {
 
-class ExportGui : public GuiTestApp {
- protected:
-  // A visible dialog of the program whose title is `title` (any when empty).
-  HWND Dialog(const std::wstring& title = {}) {
-    for (HWND h : TopWindows(L"#32770", process_.pid))
-      if (IsWindowVisible(h) && (title.empty() || TextOf(h) == title)) return h;
-    return nullptr;
-  }
-};
+class ExportGui : public GuiTestApp {};
 
 TEST_F(ExportGui, ExportWritesTheReportAndConfirms) {
   Click(id::imgMCleanup);
@@ -39,21 +31,15 @@ TEST_F(ExportGui, ExportWritesTheReportAndConfirms) {
   DeleteFileW(L"C:\\vl\\export_gui_test.html");
   // Posted: the handler stays in the modal dialog until it is answered.
   PostMessageW(button, BM_CLICK, 0, 0);
-  HWND save = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (save = Dialog()) != nullptr; }));
-  // The file name box: cmb13 of the explorer dialog, edt1 of older ones.
-  HWND name = FindById(save, 1148);
-  if (!name) name = FindById(save, 1152);
-  ASSERT_NE(name, nullptr);
-  EXPECT_EQ(TextOf(name).rfind(L"RegistryError_", 0), 0u) << Narrow(TextOf(name));
-  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kFile));
-  PostMessageW(save, WM_COMMAND, IDOK, 0);
+  std::wstring suggested;
+  ASSERT_TRUE(SaveAs(kFile, &suggested));
+  EXPECT_EQ(suggested.rfind(L"RegistryError_", 0), 0u) << Narrow(suggested);
 
   HWND done = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (done = Dialog(L"Vantorel - Export")) != nullptr; }));
+  ASSERT_TRUE(WaitFor([&] { return (done = VisibleDialog(L"#32770", L"Vantorel - Export")) != nullptr; }));
   EXPECT_EQ(TextOf(FindById(done, 0xFFFF)), L"Data has been exported to C:\\vl\\export_gui_test.html");
   PostMessageW(done, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(WaitFor([&] { return Dialog() == nullptr; }));
+  ASSERT_TRUE(WaitFor([&] { return VisibleDialog(L"#32770") == nullptr; }));
 
   std::ifstream in("C:\\vl\\export_gui_test.html", std::ios::binary);
   std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -91,6 +91,25 @@ bool GuiTestApp::WaitWindowGone(int timeoutMs) {
       timeoutMs);
 }
 
+HWND GuiTestApp::VisibleDialog(const wchar_t* cls, const std::wstring& title) {
+  for (HWND h : TopWindows(cls, process_.pid))
+    if (IsWindowVisible(h) && (title.empty() || TextOf(h) == title)) return h;
+  return nullptr;
+}
+
+bool GuiTestApp::SaveAs(const std::wstring& path, std::wstring* suggested) {
+  HWND save = nullptr;
+  if (!WaitFor([&] { return (save = VisibleDialog(L"#32770")) != nullptr; })) return false;
+  // The file name box: cmb13 of the explorer dialog, edt1 of older ones.
+  HWND name = FindById(save, 1148);
+  if (!name) name = FindById(save, 1152);
+  if (!name) return false;
+  *suggested = TextOf(name);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(save, WM_COMMAND, IDOK, 0);
+  return WaitFor([&] { return !IsWindow(save) || !IsWindowVisible(save); });
+}
+
 std::string GuiTestApp::Narrow(const std::wstring& w) {
   int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string s(n - 1, '\0');

@@ -38,6 +38,12 @@ class GuiTestApp : public ::testing::Test {
   // Waits for the program's message box, reads its text and presses `button`.
   bool Answer(int button, std::wstring* text, int timeoutMs = 60000);
   bool WaitWindowGone(int timeoutMs);
+  // A visible top-level window of the program of that class whose title is
+  // `title` (any title when empty).
+  HWND VisibleDialog(const wchar_t* cls, const std::wstring& title = {});
+  // Answers the program's save dialog: gives its suggested file name, then
+  // types `path` and presses Save; true once the dialog is gone.
+  bool SaveAs(const std::wstring& path, std::wstring* suggested);
 
   static inline std::wstring folder_, exe_;
   static inline Process process_;
