@@ -62,30 +62,40 @@ class EvidenceGui : public GuiTestApp {
       }
     }
   }
+  // The evidence page with its tree pulled; the tree's top node in `root`.
+  HWND OpenTree(HTREEITEM* root) {
+    Click(id::imgMCleanup);
+    Click(id::imgEvidence);
+    if (!SheetShown(L"tabEvidence")) return nullptr;
+    HWND tree = Control(id::treeEvidence);
+    return WaitFor([&] { return (*root = TreeChild(tree, nullptr, 0)) != nullptr; }) ? tree : nullptr;
+  }
+  // Select All off: nothing ticked.
+  bool UntickAll(HWND tree, HTREEITEM root) {
+    Click(id::chkESelectAll);
+    return WaitFor([&] { return TreeStateImage(tree, root) == 1; });
+  }
+  // The node's own box clicked, as the mouse would, until it shows ticked.
+  bool Tick(HWND tree, HTREEITEM node) {
+    return node && ClickTreeCheckBox(tree, node) && WaitFor([&] { return TreeStateImage(tree, node) == 2; });
+  }
 };
 
 TEST_F(EvidenceGui, ATickedTypeIsScannedShownAndErased) {
   PlantRunMru();
 
-  Click(id::imgMCleanup);
-  Click(id::imgEvidence);
-  ASSERT_TRUE(SheetShown(L"tabEvidence"));
-  HWND tree = Control(id::treeEvidence);
   HTREEITEM root = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (root = TreeChild(tree, nullptr, 0)) != nullptr; }));
+  HWND tree = OpenTree(&root);
+  ASSERT_NE(tree, nullptr);
   EXPECT_EQ(TreeItemText(tree, root), L"My Computer");
   EXPECT_EQ(TreeStateImage(tree, root), 2);  // everything starts ticked
   Shot(L"evidence_tree");
 
   // Only "Run History": Select All off, then its own box.
-  Click(id::chkESelectAll);
-  ASSERT_TRUE(WaitFor([&] { return TreeStateImage(tree, root) == 1; }));
+  ASSERT_TRUE(UntickAll(tree, root));
   HTREEITEM group = Node(tree, root, L"Windows System");
   ASSERT_NE(group, nullptr);
-  HTREEITEM type = Node(tree, group, L"Run History");
-  ASSERT_NE(type, nullptr);
-  ASSERT_TRUE(ClickTreeCheckBox(tree, type));
-  ASSERT_TRUE(WaitFor([&] { return TreeStateImage(tree, type) == 2; }));
+  ASSERT_TRUE(Tick(tree, Node(tree, group, L"Run History")));
   EXPECT_EQ(TreeStateImage(tree, group), 1);  // a parent is not worked out from its children
 
   PostMessageW(Control(id::imgEviScan), BM_CLICK, 0, 0);
@@ -182,22 +192,14 @@ class EvidenceFirefoxGui : public EvidenceGui {
 
 TEST_F(EvidenceFirefoxGui, UntickedItemsStayAndEverythingElseTickedGoes) {
   PlantRunMru();
-  Click(id::imgMCleanup);
-  Click(id::imgEvidence);
-  ASSERT_TRUE(SheetShown(L"tabEvidence"));
-  HWND tree = Control(id::treeEvidence);
   HTREEITEM root = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (root = TreeChild(tree, nullptr, 0)) != nullptr; }));
-  Click(id::chkESelectAll);
-  ASSERT_TRUE(WaitFor([&] { return TreeStateImage(tree, root) == 1; }));
+  HWND tree = OpenTree(&root);
+  ASSERT_NE(tree, nullptr);
+  ASSERT_TRUE(UntickAll(tree, root));
   for (const auto& [group, type] : {std::pair<const wchar_t*, const wchar_t*>{L"Windows System", L"Run History"},
                                     {L"Internet Software", L"Firefox History"},
-                                    {L"Internet Software", L"Firefox Cache"}}) {
-    HTREEITEM node = Node(tree, Node(tree, root, group), type);
-    ASSERT_NE(node, nullptr) << Narrow(type);
-    ASSERT_TRUE(ClickTreeCheckBox(tree, node));
-    ASSERT_TRUE(WaitFor([&] { return TreeStateImage(tree, node) == 2; })) << Narrow(type);
-  }
+                                    {L"Internet Software", L"Firefox Cache"}})
+    ASSERT_TRUE(Tick(tree, Node(tree, Node(tree, root, group), type))) << Narrow(type);
 
   PostMessageW(Control(id::imgEviScan), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitFor([&] { return SheetShown(L"tabEvidence_Result", 0); }, 120000));
