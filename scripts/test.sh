@@ -17,12 +17,25 @@ what=${1:-all}
 logs="$root/build/test-logs"
 mkdir -p "$logs"
 
+deps_started=$SECONDS
 if [ "$what" = native ]; then scripts/install_deps.sh native; else scripts/install_deps.sh all; fi || exit 1
+deps_secs=$((SECONDS - deps_started))
 
 passed=0
 failed=0
 problems=()
 skipped=()
+# Where the run's time went: one line per stage at the end.
+stage_names=(install-deps)
+stage_secs=("$deps_secs")
+run_started=$deps_started
+# timed NAME COMMAND...: runs the command and records how long it took.
+timed() {
+  local name=$1 start=$SECONDS rc; shift
+  "$@"; rc=$?
+  stage_names+=("$name"); stage_secs+=($((SECONDS - start)))
+  return $rc
+}
 
 # run_suite NAME COMMAND...: runs one GoogleTest executable and counts its tests.
 run_suite() {
@@ -93,7 +106,7 @@ windows_suites() {
   done
   # GUI tests: screenshots land in C:\vlshots, kept as PNG in build/screenshots/FLAVOUR.
   rm -rf "$WINEPREFIX/drive_c/vlshots"; mkdir -p "$WINEPREFIX/drive_c/vlshots"
-  VL_SHOTS='C:\vlshots' run_suite "$flavour-vl_gui_tests" vl_wine 'C:\vl\bin\vl_gui_tests.exe'
+  VL_SHOTS='C:\vlshots' timed "$flavour-suites-gui" run_suite "$flavour-vl_gui_tests" vl_wine 'C:\vl\bin\vl_gui_tests.exe'
   local shots="build/screenshots/$flavour" bmp
   rm -rf "$shots"; mkdir -p "$shots"
   for bmp in "$WINEPREFIX"/drive_c/vlshots/*.bmp; do
@@ -104,12 +117,12 @@ windows_suites() {
 }
 
 if [ "$what" != windows ]; then
-  native_suites native
-  browser_check
+  timed native native_suites native
+  timed browser-check browser_check
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    native_suites asan
+    timed asan native_suites asan
   # TSan needs a fixed address layout on recent kernels.
-  TSAN_OPTIONS=halt_on_error=1 native_suites tsan setarch "$(uname -m)" -R
+  TSAN_OPTIONS=halt_on_error=1 timed tsan native_suites tsan setarch "$(uname -m)" -R
 fi
 
 # The publishing tool on the Windows build's two programs: what a deployment
@@ -142,20 +155,24 @@ if [ "$what" != native ]; then
   built=()
   # VL_WINDOWS_FLAVOURS narrows the Windows builds for a quicker local run.
   for flavour in ${VL_WINDOWS_FLAVOURS:-$flavours}; do
-    if scripts/build.sh "$flavour"; then built+=("$flavour"); else problems+=("$flavour: build failed"); fi
+    if timed "$flavour-build" scripts/build.sh "$flavour"; then built+=("$flavour"); else problems+=("$flavour: build failed"); fi
   done
   if [ ${#built[@]} -gt 0 ]; then
     vl_xvfb_start || problems+=("Xvfb did not start")
     trap 'vl_wine_stop; vl_xvfb_stop' EXIT
     for flavour in "${built[@]}"; do
-      publish_check "$flavour"
+      timed "$flavour-publish" publish_check "$flavour"
       [ "$flavour" = windows ] && [ -z "$run32" ] && continue
-      windows_suites "$flavour"
+      timed "$flavour-suites" windows_suites "$flavour"
     done
   fi
 fi
 
 echo
+for i in "${!stage_names[@]}"; do
+  printf 'time: %-20s %5d s\n' "${stage_names[$i]}" "${stage_secs[$i]}"
+done
+printf 'time: %-20s %5d s\n' total $((SECONDS - run_started))
 for s in "${skipped[@]}"; do echo "SKIPPED: $s"; done
 for p in "${problems[@]}"; do echo "PROBLEM: $p"; done
 echo "tests: $passed passed, $failed failed"

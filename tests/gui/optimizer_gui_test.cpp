@@ -1,7 +1,7 @@
 // The optimizer in the real program against the real registry: each profile
 // is applied through the window and undone from the backup page, and the
-// registry editor's export of every key the profile touches is the same,
-// byte for byte, before the run and after the restore. The startup manager
+// dump of every key the profile touches (subkeys, values, types and bytes)
+// is the same before the run and after the restore. The startup manager
 // removes and restores a Run value and a shortcut made by the shell.
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 #include <shobjidl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -50,31 +51,63 @@ class OptimizerGui : public GuiTestApp {
     folderName_ = L"C:\\vltest_gui\\";
   }
 
-  static bool RunRegedit(const std::wstring& args) {
-    std::wstring cmd = L"regedit.exe " + args;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    DWORD rc = WaitForSingleObject(pi.hProcess, 120000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return rc == WAIT_OBJECT_0;
-  }
   static std::string ReadAll(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
   }
-  // The registry editor's export of each key, one after the other.
+  // Every subkey and value below a key, in name order, with type and bytes:
+  // the same comparison as the registry editor's export, without starting a
+  // process per key (each start costs seconds under Wine).
+  void DumpKey(HKEY key, const std::wstring& name, std::string& out) {
+    out += "[" + Narrow(name) + "]\n";
+    DWORD subkeys = 0, values = 0, maxSub = 0, maxName = 0, maxData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &maxSub, nullptr, &values, &maxName, &maxData,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+      return;
+    std::vector<std::pair<std::wstring, std::string>> rows;
+    std::vector<wchar_t> vname(maxName + 2);
+    std::vector<BYTE> data(maxData + 2);
+    for (DWORD i = 0; i < values; ++i) {
+      DWORD nlen = static_cast<DWORD>(vname.size()), dlen = static_cast<DWORD>(data.size()), type = 0;
+      if (RegEnumValueW(key, i, vname.data(), &nlen, nullptr, &type, data.data(), &dlen) != ERROR_SUCCESS) continue;
+      std::string row = " type " + std::to_string(type) + ":";
+      static const char hex[] = "0123456789abcdef";
+      for (DWORD b = 0; b < dlen; ++b) (row += hex[data[b] >> 4]) += hex[data[b] & 15];
+      rows.emplace_back(std::wstring(vname.data(), nlen), row);
+    }
+    std::sort(rows.begin(), rows.end());
+    for (const auto& [n, row] : rows) out += "\"" + Narrow(n) + "\"" + row + "\n";
+    std::vector<std::wstring> names;
+    std::vector<wchar_t> sname(maxSub + 2);
+    for (DWORD i = 0; i < subkeys; ++i) {
+      DWORD len = static_cast<DWORD>(sname.size());
+      if (RegEnumKeyExW(key, i, sname.data(), &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        names.emplace_back(sname.data(), len);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::wstring& n : names) {
+      HKEY sub;
+      if (RegOpenKeyExW(key, n.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &sub) != ERROR_SUCCESS) {
+        out += "[" + Narrow(name + L"\\" + n) + "] unreadable\n";
+        continue;
+      }
+      DumpKey(sub, name + L"\\" + n, out);
+      RegCloseKey(sub);
+    }
+  }
+  // Each key as it stands, one after the other; a missing key says so.
   std::string Export(const std::vector<Key>& keys) {
     std::string all;
-    const std::wstring file = folder_ + L"export.reg";
     for (const Key& k : keys) {
-      DeleteFileW(file.c_str());
-      EXPECT_TRUE(RunRegedit(L"/e \"" + file + L"\" \"" + LongName(k) + L"\""));
-      all += "==== " + Narrow(LongName(k)) + "\n" + ReadAll(file);
+      HKEY h;
+      if (RegOpenKeyExW(k.root, k.path, 0, KEY_READ | KEY_WOW64_64KEY, &h) != ERROR_SUCCESS) {
+        all += "[" + Narrow(LongName(k)) + "] missing\n";
+        continue;
+      }
+      DumpKey(h, LongName(k), all);
+      RegCloseKey(h);
     }
     return all;
   }
