@@ -55,6 +55,11 @@ class HttpClient {
 // True for "http://..." and "https://..." (either case); every other scheme
 // is refused before any connection.
 bool IsHttpUrl(const std::string& url);
+// The transport rule of the downloads: https:// to any host, plain
+// http:// only to a loopback address written as such (127.0.0.0/8, [::1]),
+// for tests and local mirrors. A redirect is followed only to https://.
+bool IsPermittedUrl(const std::string& url);
+bool IsPermittedRedirect(const std::string& url);
 // False when a header name or value holds a line break or NUL (which would
 // add headers of its own), or the name is empty or holds a colon.
 bool IsSafeHeader(const std::string& name, const std::string& value);

@@ -9,6 +9,8 @@
 #include "app/db_access.h"
 #include "sysaccess/text.h"
 #include "update/manifest.h"
+#include "update/trust.h"
+#include "update/version_compare.h"
 #include "update/update_files.h"
 #include "update/update_server.h"
 
@@ -94,17 +96,31 @@ void UpdaterSequence::Run() {
     return;
   }
 
-  const std::string manifestPath = updateDir + "Update.xml";
-  switch (Download(ServerFileUrl(UpdateServer(files, appDir), "Update.xml"), manifestPath, kMaxManifestBytes)) {
+  const std::string manifestPath = updateDir + "Update.xml", signaturePath = manifestPath + ".sig";
+  const std::string server = UpdateServer(platform_);
+  switch (Download(ServerFileUrl(server, "Update.xml"), manifestPath, kMaxManifestBytes)) {
     case Fetch::kOk: break;
     case Fetch::kCancelled: end_ = UpdaterEnd::kAbandoned; return;
     case Fetch::kFailed: return Fail(kNoServer);
   }
+  switch (Download(ServerFileUrl(server, "Update.xml.sig"), signaturePath, kMaxSignatureBytes)) {
+    case Fetch::kOk: break;
+    case Fetch::kCancelled: end_ = UpdaterEnd::kAbandoned; return;
+    case Fetch::kFailed: return Fail(kNoDocument);  // an unsigned manifest is no document of ours
+  }
   Manifest m;
-  std::string parseError;
-  if (!ReadManifest(files, manifestPath, m, parseError)) return Fail(parseError);
+  std::string error;
+  switch (ReadSignedManifest(files, manifestPath, signaturePath, TrustedUpdateKeys(*platform_.registry),
+                             NowMillis(), m, error)) {
+    case ManifestRead::kOk: break;
+    case ManifestRead::kNotManifest: return Fail(error);
+    default: return Fail(kNoDocument);
+  }
   // The name becomes a file in update\: only a plain file name is taken.
   if (m.softfile.empty() || !IsPlainFileName(m.softfile)) return Fail(kNoDocument);
+  // Never back to an older or the same build, however the updater was
+  // started (a program without a readable version is behind any).
+  if (!IsNewerVersion(platform_.shell->FileVersion(appDir + "Vantorel.exe"), m.softver)) return Fail(kNoDocument);
 
   const std::string packed = updateDir + m.softfile, unpacked = updateDir + "ks.exe";
   switch (Download(m.softpos + m.softfile, packed, kMaxProgramDownloadBytes)) {
@@ -112,7 +128,12 @@ void UpdaterSequence::Run() {
     case Fetch::kCancelled: end_ = UpdaterEnd::kAbandoned; return;
     case Fetch::kFailed: return Fail(kNoUpgradeFile);
   }
-  if (UnpackVerified(files, packed, unpacked, m.softmd5) != UnpackResult::kOk) return Fail(kBadDownload);
+  // The checked bytes stay in memory until they are in place: a file
+  // swapped in update\ while the question is open changes nothing.
+  std::string program;
+  if (UnpackVerified(files, packed, unpacked, {m.softmd5, m.softsha256, m.softsize, m.softver}, program) !=
+      UnpackResult::kOk)
+    return Fail(kBadDownload);
 
   if (ports_.ShowMessage(kConfirm, kCaption, MsgButtons::YesNo, MsgIcon::None) != MsgAnswer::Yes) {
     end_ = UpdaterEnd::kDeclined;
@@ -129,7 +150,7 @@ void UpdaterSequence::Run() {
   }
   // Written beside the old program and renamed over it: a full disk or a
   // locked file leaves the old program whole.
-  if (InstallFile(files, unpacked, appDir + "Vantorel.exe") != 0) {
+  if (files.ReplaceFileData(appDir + "Vantorel.exe", program) != 0) {
     Fail(kInstallFailed);
     end_ = UpdaterEnd::kInstallFailed;
     view_.CloseWindow();
