@@ -14,7 +14,8 @@ namespace vl::sys {
 
 enum class HttpOutcome {
   kOk,              // 200, whole body stored
-  kBadRequest,      // not an http:// or https:// URL, or a header with a line break
+  kBadRequest,      // a URL or a redirect the transport rule refuses (IsPermittedUrl,
+                    // IsPermittedRedirect), or a header with a line break
   kConnectFailed,   // no connection to the server
   kHttpStatus,      // an answer other than 200 (see status)
   kTooLarge,        // the body is longer than maxBytes
@@ -48,7 +49,8 @@ struct HttpResult {
 class HttpClient {
  public:
   virtual ~HttpClient() = default;
-  // GET `request.url`, following redirects, into the file `path`.
+  // GET `request.url`, following redirects to https:// only, into the file
+  // `path`. The system's proxy settings apply.
   virtual HttpResult GetToFile(const HttpRequest& request, const std::string& path) = 0;
 };
 

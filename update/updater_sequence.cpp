@@ -1,7 +1,9 @@
 #include "update/updater_sequence.h"
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -174,25 +176,34 @@ void UpdaterSequence::StopRunningProgram() {
   // process whose path cannot be read is left alone.
   const std::string program = platform_.appDir + "Vantorel.exe";
   sys::Processes& processes = *platform_.processes;
-  auto ours = [&] {
-    std::vector<sys::ProcessInfo> all, found;
-    processes.ListProcesses(all);
-    for (const sys::ProcessInfo& p : all)
-      if (!p.imagePath.empty() && sys::EqualsNoCase(p.imagePath, program)) found.push_back(p);
-    return found;
-  };
-  std::vector<sys::ProcessInfo> running = ours();
+  // Each one is held from the listing on and its path read again through
+  // that handle: an id freed and given to another process meanwhile is
+  // never asked or ended.
+  std::vector<std::unique_ptr<sys::HeldProcess>> running;
+  std::vector<sys::ProcessInfo> all;
+  processes.ListProcesses(all);
+  for (const sys::ProcessInfo& p : all) {
+    if (p.imagePath.empty() || !sys::EqualsNoCase(p.imagePath, program)) continue;
+    std::unique_ptr<sys::HeldProcess> held;
+    if (processes.HoldProcess(p.pid, held) == 0 && held && !held->imagePath().empty() &&
+        sys::EqualsNoCase(held->imagePath(), program))
+      running.push_back(std::move(held));
+  }
   if (running.empty()) return;
+  auto dropExited = [&] {
+    running.erase(std::remove_if(running.begin(), running.end(), [](const auto& h) { return h->Exited(); }),
+                  running.end());
+  };
   // Asked first, as a user closing its window would: it saves and ends cleanly.
-  for (const sys::ProcessInfo& p : running) processes.AskToClose(p.pid);
+  for (const auto& p : running) processes.AskToClose(p->pid());
   for (uint32_t waited = 0;; waited += timing_.pollMs) {
     view_.ProcessMessages();
-    running = ours();
+    dropExited();
     if (running.empty() || waited >= timing_.graceMs) break;
     Sleep(timing_.pollMs);
   }
-  for (const sys::ProcessInfo& p : running) {
-    processes.EndProcess(p.pid, 0, 5000);
+  for (const auto& p : running) {
+    p->End(0, 5000);
     Sleep(timing_.pauseMs);
   }
 }

@@ -373,6 +373,27 @@ TEST_F(UpdaterTest, StopsEveryRunningCopyOfThisFolderAndNothingElse) {
   EXPECT_EQ(Program(), newProgram_);
 }
 
+// The id of a listed Vantorel goes to another program during the grace
+// period: that program is neither asked nor ended.
+TEST_F(UpdaterTest, AProcessIdReusedDuringTheWaitIsNotEnded) {
+  sys::SimProcesses& procs = sim_.processes();
+  const uint32_t a = procs.AddProcess({0, 0, "Vantorel.exe", app_ + "Vantorel.exe"});
+  uint32_t reused = 0;
+  onPump_ = [&] {
+    if (!reused && !procs.askedToClose().empty()) reused = procs.ReuseProcessId(a, {0, 0, "notepad.exe", "C:\\Windows\\notepad.exe"});
+  };
+  ports_.answers = {MsgAnswer::Yes, MsgAnswer::No};
+  EXPECT_EQ(RunOnce(), UpdaterEnd::kInstalled);
+  ASSERT_EQ(reused, a);
+  EXPECT_TRUE(procs.ended().empty());
+  std::vector<sys::ProcessInfo> left;
+  procs.ListProcesses(left);
+  EXPECT_TRUE(std::any_of(left.begin(), left.end(), [&](const sys::ProcessInfo& p) {
+    return p.pid == a && p.exeName == "notepad.exe";
+  }));
+  EXPECT_EQ(Program(), newProgram_);
+}
+
 TEST_F(UpdaterTest, NoRunningCopyMeansNoWait) {
   ports_.answers = {MsgAnswer::Yes, MsgAnswer::No};
   EXPECT_EQ(RunOnce(), UpdaterEnd::kInstalled);
