@@ -131,9 +131,12 @@ publish_check() {
   local flavour=$1 out="build/update-site/$1"
   echo "== $flavour-publish"
   rm -rf "$out"
-  if scripts/publish_update.sh "build/$flavour/bin/Vantorel.exe" "build/$flavour/bin/Update.exe" "$out" \
-       'http://127.0.0.1/update/' >"$logs/$flavour-publish.log" 2>&1 &&
-     grep -q '<updateinformation>' "$out/Update.xml" && [ "$(find "$out" -name '*.z' | wc -l)" -eq 2 ]; then
+  # Signed with the test key; openssl must accept the signature as written.
+  if scripts/publish_update.sh --key sysaccess/testing/test_update_key.pem "build/$flavour/bin/Vantorel.exe" \
+       "build/$flavour/bin/Update.exe" "$out" 'http://127.0.0.1/update/' >"$logs/$flavour-publish.log" 2>&1 &&
+     grep -q '<updateinformation>' "$out/Update.xml" && [ "$(find "$out" -name '*.z' | wc -l)" -eq 2 ] &&
+     openssl dgst -sha256 -verify sysaccess/testing/test_update_key.pub.pem -signature "$out/Update.xml.sig" \
+       "$out/Update.xml" >>"$logs/$flavour-publish.log" 2>&1; then
     passed=$((passed + 1)); echo "   1 passed, 0 failed ($out)"
   else
     failed=$((failed + 1)); problems+=("$flavour-publish: no complete update was written")

@@ -14,7 +14,8 @@ namespace vl::sys {
 
 enum class HttpOutcome {
   kOk,              // 200, whole body stored
-  kBadRequest,      // not an http:// or https:// URL, or a header with a line break
+  kBadRequest,      // a URL or a redirect the transport rule refuses (IsPermittedUrl,
+                    // IsPermittedRedirect), or a header with a line break
   kConnectFailed,   // no connection to the server
   kHttpStatus,      // an answer other than 200 (see status)
   kTooLarge,        // the body is longer than maxBytes
@@ -48,13 +49,19 @@ struct HttpResult {
 class HttpClient {
  public:
   virtual ~HttpClient() = default;
-  // GET `request.url`, following redirects, into the file `path`.
+  // GET `request.url`, following redirects to https:// only, into the file
+  // `path`. The system's proxy settings apply.
   virtual HttpResult GetToFile(const HttpRequest& request, const std::string& path) = 0;
 };
 
 // True for "http://..." and "https://..." (either case); every other scheme
 // is refused before any connection.
 bool IsHttpUrl(const std::string& url);
+// The transport rule of the downloads: https:// to any host, plain
+// http:// only to a loopback address written as such (127.0.0.0/8, [::1]),
+// for tests and local mirrors. A redirect is followed only to https://.
+bool IsPermittedUrl(const std::string& url);
+bool IsPermittedRedirect(const std::string& url);
 // False when a header name or value holds a line break or NUL (which would
 // add headers of its own), or the name is empty or holds a colon.
 bool IsSafeHeader(const std::string& name, const std::string& value);

@@ -78,11 +78,49 @@ TEST_F(HttpContract, BodyEndedByCloseIsStoredAndReplacesALongerFile) {
   ExpectNothingBeside(true);
 }
 
-TEST_F(HttpContract, RedirectsAreFollowed) {
-  HttpResult res = http().GetToFile(Get("/r1"), target_);
-  ASSERT_EQ(res.outcome, HttpOutcome::kOk) << res.errorText;
-  EXPECT_EQ(res.status, 200);
-  EXPECT_EQ(Content(), LoopbackHttpServer::LenBody());
+// A redirect is followed only to https://: the loopback server sends the
+// client on to plain http (absolute, then relative), which is refused
+// before a second request is made.
+TEST_F(HttpContract, ARedirectToPlainHttpIsRefused) {
+  for (const char* path : {"/r1", "/r2"}) {
+    HttpResult res = http().GetToFile(Get(path), target_);
+    EXPECT_EQ(res.outcome, HttpOutcome::kBadRequest) << path << ": " << res.errorText;
+  }
+  ExpectNothingBeside(false);
+  auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].path, "/r1");
+  EXPECT_EQ(requests[1].path, "/r2");
+}
+
+// Plain http only to a loopback address, refused before any connection.
+TEST_F(HttpContract, PlainHttpToAnyOtherHostIsRefused) {
+  for (const char* url : {"http://example.org/x", "http://10.0.0.1/x", "http://127.0.0.1.example.org/x",
+                          "http://127.0.0.1@example.org/x", "http://localhost/x", "http://[::2]/x"}) {
+    HttpRequest r = Get("/len");
+    r.url = url;
+    EXPECT_EQ(http().GetToFile(r, target_).outcome, HttpOutcome::kBadRequest) << url;
+  }
+  ExpectNothingBeside(false);
+}
+
+TEST(HttpTransportRule, HttpsAnywhereHttpOnlyToLoopback) {
+  for (const char* ok : {"https://updates.example.org/update/Update.xml", "HTTPS://x/", "http://127.0.0.1/u",
+                         "http://127.0.0.1:8080/u", "http://127.1.2.3/u", "HTTP://127.0.0.1", "http://[::1]:99/u",
+                         "http://[::1]/u", "http://127.255.255.255?x", "http://127.0.0.1#f"})
+    EXPECT_TRUE(IsPermittedUrl(ok)) << ok;
+  for (const char* bad : {"", "http://example.org/", "http://128.0.0.1/", "http://126.0.0.1/", "http://127.0.0/",
+                          "http://127.0.0.1.5/", "http://127.0.0.01/", "http://0177.0.0.1/", "http://127.0.0.256/",
+                          "http://127.0.0.1.example.org/", "http://example.org#127.0.0.1", "http://user@127.0.0.1/",
+                          "http://127.0.0.1@evil/", "http://127.0.0.1:/", "http://127.0.0.1:80a/",
+                          "http://127.0.0.1:123456/", "http://localhost/", "http://[::2]/", "http://[::1/",
+                          "http://[::1]x/", "http://127.0.0.1\\@evil/", "http://127.0.0.1%2f@evil/", "ftp://127.0.0.1/",
+                          "file:///C:/x", "https:// x/", "http://2130706433/"})
+    EXPECT_FALSE(IsPermittedUrl(bad)) << bad;
+  EXPECT_TRUE(IsPermittedRedirect("https://mirror.example.org/u"));
+  EXPECT_FALSE(IsPermittedRedirect("http://127.0.0.1/u"));
+  EXPECT_FALSE(IsPermittedRedirect("http://mirror.example.org/u"));
+  EXPECT_FALSE(IsPermittedRedirect("ftp://mirror.example.org/u"));
 }
 
 TEST_F(HttpContract, NotFoundKeepsTheOldFile) {

@@ -29,6 +29,21 @@ struct StartResult {
   uint32_t exitCode = 0;
 };
 
+// One process held open from the moment it was looked at: while it is
+// held the system gives its id to no other process, and ending it ends
+// that very process, never a later one that got the same id.
+class HeldProcess {
+ public:
+  virtual ~HeldProcess() = default;
+  virtual uint32_t pid() const = 0;
+  // The full image path, read through the held handle; empty when unreadable.
+  virtual const std::string& imagePath() const = 0;
+  virtual bool Exited() = 0;
+  // Ends the process with `exitCode` and waits up to `waitMs` for it to be
+  // gone. 0 also when it had already ended; otherwise the system error.
+  virtual uint32_t End(uint32_t exitCode, uint32_t waitMs) = 0;
+};
+
 // Held until destroyed (or the process ends).
 class NamedMutex {
  public:
@@ -44,6 +59,9 @@ class Processes {
   // gone, so that its executable can be replaced right afterwards.
   // 0 or the system error (kInvalidParameter for an unknown pid).
   virtual uint32_t EndProcess(uint32_t pid, uint32_t exitCode, uint32_t waitMs) = 0;
+  // Opens the process `pid` to be ended later (`held`). 0 or the system
+  // error (kInvalidParameter for an unknown pid).
+  virtual uint32_t HoldProcess(uint32_t pid, std::unique_ptr<HeldProcess>& held) = 0;
   // Asks the process to close as a user would: WM_CLOSE posted to each of
   // its top-level windows that no other window owns. Does not wait.
   // 0, or kInvalidParameter when the process has no such window.

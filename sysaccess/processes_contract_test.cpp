@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "sysaccess/sys_error.h"
@@ -55,6 +56,33 @@ TEST_F(ProcessesContract, StartedProgramIsListedEndedAndGone) {
     if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   EXPECT_TRUE(gone);
+}
+
+// A process held from its listing is ended through that hold.
+TEST_F(ProcessesContract, AHeldProcessIsEndedThroughItsHandle) {
+  std::string program;
+  std::vector<std::string> args;
+  env_->WaitingProgram(program, args);
+  StartResult started = procs().StartProgram(program, args, StartOptions());
+  ASSERT_EQ(started.error, 0u);
+  std::unique_ptr<HeldProcess> held;
+  ASSERT_EQ(procs().HoldProcess(started.pid, held), 0u);
+  ASSERT_TRUE(held);
+  EXPECT_EQ(held->pid(), started.pid);
+  EXPECT_TRUE(EqualsNoCase(held->imagePath(), program)) << held->imagePath();
+  EXPECT_FALSE(held->Exited());
+  EXPECT_EQ(held->End(3, 10000), 0u);
+  EXPECT_TRUE(held->Exited());
+  // Once more: it has ended, which is what was asked.
+  EXPECT_EQ(held->End(3, 0), 0u);
+  ProcessInfo info;
+  EXPECT_FALSE(Find(procs(), started.pid, info));
+}
+
+TEST_F(ProcessesContract, HoldingAnUnknownProcessFails) {
+  std::unique_ptr<HeldProcess> held;
+  EXPECT_NE(procs().HoldProcess(0x7FFFFFF0u, held), 0u);
+  EXPECT_FALSE(held);
 }
 
 TEST_F(ProcessesContract, StartErrors) {

@@ -3,7 +3,9 @@
 #include <zlib.h>
 
 #include "sysaccess/digest.h"
+#include "sysaccess/signature.h"
 #include "sysaccess/version_info.h"
+#include "update/manifest.h"
 #include "update/update_files.h"
 
 namespace vl::update {
@@ -39,7 +41,7 @@ std::string ZlibStream(const std::string& data) {
 }
 
 bool MakeUpdate(const std::string& program, const std::string& updater, const std::string& baseUrl,
-                PublishedUpdate& out, std::string& error) {
+                const std::string& privateKeyPem, int64_t expiresMillis, PublishedUpdate& out, std::string& error) {
   out = PublishedUpdate{};
   out.programVersion = VersionOf(program);
   out.updaterVersion = VersionOf(updater);
@@ -64,13 +66,23 @@ bool MakeUpdate(const std::string& program, const std::string& updater, const st
   out.manifest = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<updateinformation>\r\n"
                  "  <softver>" + Escaped(out.programVersion) + "</softver>\r\n"
                  "  <softmd5>" + sys::Md5Hex(program) + "</softmd5>\r\n"
+                 "  <softsha256>" + sys::Sha256Hex(program) + "</softsha256>\r\n"
+                 "  <softsize>" + std::to_string(program.size()) + "</softsize>\r\n"
                  "  <softpos>" + Escaped(base) + "</softpos>\r\n"
                  "  <softfile>" + programFile + "</softfile>\r\n"
                  "  <upver>" + Escaped(out.updaterVersion) + "</upver>\r\n"
                  "  <upmd5>" + sys::Md5Hex(updater) + "</upmd5>\r\n"
+                 "  <upsha256>" + sys::Sha256Hex(updater) + "</upsha256>\r\n"
+                 "  <upsize>" + std::to_string(updater.size()) + "</upsize>\r\n"
                  "  <uppos>" + Escaped(base) + "</uppos>\r\n"
                  "  <upfile>" + updaterFile + "</upfile>\r\n"
+                 "  <expires>" + FormatUtcStamp(expiresMillis) + "</expires>\r\n"
                  "</updateinformation>\r\n";
+  // The exact bytes served are the bytes signed.
+  if (!sys::SignP256(out.manifest, privateKeyPem, out.signature, error)) {
+    error = "the manifest could not be signed: " + error;
+    return false;
+  }
   return true;
 }
 

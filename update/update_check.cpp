@@ -1,5 +1,7 @@
 #include "update/update_check.h"
 
+#include "app/clock.h"
+#include "update/trust.h"
 #include "update/update_files.h"
 #include "update/update_server.h"
 #include "update/version_compare.h"
@@ -26,10 +28,14 @@ void UpdateCheck::Run() {
     why_ = "the folder " + updateDir_ + " could not be created";
     return;
   }
-  const std::string manifestPath = updateDir_ + "Update.xml";
+  const std::string manifestPath = updateDir_ + "Update.xml", signaturePath = manifestPath + ".sig";
   if (!Download(ServerFileUrl(server_, "Update.xml"), manifestPath, kMaxManifestBytes)) return;
-  Manifest m;
-  if (!ReadManifest(files, manifestPath, m, why_)) return;
+  if (!Download(ServerFileUrl(server_, "Update.xml.sig"), signaturePath, kMaxSignatureBytes)) return;
+  // What is not signed by a trusted key, or is stale, is not looked at.
+  if (ReadSignedManifest(files, manifestPath, signaturePath, TrustedUpdateKeys(*platform_.registry), NowMillis(),
+                         manifest_, why_) != ManifestRead::kOk)
+    return;
+  const Manifest& m = manifest_;
 
   // A program without a version counts as outdated whatever the server has.
   if (localProgram.empty()) result_ |= kProgramOutdated;
@@ -43,17 +49,23 @@ void UpdateCheck::Run() {
     return;
   }
   if (result_ & kUpdaterOutdated) {
-    InstallUpdater();
+    InstallUpdater(localUpdater);
     if (stopped_) return;
   }
   end_ = (result_ & kProgramOutdated) ? CheckEnd::kNewerProgram : CheckEnd::kNewerUpdater;
 }
 
-void UpdateCheck::InstallUpdater() {
+void UpdateCheck::InstallUpdater(const std::string& localUpdater) {
   sys::FileSystem& files = *platform_.files;
-  Manifest m;
-  std::string error;
-  if (!ReadManifest(files, updateDir_ + "Update.xml", m, error) || m.upfile.empty()) return;
+  // The manifest that was verified, never the file read again.
+  const Manifest& m = manifest_;
+  if (m.upfile.empty()) return;
+  // Never an older or the same build, also when the installed one had no
+  // readable version.
+  if (!IsNewerVersion(localUpdater, m.upver)) {
+    install_ = UpdaterInstall::kNotNewer;
+    return;
+  }
   // The name becomes a file in update\: only a plain name is taken.
   if (!IsPlainFileName(m.upfile)) {
     install_ = UpdaterInstall::kDownloadFailed;
@@ -67,10 +79,14 @@ void UpdateCheck::InstallUpdater() {
     stopped_ = true;
     return;
   }
-  switch (UnpackVerified(files, packed, unpacked, m.upmd5)) {
+  std::string program;
+  switch (UnpackVerified(files, packed, unpacked, {m.upmd5, m.upsha256, m.upsize, m.upver}, program)) {
     case UnpackResult::kOk: break;
     case UnpackResult::kEmpty: install_ = UpdaterInstall::kEmpty; return;
-    case UnpackResult::kDigestMismatch: install_ = UpdaterInstall::kDigestMismatch; return;
+    case UnpackResult::kDigestMismatch:
+    case UnpackResult::kSizeMismatch: install_ = UpdaterInstall::kDigestMismatch; return;
+    case UnpackResult::kVersionMismatch: install_ = UpdaterInstall::kVersionMismatch; return;
+    case UnpackResult::kWriteFailed: install_ = UpdaterInstall::kCopyFailed; return;
     default:
       // Corrupt data ends the whole check: the updater is not started.
       install_ = UpdaterInstall::kCorrupt;
@@ -78,7 +94,8 @@ void UpdateCheck::InstallUpdater() {
       stopped_ = true;
       return;
   }
-  if (InstallFile(files, unpacked, platform_.appDir + "Update.exe") != 0) {
+  // The verified bytes themselves, written beside and renamed over.
+  if (files.ReplaceFileData(platform_.appDir + "Update.exe", program) != 0) {
     install_ = UpdaterInstall::kCopyFailed;
     return;
   }

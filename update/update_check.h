@@ -20,7 +20,8 @@ enum class CheckEnd {
   kNewerUpdater,  // only the updater was behind; it was installed or left as it was
 };
 
-enum class UpdaterInstall { kNotTried, kInstalled, kDownloadFailed, kCorrupt, kEmpty, kDigestMismatch, kCopyFailed };
+enum class UpdaterInstall { kNotTried, kInstalled, kDownloadFailed, kCorrupt, kEmpty, kDigestMismatch, kVersionMismatch,
+                                  kNotNewer, kCopyFailed };;
 
 class UpdateCheck {
  public:
@@ -38,7 +39,7 @@ class UpdateCheck {
 
  private:
   bool Download(const std::string& url, const std::string& path, uint64_t maxBytes);
-  void InstallUpdater();
+  void InstallUpdater(const std::string& localUpdater);
 
   const sys::Platform& platform_;
   const std::string programPath_, server_, updateDir_;
@@ -47,6 +48,7 @@ class UpdateCheck {
   UpdaterInstall install_ = UpdaterInstall::kNotTried;
   bool stopped_ = false;
   std::string why_;
+  Manifest manifest_;
 };
 
 }  // namespace vl::update

@@ -13,21 +13,29 @@ namespace vl::update {
 // A name the manifest may give for a file in `update\`: no folder parts
 // (\ / :), not "." or "..", no control characters or wildcards, no trailing
 // dot or space, and no device name (CON, NUL, COM1 ... with or without an
-// extension), so that no manifest can make a program write elsewhere.
+// extension, the superscript COM¹-COM³ and LPT¹-LPT³ included), so that no manifest can make a program write elsewhere.
 bool IsPlainFileName(const std::string& name);
 
-enum class UnpackResult { kOk, kCorrupt, kEmpty, kTooLarge, kReadFailed, kWriteFailed, kDigestMismatch };
+enum class UnpackResult {
+  kOk, kCorrupt, kEmpty, kTooLarge, kReadFailed, kWriteFailed, kDigestMismatch, kSizeMismatch, kVersionMismatch
+};
 
-// Inflates the zlib file `from` into `to` (replacing it) and compares the
-// MD5 of `to` with `md5` exactly (lowercase). `to` exists afterwards only
-// when the data inflated (even when the digest then differs, as the next
-// attempt overwrites it).
+// What the signed manifest says of an unpacked program.
+struct ExpectedProgram {
+  std::string md5;      // lowercase hex
+  std::string sha256;   // lowercase hex
+  std::string size;     // decimal byte count
+  std::string version;  // the file version its version resource must carry
+};
+
+// Inflates the zlib file `from` (read whole before anything is written, so
+// `from` may be `to`) and checks the result against `expected`: both
+// digests exactly (an empty digest never matches), the size, and the
+// program's own version resource. Only a program that passed is written to
+// `to` (beside it and renamed); after a failure `to` is removed. The bytes
+// that were checked are returned in `program`: install those, never what
+// lies in `to` afterwards.
 UnpackResult UnpackVerified(sys::FileSystem& files, const std::string& from, const std::string& to,
-                            const std::string& md5);
-
-// Puts the bytes of file `from` in place of `to`: written beside `to` and
-// renamed over it, so a failure at any point leaves `to` as it was.
-// 0 or the system error.
-uint32_t InstallFile(sys::FileSystem& files, const std::string& from, const std::string& to);
+                            const ExpectedProgram& expected, std::string& program);
 
 }  // namespace vl::update

@@ -11,7 +11,7 @@ class UpdateCheckJob : public backup::OpJob {
  public:
   explicit UpdateCheckJob(MainForm& main)
       : main_(main),
-        check_(main.platform(), main.exePath, UpdateServer(*main.platform().files, main.appDir())) {}
+        check_(main.platform(), main.exePath, UpdateServer(main.platform())) {}
 
   void Run() override { check_.Run(); }
 

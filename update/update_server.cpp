@@ -1,6 +1,7 @@
 #include "update/update_server.h"
 
 #include "app/ini_file.h"
+#include "update/trust.h"
 
 #ifndef VL_UPDATE_SERVER
 #define VL_UPDATE_SERVER "https://update.vantorel.com"
@@ -22,11 +23,20 @@ std::string Trimmed(const std::string& s) {
 }
 }  // namespace
 
-std::string UpdateServer(sys::FileSystem& files, const std::string& appDir) {
-  std::string text, value;
-  if (files.ReadFileBytes(appDir + "Settings.ini", text) && FindIniValue(text, "Update", "Server", value)) {
+bool IsUsableServer(const std::string& value) {
+  return sys::IsPermittedUrl(value) && sys::IsSafeHeader("Host", value);
+}
+
+std::string UpdateServer(const sys::Platform& platform) {
+  // The machine's policy first: only administrators can write it, while
+  // Settings.ini lies in the program folder.
+  std::string value = Trimmed(ReadUpdatePolicy(*platform.registry).server);
+  if (IsUsableServer(value)) return WithoutTrailingSlashes(value);
+  std::string text;
+  if (platform.files->ReadFileBytes(platform.appDir + "Settings.ini", text) &&
+      FindIniValue(text, "Update", "Server", value)) {
     value = Trimmed(value);
-    if (sys::IsHttpUrl(value) && sys::IsSafeHeader("Host", value)) return WithoutTrailingSlashes(value);
+    if (IsUsableServer(value)) return WithoutTrailingSlashes(value);
   }
   return WithoutTrailingSlashes(kDefaultUpdateServer);
 }

@@ -1,7 +1,9 @@
 #include "update/updater_sequence.h"
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -9,6 +11,8 @@
 #include "app/db_access.h"
 #include "sysaccess/text.h"
 #include "update/manifest.h"
+#include "update/trust.h"
+#include "update/version_compare.h"
 #include "update/update_files.h"
 #include "update/update_server.h"
 
@@ -94,17 +98,31 @@ void UpdaterSequence::Run() {
     return;
   }
 
-  const std::string manifestPath = updateDir + "Update.xml";
-  switch (Download(ServerFileUrl(UpdateServer(files, appDir), "Update.xml"), manifestPath, kMaxManifestBytes)) {
+  const std::string manifestPath = updateDir + "Update.xml", signaturePath = manifestPath + ".sig";
+  const std::string server = UpdateServer(platform_);
+  switch (Download(ServerFileUrl(server, "Update.xml"), manifestPath, kMaxManifestBytes)) {
     case Fetch::kOk: break;
     case Fetch::kCancelled: end_ = UpdaterEnd::kAbandoned; return;
     case Fetch::kFailed: return Fail(kNoServer);
   }
+  switch (Download(ServerFileUrl(server, "Update.xml.sig"), signaturePath, kMaxSignatureBytes)) {
+    case Fetch::kOk: break;
+    case Fetch::kCancelled: end_ = UpdaterEnd::kAbandoned; return;
+    case Fetch::kFailed: return Fail(kNoDocument);  // an unsigned manifest is no document of ours
+  }
   Manifest m;
-  std::string parseError;
-  if (!ReadManifest(files, manifestPath, m, parseError)) return Fail(parseError);
+  std::string error;
+  switch (ReadSignedManifest(files, manifestPath, signaturePath, TrustedUpdateKeys(*platform_.registry),
+                             NowMillis(), m, error)) {
+    case ManifestRead::kOk: break;
+    case ManifestRead::kNotManifest: return Fail(error);
+    default: return Fail(kNoDocument);
+  }
   // The name becomes a file in update\: only a plain file name is taken.
   if (m.softfile.empty() || !IsPlainFileName(m.softfile)) return Fail(kNoDocument);
+  // Never back to an older or the same build, however the updater was
+  // started (a program without a readable version is behind any).
+  if (!IsNewerVersion(platform_.shell->FileVersion(appDir + "Vantorel.exe"), m.softver)) return Fail(kNoDocument);
 
   const std::string packed = updateDir + m.softfile, unpacked = updateDir + "ks.exe";
   switch (Download(m.softpos + m.softfile, packed, kMaxProgramDownloadBytes)) {
@@ -112,7 +130,12 @@ void UpdaterSequence::Run() {
     case Fetch::kCancelled: end_ = UpdaterEnd::kAbandoned; return;
     case Fetch::kFailed: return Fail(kNoUpgradeFile);
   }
-  if (UnpackVerified(files, packed, unpacked, m.softmd5) != UnpackResult::kOk) return Fail(kBadDownload);
+  // The checked bytes stay in memory until they are in place: a file
+  // swapped in update\ while the question is open changes nothing.
+  std::string program;
+  if (UnpackVerified(files, packed, unpacked, {m.softmd5, m.softsha256, m.softsize, m.softver}, program) !=
+      UnpackResult::kOk)
+    return Fail(kBadDownload);
 
   if (ports_.ShowMessage(kConfirm, kCaption, MsgButtons::YesNo, MsgIcon::None) != MsgAnswer::Yes) {
     end_ = UpdaterEnd::kDeclined;
@@ -129,7 +152,7 @@ void UpdaterSequence::Run() {
   }
   // Written beside the old program and renamed over it: a full disk or a
   // locked file leaves the old program whole.
-  if (InstallFile(files, unpacked, appDir + "Vantorel.exe") != 0) {
+  if (files.ReplaceFileData(appDir + "Vantorel.exe", program) != 0) {
     Fail(kInstallFailed);
     end_ = UpdaterEnd::kInstallFailed;
     view_.CloseWindow();
@@ -153,25 +176,34 @@ void UpdaterSequence::StopRunningProgram() {
   // process whose path cannot be read is left alone.
   const std::string program = platform_.appDir + "Vantorel.exe";
   sys::Processes& processes = *platform_.processes;
-  auto ours = [&] {
-    std::vector<sys::ProcessInfo> all, found;
-    processes.ListProcesses(all);
-    for (const sys::ProcessInfo& p : all)
-      if (!p.imagePath.empty() && sys::EqualsNoCase(p.imagePath, program)) found.push_back(p);
-    return found;
-  };
-  std::vector<sys::ProcessInfo> running = ours();
+  // Each one is held from the listing on and its path read again through
+  // that handle: an id freed and given to another process meanwhile is
+  // never asked or ended.
+  std::vector<std::unique_ptr<sys::HeldProcess>> running;
+  std::vector<sys::ProcessInfo> all;
+  processes.ListProcesses(all);
+  for (const sys::ProcessInfo& p : all) {
+    if (p.imagePath.empty() || !sys::EqualsNoCase(p.imagePath, program)) continue;
+    std::unique_ptr<sys::HeldProcess> held;
+    if (processes.HoldProcess(p.pid, held) == 0 && held && !held->imagePath().empty() &&
+        sys::EqualsNoCase(held->imagePath(), program))
+      running.push_back(std::move(held));
+  }
   if (running.empty()) return;
+  auto dropExited = [&] {
+    running.erase(std::remove_if(running.begin(), running.end(), [](const auto& h) { return h->Exited(); }),
+                  running.end());
+  };
   // Asked first, as a user closing its window would: it saves and ends cleanly.
-  for (const sys::ProcessInfo& p : running) processes.AskToClose(p.pid);
+  for (const auto& p : running) processes.AskToClose(p->pid());
   for (uint32_t waited = 0;; waited += timing_.pollMs) {
     view_.ProcessMessages();
-    running = ours();
+    dropExited();
     if (running.empty() || waited >= timing_.graceMs) break;
     Sleep(timing_.pollMs);
   }
-  for (const sys::ProcessInfo& p : running) {
-    processes.EndProcess(p.pid, 0, 5000);
+  for (const auto& p : running) {
+    p->End(0, 5000);
     Sleep(timing_.pauseMs);
   }
 }

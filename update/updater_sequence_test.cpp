@@ -16,7 +16,9 @@
 #include "sysaccess/testing/loopback_http_server.h"
 #include "ui/dispatcher.h"
 #include "ui/testing/scripted_ports.h"
+#include "sysaccess/testing/pe_image.h"
 #include "update/publish.h"
+#include "update/testing/signed_update.h"
 #include "update/updater_form.h"
 #include "update/updater_ids.h"
 
@@ -25,6 +27,9 @@ namespace {
 
 using sys::testing::LoopbackHttpServer;
 using Seq = UpdaterSequence;
+using sys::testing::BuildPe;
+using test_signing::ExpiresIn;
+using test_signing::SignedBy;
 
 // Bytes that hardly compress, so the download spans several KB.
 std::string Noise(size_t n, uint32_t seed) {
@@ -35,10 +40,13 @@ std::string Noise(size_t n, uint32_t seed) {
 
 std::string Kb(size_t bytes) { return std::to_string(bytes / 1024) + " KB"; }
 
-std::string ManifestXml(const std::string& softpos, const std::string& softfile, const std::string& md5) {
-  return "<?xml version=\"1.0\"?>\n<updateinformation>\n  <softver>2.0.0.0</softver>\n  <softmd5>" + md5 +
-         "</softmd5>\n  <softpos>" + softpos + "</softpos>\n  <softfile>" + softfile +
-         "</softfile>\n  <upver>1.0.0.0</upver>\n</updateinformation>\n";
+std::string ManifestXml(const std::string& softpos, const std::string& softfile, const std::string& md5,
+                        const std::string& sha256 = "", const std::string& size = "",
+                        const std::string& softver = "2.0.0.0", const std::string& expires = ExpiresIn(30)) {
+  return "<?xml version=\"1.0\"?>\n<updateinformation>\n  <softver>" + softver + "</softver>\n  <softmd5>" + md5 +
+         "</softmd5>\n  <softsha256>" + sha256 + "</softsha256>\n  <softsize>" + size + "</softsize>\n  <softpos>" +
+         softpos + "</softpos>\n  <softfile>" + softfile + "</softfile>\n  <upver>1.0.0.0</upver>\n  <expires>" +
+         expires + "</expires>\n</updateinformation>\n";
 }
 
 // A file system that runs out of space while writing the installed program:
@@ -100,10 +108,24 @@ class DiskFullOnProgram : public sys::FileSystem {
   std::string program_;
 };
 
+// The scripted boxes, with a hook that plays someone acting on the machine
+// while a box is open.
+class HookedPorts : public testing::ScriptedPorts {
+ public:
+  using ScriptedPorts::ScriptedPorts;
+  MsgAnswer ShowMessage(const std::string& text, const std::string& caption, MsgButtons buttons,
+                        MsgIcon icon) override {
+    if (onMessage) onMessage(text);
+    return ScriptedPorts::ShowMessage(text, caption, buttons, icon);
+  }
+  std::function<void(const std::string&)> onMessage;
+};
+
 class UpdaterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server_.ok());
+    ASSERT_TRUE(test_signing::TrustTestKey(sim_.registry()));
     platform_ = sim_.platform();
     app_ = platform_.appDir;
     ASSERT_TRUE(files().CreateFolder(app_));
@@ -118,11 +140,18 @@ class UpdaterTest : public ::testing::Test {
 
   // The manifest and the compressed program on the server.
   void Publish(const std::string& softpos, const std::string& softfile, const std::string& program,
-               std::string md5 = {}) {
+               std::string md5 = {}, const std::string& softver = "2.0.0.0") {
     if (md5.empty()) md5 = sys::Md5Hex(program);
     packed_ = update::ZlibStream(program);
-    server_.SetBody("/update/Update.xml", ManifestXml(softpos, softfile, md5));
+    manifest_ = ManifestXml(softpos, softfile, md5, sys::Sha256Hex(program), std::to_string(program.size()), softver);
+    ServeManifest(manifest_);
     server_.SetBody("/update/" + softfile, packed_);
+  }
+  // A manifest signed by the test key (or with the signature given).
+  void ServeManifest(const std::string& xml) { ServeManifest(xml, SignedBy(xml)); }
+  void ServeManifest(const std::string& xml, const std::string& signature) {
+    server_.SetBody("/update/Update.xml", xml);
+    server_.SetBody("/update/Update.xml.sig", signature);
   }
 
   UpdaterForm& Form() {
@@ -174,14 +203,14 @@ class UpdaterTest : public ::testing::Test {
   sys::Platform platform_;
   std::string app_;
   ManualDispatcher dispatcher_;
-  testing::ScriptedPorts ports_{dispatcher_};
+  HookedPorts ports_{dispatcher_};
   std::unique_ptr<UpdaterForm> form_;
   std::vector<uint32_t> sleeps_;
   int pumps_ = 0, closes_ = 0;
   std::function<void()> onPump_;
-  const std::string oldProgram_ = "MZ old program " + Noise(3000, 7);
-  const std::string newProgram_ = "MZ new program " + Noise(300 * 1024, 11);
-  std::string packed_;
+  const std::string oldProgram_ = BuildPe("1.9.9.9") + "old program " + Noise(3000, 7);
+  const std::string newProgram_ = BuildPe("2.0.0.0") + "new program " + Noise(300 * 1024, 11);
+  std::string packed_, manifest_;
 };
 
 TEST_F(UpdaterTest, InstallsTheNewProgramWithARowPerDownloadAndRecordsTheTime) {
@@ -190,12 +219,12 @@ TEST_F(UpdaterTest, InstallsTheNewProgramWithARowPerDownloadAndRecordsTheTime) {
   EXPECT_EQ(RunOnce(), UpdaterEnd::kInstalled);
 
   EXPECT_EQ(Program(), newProgram_);
-  const std::string manifest = ManifestXml(server_.Url("/update/"), "Vantorel.z", sys::Md5Hex(newProgram_));
-  ASSERT_EQ(Form().rows().size(), 2u);
-  EXPECT_EQ(Form().rows()[0], std::make_pair(std::string("Update.xml"), Kb(manifest.size())));
-  EXPECT_EQ(Form().rows()[1], std::make_pair(std::string("Vantorel.z"), Kb(packed_.size())));
+  ASSERT_EQ(Form().rows().size(), 3u);
+  EXPECT_EQ(Form().rows()[0], std::make_pair(std::string("Update.xml"), Kb(manifest_.size())));
+  EXPECT_EQ(Form().rows()[1], std::make_pair(std::string("Update.xml.sig"), std::string("0 KB")));
+  EXPECT_EQ(Form().rows()[2], std::make_pair(std::string("Vantorel.z"), Kb(packed_.size())));
   EXPECT_GT(packed_.size(), 300u * 1024);  // the row shows a real count, not "0 KB"
-  ASSERT_EQ(Form().form().Get(uid::lstvDownload).rowCount(), 2);
+  ASSERT_EQ(Form().form().Get(uid::lstvDownload).rowCount(), 3);
 
   ASSERT_EQ(ports_.messages.size(), 2u);
   EXPECT_EQ(ports_.messages[0].text, "To update you identified?");
@@ -225,9 +254,10 @@ TEST_F(UpdaterTest, InstallsTheNewProgramWithARowPerDownloadAndRecordsTheTime) {
 
   // Both requests carry the updater's headers.
   auto requests = server_.Requests();
-  ASSERT_EQ(requests.size(), 2u);
+  ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[0].path, "/update/Update.xml");
-  EXPECT_EQ(requests[1].path, "/update/Vantorel.z");
+  EXPECT_EQ(requests[1].path, "/update/Update.xml.sig");
+  EXPECT_EQ(requests[2].path, "/update/Vantorel.z");
   for (auto& r : requests) {
     EXPECT_NE(r.headers.find("User-Agent: Mozilla/3.0 (compatible; Indy Library)"), std::string::npos);
     EXPECT_NE(r.headers.find("Accept: text/html, */*"), std::string::npos);
@@ -267,8 +297,8 @@ TEST_F(UpdaterTest, SoftposWithoutTrailingSlashIsJoinedAsIs) {
   EXPECT_EQ(RunOnce(), UpdaterEnd::kInstalled);
   EXPECT_EQ(Program(), newProgram_);
   auto requests = server_.Requests();
-  ASSERT_EQ(requests.size(), 2u);
-  EXPECT_EQ(requests[1].path, "/update/filesVantorel.z");
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[2].path, "/update/filesVantorel.z");
 }
 
 TEST_F(UpdaterTest, UppercaseDigestNeverMatches) {
@@ -278,8 +308,10 @@ TEST_F(UpdaterTest, UppercaseDigestNeverMatches) {
   Publish(server_.Url("/update/"), "Vantorel.z", newProgram_, md5);
   RunOnce();
   ExpectFailure("Download upgrade failure!");
-  // The files of the failed attempt stay for the next one to overwrite.
+  // The download stays for the next attempt to overwrite; nothing
+  // unverified is left under the name that gets installed.
   EXPECT_TRUE(files().FileExists(app_ + "update\\Vantorel.z"));
+  EXPECT_FALSE(files().FileExists(app_ + "update\\ks.exe"));
 }
 
 TEST_F(UpdaterTest, NoToTheQuestionLeavesTheProgramAndEnablesTheButton) {
@@ -298,13 +330,14 @@ TEST_F(UpdaterTest, ASecondRunAddsItsRowsBelowTheFirst) {
   ports_.answers = {MsgAnswer::No, MsgAnswer::No};
   EXPECT_EQ(RunOnce(), UpdaterEnd::kDeclined);
   EXPECT_EQ(RunOnce(), UpdaterEnd::kDeclined);
-  ASSERT_EQ(Form().rows().size(), 4u);
+  ASSERT_EQ(Form().rows().size(), 6u);
   EXPECT_EQ(Form().rows()[0].first, "Update.xml");
-  EXPECT_EQ(Form().rows()[1].first, "Vantorel.z");
-  EXPECT_EQ(Form().rows()[2].first, "Update.xml");
-  EXPECT_EQ(Form().rows()[3].first, "Vantorel.z");
-  EXPECT_EQ(Form().rows()[3].second, Kb(packed_.size()));
-  EXPECT_EQ(Form().form().Get(uid::lstvDownload).rowCount(), 4);
+  EXPECT_EQ(Form().rows()[1].first, "Update.xml.sig");
+  EXPECT_EQ(Form().rows()[2].first, "Vantorel.z");
+  EXPECT_EQ(Form().rows()[3].first, "Update.xml");
+  EXPECT_EQ(Form().rows()[5].first, "Vantorel.z");
+  EXPECT_EQ(Form().rows()[5].second, Kb(packed_.size()));
+  EXPECT_EQ(Form().form().Get(uid::lstvDownload).rowCount(), 6);
 }
 
 TEST_F(UpdaterTest, StopsEveryRunningCopyOfThisFolderAndNothingElse) {
@@ -337,6 +370,27 @@ TEST_F(UpdaterTest, StopsEveryRunningCopyOfThisFolderAndNothingElse) {
   ASSERT_GE(sleeps_.size(), 2u);
   EXPECT_EQ(sleeps_[sleeps_.size() - 2], 1000u);
   EXPECT_EQ(sleeps_.back(), 1000u);
+  EXPECT_EQ(Program(), newProgram_);
+}
+
+// The id of a listed Vantorel goes to another program during the grace
+// period: that program is neither asked nor ended.
+TEST_F(UpdaterTest, AProcessIdReusedDuringTheWaitIsNotEnded) {
+  sys::SimProcesses& procs = sim_.processes();
+  const uint32_t a = procs.AddProcess({0, 0, "Vantorel.exe", app_ + "Vantorel.exe"});
+  uint32_t reused = 0;
+  onPump_ = [&] {
+    if (!reused && !procs.askedToClose().empty()) reused = procs.ReuseProcessId(a, {0, 0, "notepad.exe", "C:\\Windows\\notepad.exe"});
+  };
+  ports_.answers = {MsgAnswer::Yes, MsgAnswer::No};
+  EXPECT_EQ(RunOnce(), UpdaterEnd::kInstalled);
+  ASSERT_EQ(reused, a);
+  EXPECT_TRUE(procs.ended().empty());
+  std::vector<sys::ProcessInfo> left;
+  procs.ListProcesses(left);
+  EXPECT_TRUE(std::any_of(left.begin(), left.end(), [&](const sys::ProcessInfo& p) {
+    return p.pid == a && p.exeName == "notepad.exe";
+  }));
   EXPECT_EQ(Program(), newProgram_);
 }
 
@@ -389,6 +443,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadAnswer{"ManifestTruncated", "/update/Update.xml",
                   {200, ManifestXml("http://127.0.0.1:9/", "Vantorel.z", "x"), "", 20}, Seq::kNoServer},
         BadAnswer{"ManifestOverTheCap", "/update/Update.xml", {200, Big((1u << 20) + 1)}, Seq::kNoServer},
+        BadAnswer{"SignatureMissing", "/update/Update.xml.sig", {404, "no such file"}, Seq::kNoDocument},
+        BadAnswer{"SignatureServerError", "/update/Update.xml.sig", {500, "broken"}, Seq::kNoDocument},
+        BadAnswer{"SignatureOfAnotherFile", "/update/Update.xml.sig", {200, SignedBy("other")}, Seq::kNoDocument},
+        BadAnswer{"SignatureNotDer", "/update/Update.xml.sig", {200, "not a signature"}, Seq::kNoDocument},
         BadAnswer{"ProgramMissing", "/update/Vantorel.z", {404, "no such file"}, Seq::kNoUpgradeFile},
         BadAnswer{"ProgramServerError", "/update/Vantorel.z", {500, "broken"}, Seq::kNoUpgradeFile},
         BadAnswer{"ProgramRedirectLoop", "/update/Vantorel.z", {302, "", "/update/a"}, Seq::kNoUpgradeFile},
@@ -415,7 +473,7 @@ TEST_F(UpdaterTest, CorruptStreamAfterAGoodHeader) {
 }
 
 TEST_F(UpdaterTest, ManifestThatIsNoXmlShowsTheParsersText) {
-  server_.SetBody("/update/Update.xml", "<html><body>Not found</p></html");
+  ServeManifest("<html><body>Not found</p></html");
   RunOnce();
   ASSERT_EQ(ports_.messages.size(), 1u);
   const std::string text = ports_.messages[0].text;
@@ -426,35 +484,37 @@ TEST_F(UpdaterTest, ManifestThatIsNoXmlShowsTheParsersText) {
   EXPECT_EQ(ports_.messages[0].icon, MsgIcon::Error);
   EXPECT_TRUE(UpdateEnabled());
   EXPECT_EQ(Program(), oldProgram_);
-  EXPECT_EQ(server_.Requests().size(), 1u);
+  EXPECT_EQ(server_.Requests().size(), 2u);
 }
 
 TEST_F(UpdaterTest, ManifestWithAnotherRootShowsTheParsersText) {
-  server_.SetBody("/update/Update.xml", "<update><softfile>Vantorel.z</softfile></update>");
+  ServeManifest("<update><softfile>Vantorel.z</softfile></update>");
   RunOnce();
   ASSERT_EQ(ports_.messages.size(), 1u);
   EXPECT_NE(ports_.messages[0].text.find("updateinformation"), std::string::npos) << ports_.messages[0].text;
   EXPECT_EQ(ports_.messages[0].icon, MsgIcon::Error);
-  EXPECT_EQ(server_.Requests().size(), 1u);
+  EXPECT_EQ(server_.Requests().size(), 2u);
   EXPECT_EQ(Program(), oldProgram_);
 }
 
 TEST_F(UpdaterTest, ManifestWithoutSoftfile) {
-  server_.SetBody("/update/Update.xml", "<updateinformation><softver>2.0.0.0</softver></updateinformation>");
+  ServeManifest("<updateinformation><softver>2.0.0.0</softver><expires>" + ExpiresIn(1) +
+                "</expires></updateinformation>");
   RunOnce();
   ExpectFailure("Read the document failed!");
 }
 
 TEST_F(UpdaterTest, SoftfileThatIsNoPlainNameIsRefused) {
-  for (const char* name : {"..\\Vantorel.exe", "../Vantorel.exe", "sub/Vantorel.z", "C:Vantorel.z",
+  for (const char* name : {"COM\xC2\xB9.z", "lpt\xC2\xB3", "..\\Vantorel.exe", "../Vantorel.exe", "sub/Vantorel.z", "C:Vantorel.z",
                            "C:\\Windows\\evil.z", "..", "CON", "nul.z", "com1.exe", "Vantorel.z."}) {
     SCOPED_TRACE(name);
     ports_.messages.clear();
-    server_.SetBody("/update/Update.xml", ManifestXml(server_.Url("/update/"), name, sys::Md5Hex(newProgram_)));
+    ServeManifest(ManifestXml(server_.Url("/update/"), name, sys::Md5Hex(newProgram_), sys::Sha256Hex(newProgram_),
+                              std::to_string(newProgram_.size())));
     size_t before = server_.Requests().size();
     RunOnce();
     ExpectFailure("Read the document failed!");
-    EXPECT_EQ(server_.Requests().size(), before + 1);  // only the manifest was fetched
+    EXPECT_EQ(server_.Requests().size(), before + 2);  // only the manifest and its signature were fetched
   }
   std::vector<sys::FileEntry> entries;
   ASSERT_TRUE(files().ListFolder(app_, entries));
@@ -564,6 +624,104 @@ TEST_F(UpdaterTest, GaugeFollowsTheProgramDownload) {
   ui::Control& gauge = Form().form().Get(uid::Gauge);
   EXPECT_EQ(gauge.maximum(), static_cast<int>(packed_.size()));
   EXPECT_EQ(gauge.position(), static_cast<int>(packed_.size()));
+}
+
+}  // namespace
+}  // namespace vl::update
+
+namespace vl::update {
+namespace {
+
+// The program checked is the program installed: a file swapped into
+// update\ks.exe while the question is open is never put in place.
+TEST_F(UpdaterTest, ASwapOfTheDownloadWhileAskingInstallsTheVerifiedProgram) {
+  const std::string planted = BuildPe("6.6.6.6") + "planted";
+  ports_.onMessage = [&](const std::string& text) {
+    if (text == Seq::kConfirm) {
+      ASSERT_TRUE(files().FileExists(app_ + "update\\ks.exe"));
+      ASSERT_TRUE(files().WriteFileBytes(app_ + "update\\ks.exe", planted));
+      ASSERT_TRUE(files().WriteFileBytes(app_ + "update\\Vantorel.z", update::ZlibStream(planted)));
+    }
+  };
+  ports_.answers = {MsgAnswer::Yes, MsgAnswer::No};
+  EXPECT_EQ(RunOnce(), UpdaterEnd::kInstalled);
+  EXPECT_EQ(Program(), newProgram_);
+}
+
+TEST_F(UpdaterTest, OnlyASignedCurrentManifestIsTaken) {
+  std::string changed = manifest_;
+  changed[changed.find("<upver>") + 7] = '7';
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {changed, SignedBy(manifest_)},
+      {manifest_, SignedBy(manifest_, sys::testing::kOtherTestKeyPem)},
+      {manifest_, ""},
+  };
+  for (const auto& [xml, sig] : refused) {
+    ports_.messages.clear();
+    ServeManifest(xml, sig);
+    RunOnce();
+    ExpectFailure(Seq::kNoDocument);
+  }
+  for (const std::string& expires : {ExpiresIn(-1), std::string(), std::string("someday")}) {
+    ports_.messages.clear();
+    ServeManifest(ManifestXml(server_.Url("/update/"), "Vantorel.z", sys::Md5Hex(newProgram_),
+                              sys::Sha256Hex(newProgram_), std::to_string(newProgram_.size()), "2.0.0.0", expires));
+    RunOnce();
+    ExpectFailure(Seq::kNoDocument);
+  }
+  for (const auto& r : server_.Requests()) EXPECT_NE(r.path, "/update/Vantorel.z");
+  EXPECT_FALSE(files().FileExists(app_ + "update\\ks.exe"));
+}
+
+TEST_F(UpdaterTest, NeverAnOlderOrTheSameBuild) {
+  for (const char* version : {"1.9.9.9", "1.9.9.8", "1.0", "not a version"}) {
+    SCOPED_TRACE(version);
+    ports_.messages.clear();
+    const std::string program = BuildPe(version) + "older";
+    Publish(server_.Url("/update/"), "Vantorel.z", program, {}, version);
+    RunOnce();
+    ExpectFailure(Seq::kNoDocument);
+  }
+  for (const auto& r : server_.Requests()) EXPECT_NE(r.path, "/update/Vantorel.z");
+}
+
+TEST_F(UpdaterTest, AProgramThatIsNotWhatTheManifestSaysIsRefused) {
+  struct Case {
+    const char* name;
+    std::string program, softver, sha256, size;
+  };
+  const std::string other = BuildPe("2.0.0.1") + "new program";
+  const std::vector<Case> cases = {
+      {"own version differs", other, "2.0.0.0", sys::Sha256Hex(other), std::to_string(other.size())},
+      {"no version resource", "MZ nothing", "2.0.0.0", sys::Sha256Hex("MZ nothing"), "10"},
+      {"size differs", newProgram_, "2.0.0.0", sys::Sha256Hex(newProgram_), std::to_string(newProgram_.size() + 1)},
+      {"size not a number", newProgram_, "2.0.0.0", sys::Sha256Hex(newProgram_), "300k"},
+      {"sha-256 differs", newProgram_, "2.0.0.0", sys::Sha256Hex(other), std::to_string(newProgram_.size())},
+      {"sha-256 empty", newProgram_, "2.0.0.0", "", std::to_string(newProgram_.size())},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ports_.messages.clear();
+    server_.SetBody("/update/Vantorel.z", update::ZlibStream(c.program));
+    ServeManifest(ManifestXml(server_.Url("/update/"), "Vantorel.z", sys::Md5Hex(c.program), c.sha256, c.size,
+                              c.softver));
+    RunOnce();
+    ExpectFailure(Seq::kBadDownload);
+    EXPECT_FALSE(files().FileExists(app_ + "update\\ks.exe"));
+  }
+  // An empty MD5 matches nothing either.
+  ports_.messages.clear();
+  server_.SetBody("/update/Vantorel.z", packed_);
+  ServeManifest(ManifestXml(server_.Url("/update/"), "Vantorel.z", "", sys::Sha256Hex(newProgram_),
+                            std::to_string(newProgram_.size())));
+  RunOnce();
+  ExpectFailure(Seq::kBadDownload);
+}
+
+TEST_F(UpdaterTest, APolicyKeyOtherThanTheSignersIsNotEnough) {
+  ASSERT_TRUE(test_signing::WritePolicy(sim_.registry(), {sys::testing::kOtherTestPublicKey}));
+  RunOnce();
+  ExpectFailure(Seq::kNoDocument);
 }
 
 }  // namespace

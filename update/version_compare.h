@@ -1,16 +1,22 @@
-// Whether the server's version is newer than the installed one, compared
-// the way the manifests have always been read (see IsNewerVersion).
+// Whether the server's version is newer than the installed one.
 #pragma once
+#include <array>
+#include <cstdint>
 #include <string>
 
 namespace vl::update {
 
-// With a dot in `remote`: both texts become major.minor.release.build,
-// each part a whole number (0 when it is not one), printed zero-padded to
-// 2, 3, 3 and 4 digits and read as one number; the greater number is
-// newer. Without a dot the texts compare byte by byte ("9" after "10").
+// A file version: one to four whole numbers 0..65535 separated by dots,
+// digits only; missing parts are 0 ("1.2" is 1.2.0.0). False for any
+// other text, the empty one included.
+bool ParseVersion(const std::string& text, std::array<uint16_t, 4>& parts);
+
+// True when `remote` is a version and greater than `local`, part by part
+// as numbers. A remote text that is not a version is never newer; a local
+// one that is not a version is older than any version.
 bool IsNewerVersion(const std::string& local, const std::string& remote);
-// The digits of that one number, for tests and logs.
-std::string VersionDigits(const std::string& version);
+
+// Both texts are versions with the same four numbers.
+bool SameVersion(const std::string& a, const std::string& b);
 
 }  // namespace vl::update

@@ -122,7 +122,7 @@ CurlHttpClient::CurlHttpClient(SimFileSystem& files) : files_(files) {
 
 HttpResult CurlHttpClient::GetToFile(const HttpRequest& request, const std::string& path) {
   HttpResult result;
-  bool safe = IsHttpUrl(request.url);
+  bool safe = IsPermittedUrl(request.url);
   for (const auto& [name, value] : request.headers) safe = safe && IsSafeHeader(name, value);
   if (!safe) {
     result.outcome = HttpOutcome::kBadRequest;
@@ -170,10 +170,11 @@ HttpResult CurlHttpClient::GetToFile(const HttpRequest& request, const std::stri
   curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
 #if LIBCURL_VERSION_NUM >= 0x075500
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // A redirect leads only to https (IsPermittedRedirect).
+  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "https");
 #else
   curl_easy_setopt(c, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
-  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTPS));
 #endif
   // Direct connections only: a proxy named by the environment is ignored.
   curl_easy_setopt(c, CURLOPT_PROXY, "");

@@ -52,7 +52,57 @@ uint32_t SimProcesses::AddProcess(ProcessInfo info) {
     nextPid_ += 4;
   }
   table_[info.pid] = info;
+  serial_[info.pid] = nextSerial_++;
   return info.pid;
+}
+
+uint32_t SimProcesses::ReuseProcessId(uint32_t pid, ProcessInfo info) {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    table_.erase(pid);
+  }
+  info.pid = pid;
+  return AddProcess(info);
+}
+
+class SimProcesses::Held : public HeldProcess {
+ public:
+  Held(SimProcesses& owner, uint32_t pid, uint64_t serial, std::string path)
+      : owner_(owner), pid_(pid), serial_(serial), path_(std::move(path)) {}
+  uint32_t pid() const override { return pid_; }
+  const std::string& imagePath() const override { return path_; }
+  bool Exited() override {
+    std::lock_guard<std::mutex> lock(owner_.mu_);
+    auto it = owner_.serial_.find(pid_);
+    return !owner_.table_.count(pid_) || it == owner_.serial_.end() || it->second != serial_;
+  }
+  uint32_t End(uint32_t exitCode, uint32_t) override { return owner_.EndSerial(pid_, serial_, exitCode); }
+
+ private:
+  SimProcesses& owner_;
+  uint32_t pid_;
+  uint64_t serial_;
+  std::string path_;
+};
+
+uint32_t SimProcesses::HoldProcess(uint32_t pid, std::unique_ptr<HeldProcess>& held) {
+  held.reset();
+  std::lock_guard<std::mutex> lock(mu_);
+  auto it = table_.find(pid);
+  if (it == table_.end()) return err::kInvalidParameter;
+  if (protected_.count(pid)) return err::kAccessDenied;
+  held = std::make_unique<Held>(*this, pid, serial_[pid], it->second.imagePath);
+  return 0;
+}
+
+uint32_t SimProcesses::EndSerial(uint32_t pid, uint64_t serial, uint32_t exitCode) {
+  std::lock_guard<std::mutex> lock(mu_);
+  auto it = table_.find(pid);
+  // Gone, or the id now belongs to another process: the held one has ended.
+  if (it == table_.end() || serial_[pid] != serial) return 0;
+  ended_.push_back({pid, it->second.exeName, exitCode});
+  table_.erase(it);
+  return 0;
 }
 
 void SimProcesses::Protect(uint32_t pid) {

@@ -21,6 +21,9 @@ class SimProcesses : public Processes {
 
   // Adds a running process; its pid when 0 is given one.
   uint32_t AddProcess(ProcessInfo info);
+  // The process ends and another one gets its id (a held process is not
+  // that other one); the new one's pid.
+  uint32_t ReuseProcessId(uint32_t pid, ProcessInfo info);
   // Processes EndProcess may not end (kAccessDenied), as system processes.
   void Protect(uint32_t pid);
   // The exit code a started program reports when waited for.
@@ -45,6 +48,7 @@ class SimProcesses : public Processes {
 
   uint32_t ListProcesses(std::vector<ProcessInfo>& out) override;
   uint32_t EndProcess(uint32_t pid, uint32_t exitCode, uint32_t waitMs) override;
+  uint32_t HoldProcess(uint32_t pid, std::unique_ptr<HeldProcess>& held) override;
   uint32_t AskToClose(uint32_t pid) override;
   StartResult StartProgram(const std::string& program, const std::vector<std::string>& args,
                            const StartOptions& options) override;
@@ -61,6 +65,11 @@ class SimProcesses : public Processes {
   FileSystem& files_;
   std::mutex mu_;
   std::map<uint32_t, ProcessInfo> table_;
+  // Which process holds a pid now: a serial per process started.
+  std::map<uint32_t, uint64_t> serial_;
+  uint64_t nextSerial_ = 1;
+  class Held;
+  uint32_t EndSerial(uint32_t pid, uint64_t serial, uint32_t exitCode);
   std::set<uint32_t> protected_;
   std::set<uint32_t> closesWhenAsked_;
   std::vector<uint32_t> askedToClose_;

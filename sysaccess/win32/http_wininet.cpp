@@ -27,6 +27,10 @@ class Net {
   Net(const Net&) = delete;
   Net& operator=(const Net&) = delete;
   HINTERNET get() const { return h_; }
+  void reset(HINTERNET h) {
+    if (h_) InternetCloseHandle(h_);
+    h_ = h;
+  }
 
  private:
   HINTERNET h_;
@@ -80,7 +84,7 @@ bool WriteAll(HANDLE f, const char* data, DWORD size) {
 
 HttpResult WinInetHttpClient::GetToFile(const HttpRequest& request, const std::string& path) {
   HttpResult r;
-  bool safe = IsHttpUrl(request.url);
+  bool safe = IsPermittedUrl(request.url);
   for (const auto& [name, value] : request.headers) safe = safe && IsSafeHeader(name, value);
   if (!safe) {
     r.outcome = HttpOutcome::kBadRequest;
@@ -101,7 +105,8 @@ HttpResult WinInetHttpClient::GetToFile(const HttpRequest& request, const std::s
     if (EqualsNoCase(name, "User-Agent")) agent = Wide(value);
     else headers += Wide(name + ": " + value + "\r\n");
   }
-  Net inet(InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  // The system's proxy settings: updates work behind a company proxy.
+  Net inet(InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!inet.get()) {
     Fail(r, HttpOutcome::kConnectFailed, GetLastError());
     return r;
@@ -110,23 +115,58 @@ HttpResult WinInetHttpClient::GetToFile(const HttpRequest& request, const std::s
   InternetSetOptionW(inet.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
   InternetSetOptionW(inet.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
   InternetSetOptionW(inet.get(), INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
+  // Redirects are followed here, not by WinINet, so that each target is
+  // checked: only https:// is taken.
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH;
-  Net url(InternetOpenUrlW(inet.get(), Wide(request.url).c_str(), headers.empty() ? nullptr : headers.c_str(),
-                           headers.empty() ? 0 : static_cast<DWORD>(-1), flags, 0));
-  if (!url.get()) {
-    DWORD e = GetLastError();
-    bool connect = e == ERROR_INTERNET_CANNOT_CONNECT || e == ERROR_INTERNET_NAME_NOT_RESOLVED ||
-                   e == ERROR_INTERNET_TIMEOUT;
-    Fail(r, e == ERROR_INTERNET_INVALID_URL || e == ERROR_INTERNET_UNRECOGNIZED_SCHEME ? HttpOutcome::kBadRequest
-            : connect ? HttpOutcome::kConnectFailed
-                      : HttpOutcome::kTransferFailed, e);
-    return r;
-  }
-  DWORD status = 0, size = sizeof status;
-  if (!HttpQueryInfoW(url.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
-    Fail(r, HttpOutcome::kTransferFailed, GetLastError());
-    return r;
+                INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_AUTO_REDIRECT;
+  std::string current = request.url;
+  Net url(nullptr);
+  DWORD status = 0;
+  for (int redirects = 0;; ++redirects) {
+    url.reset(InternetOpenUrlW(inet.get(), Wide(current).c_str(), headers.empty() ? nullptr : headers.c_str(),
+                               headers.empty() ? 0 : static_cast<DWORD>(-1), flags, 0));
+    if (!url.get()) {
+      DWORD e = GetLastError();
+      bool connect = e == ERROR_INTERNET_CANNOT_CONNECT || e == ERROR_INTERNET_NAME_NOT_RESOLVED ||
+                     e == ERROR_INTERNET_TIMEOUT;
+      Fail(r, e == ERROR_INTERNET_INVALID_URL || e == ERROR_INTERNET_UNRECOGNIZED_SCHEME ? HttpOutcome::kBadRequest
+              : connect ? HttpOutcome::kConnectFailed
+                        : HttpOutcome::kTransferFailed, e);
+      return r;
+    }
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoW(url.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+      Fail(r, HttpOutcome::kTransferFailed, GetLastError());
+      return r;
+    }
+    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308) break;
+    if (redirects == 10) {
+      r.status = static_cast<int>(status);
+      r.outcome = HttpOutcome::kTransferFailed;
+      r.errorText = "too many redirects";
+      return r;
+    }
+    wchar_t location[2048];
+    DWORD locationSize = sizeof location;
+    if (!HttpQueryInfoW(url.get(), HTTP_QUERY_LOCATION, location, &locationSize, nullptr)) {
+      Fail(r, HttpOutcome::kTransferFailed, GetLastError());
+      return r;
+    }
+    // A relative location is resolved against the address that sent it.
+    wchar_t combined[4096];
+    DWORD combinedSize = sizeof combined / sizeof combined[0];
+    if (!InternetCombineUrlW(Wide(current).c_str(), location, combined, &combinedSize, ICU_NO_ENCODE)) {
+      Fail(r, HttpOutcome::kTransferFailed, GetLastError());
+      return r;
+    }
+    std::string next = Narrow(combined, combinedSize);
+    if (!IsPermittedRedirect(next)) {
+      r.status = static_cast<int>(status);
+      r.outcome = HttpOutcome::kBadRequest;
+      r.errorText = "redirect to " + next + " refused: only https:// is followed";
+      return r;
+    }
+    current = next;
   }
   r.status = static_cast<int>(status);
   if (status != 200) {

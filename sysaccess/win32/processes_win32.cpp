@@ -22,10 +22,7 @@ uint32_t LastError() {
   return e ? e : err::kGenFailure;
 }
 
-std::string ImagePath(DWORD pid) {
-  // The limited right is granted for most processes of other users too.
-  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!h) return "";
+std::string ImagePathOf(HANDLE h) {
   std::vector<wchar_t> buf(1024);
   std::string path;
   for (int i = 0; i < 3; ++i) {
@@ -37,9 +34,42 @@ std::string ImagePath(DWORD pid) {
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
     buf.resize(buf.size() * 4);
   }
+  return path;
+}
+
+std::string ImagePath(DWORD pid) {
+  // The limited right is granted for most processes of other users too.
+  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!h) return "";
+  std::string path = ImagePathOf(h);
   CloseHandle(h);
   return path;
 }
+
+class Win32HeldProcess : public HeldProcess {
+ public:
+  Win32HeldProcess(HANDLE h, uint32_t pid) : h_(h), pid_(pid), path_(ImagePathOf(h)) {}
+  ~Win32HeldProcess() override { CloseHandle(h_); }
+  uint32_t pid() const override { return pid_; }
+  const std::string& imagePath() const override { return path_; }
+  bool Exited() override { return WaitForSingleObject(h_, 0) == WAIT_OBJECT_0; }
+  uint32_t End(uint32_t exitCode, uint32_t waitMs) override {
+    if (Exited()) return 0;
+    if (!TerminateProcess(h_, exitCode)) {
+      uint32_t e = LastError();
+      // It ended on its own meanwhile: what was asked for.
+      return Exited() ? 0 : e;
+    }
+    // Termination completes asynchronously; the image stays locked until then.
+    if (waitMs) WaitForSingleObject(h_, waitMs);
+    return 0;
+  }
+
+ private:
+  HANDLE h_;
+  uint32_t pid_;
+  std::string path_;
+};
 
 class Win32Mutex : public NamedMutex {
  public:
@@ -96,6 +126,14 @@ BOOL CALLBACK PostClose(HWND h, LPARAM lp) {
   return TRUE;
 }
 }  // namespace
+
+uint32_t Win32Processes::HoldProcess(uint32_t pid, std::unique_ptr<HeldProcess>& held) {
+  held.reset();
+  HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!h) return LastError();
+  held = std::make_unique<Win32HeldProcess>(h, pid);
+  return 0;
+}
 
 uint32_t Win32Processes::AskToClose(uint32_t pid) {
   CloseRequest request{pid};

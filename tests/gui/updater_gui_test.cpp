@@ -12,6 +12,8 @@
 #include "store/database.h"
 #include "store/schema.h"
 #include "sysaccess/digest.h"
+#include "sysaccess/signature.h"
+#include "sysaccess/testing/test_keys.h"
 #include "sysaccess/testing/loopback_http_server.h"
 #include "tests/gui/gui_driver.h"
 #include "ui/win32/testing/ui_gallery_ids.h"
@@ -58,9 +60,50 @@ HWND MessageBoxOf(DWORD pid) {
 
 bool Running(const Process& p) { return p.handle && WaitForSingleObject(p.handle, 0) == WAIT_TIMEOUT; }
 
+int64_t NowMillis() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  const uint64_t t = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<int64_t>(t / 10000 - 11644473600000ULL);
+}
+
+// The test key trusted through the machine policy, as an administrator
+// running a mirror would add a key.
+void TrustTestKey(bool on) {
+  const wchar_t* path = L"SOFTWARE\\Policies\\Vantorel";
+  if (!on) {
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY, 0);
+    return;
+  }
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  const std::string k = sys::testing::kTestUpdatePublicKey;
+  std::wstring multi(k.begin(), k.end());
+  multi.push_back(L'\0');
+  multi.push_back(L'\0');
+  ASSERT_EQ(RegSetValueExW(key, L"UpdateKeys", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi.data()),
+                           static_cast<DWORD>(multi.size() * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+// The published update signed with `pem`, valid for `days` from now.
+update::PublishedUpdate Made(const std::string& program, const std::string& updater, const std::string& base,
+                             int days = 30, const char* pem = sys::testing::kTestUpdateKeyPem) {
+  update::PublishedUpdate u;
+  std::string error;
+  EXPECT_TRUE(update::MakeUpdate(program, updater, base, pem, NowMillis() + days * 86400000LL, u, error)) << error;
+  return u;
+}
+
 class UpdaterGui : public ::testing::Test {
  protected:
-  void SetUp() override { SetWineWindowing(true); }
+  void SetUp() override {
+    SetWineWindowing(true);
+    TrustTestKey(true);
+  }
   void TearDown() override {
     for (Process* p : {&updater_, &oldHere_, &oldElsewhere_}) {
       if (Running(*p)) TerminateProcess(p->handle, 1);
@@ -68,6 +111,7 @@ class UpdaterGui : public ::testing::Test {
       p->handle = nullptr;
     }
     SetWineWindowing(false);
+    TrustTestKey(false);
   }
 
   // A fresh application folder with the "old program" in it: a copy of the
@@ -103,14 +147,16 @@ TEST_F(UpdaterGui, ReplacesTheRunningProgramOfItsFolderFromALoopbackServer) {
   const std::string newProgram = ReadFileText(OwnFolder() + L"Vantorel.exe");
   ASSERT_GT(newProgram.size(), 100000u);
   ASSERT_NE(newProgram, oldProgram);
-  const std::string packed = update::ZlibStream(newProgram);
   sys::testing::LoopbackHttpServer server(180);
   ASSERT_TRUE(server.ok());
-  const std::string manifest = "<?xml version=\"1.0\"?>\r\n<updateinformation><softver>9.0.0.0</softver><softmd5>" +
-                               sys::Md5Hex(newProgram) + "</softmd5><softpos>" + server.Url("/update/") +
-                               "</softpos><softfile>Vantorel.z</softfile></updateinformation>\r\n";
+  const update::PublishedUpdate u =
+      Made(newProgram, ReadFileText(OwnFolder() + L"Update.exe"), server.Url("/update/"));
+  const std::string& manifest = u.manifest;
+  const std::string softfile = "Vantorel-" + u.programVersion + ".z";
+  const std::string& packed = u.files.at(softfile);
   server.SetBody("/update/Update.xml", manifest);
-  server.SetBody("/update/Vantorel.z", packed);
+  server.SetBody("/update/Update.xml.sig", u.signature);
+  server.SetBody("/update/" + softfile, packed);
   // Never the deployment's server: only this loopback one.
   ASSERT_TRUE(WriteFileText(app + L"Settings.ini",
                             "[Update]\r\nServer=http://127.0.0.1:" + std::to_string(server.port()) + "\r\n"));
@@ -146,11 +192,12 @@ TEST_F(UpdaterGui, ReplacesTheRunningProgramOfItsFolderFromALoopbackServer) {
   // One row per download, each with its size.
   HWND list = FindById(frame, update::uid::lstvDownload);
   ASSERT_NE(list, nullptr);
-  ASSERT_EQ(ListRowCount(list), 2);
+  ASSERT_EQ(ListRowCount(list), 3);
   EXPECT_EQ(ListCellText(list, 0, 0), L"Update.xml");
   EXPECT_EQ(ListCellText(list, 0, 1), Kb(manifest.size()));
-  EXPECT_EQ(ListCellText(list, 1, 0), L"Vantorel.z");
-  EXPECT_EQ(ListCellText(list, 1, 1), Kb(packed.size()));
+  EXPECT_EQ(ListCellText(list, 1, 0), L"Update.xml.sig");
+  EXPECT_EQ(ListCellText(list, 2, 0), std::wstring(softfile.begin(), softfile.end()));
+  EXPECT_EQ(ListCellText(list, 2, 1), Kb(packed.size()));
   HWND update = FindById(frame, update::uid::sbtnUpdate);
   ASSERT_NE(update, nullptr);
   EXPECT_FALSE(IsWindowEnabled(update));  // a run is under way
@@ -182,7 +229,8 @@ TEST_F(UpdaterGui, ReplacesTheRunningProgramOfItsFolderFromALoopbackServer) {
   EXPECT_TRUE(Running(oldElsewhere_));
   EXPECT_TRUE(ReadFileText(app + L"Vantorel.exe") == newProgram);
   EXPECT_TRUE(ReadFileText(elsewhere + L"Vantorel.exe") == oldProgram);
-  EXPECT_EQ(GetFileAttributesW((app + L"update\\Vantorel.z").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((app + L"update\\" + std::wstring(softfile.begin(), softfile.end())).c_str()),
+            INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesW((app + L"update\\ks.exe").c_str()), INVALID_FILE_ATTRIBUTES);
   {
     store::Connection c = store::OpenDatabase(Narrow(app + L"data.db"));
@@ -206,6 +254,77 @@ TEST_F(UpdaterGui, ReplacesTheRunningProgramOfItsFolderFromALoopbackServer) {
   // Every request carried the updater's headers.
   for (auto& req : server.Requests())
     EXPECT_NE(req.headers.find("Content-Type: text/html"), std::string::npos) << req.path;
+}
+
+// Update.exe started by hand (as from the tray): what is not signed by a
+// trusted key as served, stale, not newer than the installed program, or
+// not the program it names ends with the failure box, and neither program
+// changes by a byte.
+TEST_F(UpdaterGui, AManifestThatIsNotTrustedOrNotTrueInstallsNothing) {
+  const std::wstring app = L"C:\\vltest_update\\";
+  MakeFolder(app);
+  ASSERT_TRUE(CopyFileW((OwnFolder() + L"Update.exe").c_str(), (app + L"Update.exe").c_str(), FALSE));
+  sys::testing::LoopbackHttpServer server(300);
+  ASSERT_TRUE(server.ok());
+  ASSERT_TRUE(WriteFileText(app + L"Settings.ini",
+                            "[Update]\r\nServer=http://127.0.0.1:" + std::to_string(server.port()) + "\r\n"));
+  const std::string base = server.Url("/update/"), updater = ReadFileText(app + L"Update.exe");
+  const std::string current = ReadFileText(OwnFolder() + L"Vantorel.exe");
+  const std::string next = ReadFileText(OwnFolder() + L"Vantorel_next.exe");
+  const update::PublishedUpdate good = Made(current, updater, base);
+
+  struct Variant {
+    const char* name;
+    update::PublishedUpdate u;
+    std::wstring installed;  // the Vantorel.exe in the folder: "" keeps the old program
+    const wchar_t* message;
+    bool signatureServed = true;
+  };
+  std::vector<Variant> variants;
+  {
+    Variant v{"one byte changed", good, L"", L"Read the document failed!"};
+    v.u.manifest[v.u.manifest.find("<softsize>") + 10] ^= 1;
+    variants.push_back(v);
+  }
+  variants.push_back({"signed by another key", Made(current, updater, base, 30, sys::testing::kOtherTestKeyPem), L"",
+                      L"Read the document failed!"});
+  variants.push_back({"unsigned", good, L"", L"Read the document failed!", false});
+  variants.push_back({"expired", Made(current, updater, base, -1), L"", L"Read the document failed!"});
+  // The installed program is newer than the served one.
+  variants.push_back({"older", good, L"Vantorel_next.exe", L"Read the document failed!"});
+  {
+    Variant v{"mismatching version", good, L"", L"Download upgrade failure!"};
+    const std::string ver = "<softver>" + good.programVersion + "</softver>";
+    v.u.manifest.replace(v.u.manifest.find(ver), ver.size(), "<softver>99.0.0.0</softver>");
+    std::string error;
+    ASSERT_TRUE(sys::SignP256(v.u.manifest, sys::testing::kTestUpdateKeyPem, v.u.signature, error)) << error;
+    variants.push_back(v);
+  }
+  for (Variant& v : variants) {
+    SCOPED_TRACE(v.name);
+    if (!v.installed.empty())
+      ASSERT_TRUE(CopyFileW((OwnFolder() + v.installed).c_str(), (app + L"Vantorel.exe").c_str(), FALSE));
+    const std::string program = ReadFileText(app + L"Vantorel.exe");
+    server.SetBody("/update/Update.xml", v.u.manifest);
+    if (v.signatureServed) server.SetBody("/update/Update.xml.sig", v.u.signature);
+    else server.Set("/update/Update.xml.sig", {404, "not here"});
+    for (const auto& [name, data] : v.u.files) server.SetBody("/update/" + name, data);
+    updater_ = Start(app + L"Update.exe");
+    ASSERT_NE(updater_.handle, nullptr);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf(updater_.pid)) != nullptr; }, 60000));
+    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), v.message);
+    EXPECT_EQ(TextOf(box), L"Vantorel");
+    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }));
+    TerminateProcess(updater_.handle, 1);
+    WaitExit(updater_, 10000);
+    CloseHandle(updater_.handle);
+    updater_ = Process{};
+    EXPECT_TRUE(ReadFileText(app + L"Vantorel.exe") == program);
+    EXPECT_TRUE(ReadFileText(app + L"Update.exe") == updater);
+    EXPECT_EQ(GetFileAttributesW((app + L"update\\ks.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
 }
 
 }  // namespace
