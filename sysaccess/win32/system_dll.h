@@ -1,4 +1,4 @@
-// System DLLs that are not KnownDLLs (version, wininet, msimg32 ...) are
+// System DLLs that are not KnownDLLs (version, wininet, bcrypt ...) are
 // loaded here at run time from the system folder only, never from the
 // program's folder, where anyone who can write there could plant one.
 #pragma once
