@@ -113,6 +113,11 @@ class MainForm {
   // Starts the update check (joined by the composition root); with the wait
   // window shown modally until the check ends.
   std::function<void(bool withWait)> startUpdateCheck;
+  // Whether an action that trusts Vantorel's own files (an update, a
+  // restore, a move clean) may run. The composition root joins it to the
+  // check of who may change those files, which also tells the user why not.
+  std::function<bool(const std::string& action)> ownFilesGate;
+  bool MayTrustOwnFiles(const std::string& action) { return !ownFilesGate || ownFilesGate(action); }
   const std::string verb = "open";
 
  private:

@@ -106,6 +106,8 @@ void BackupPage::imgBDeleteClick() {
 }
 
 void BackupPage::imgBRestoreClick() {
+  // A .reg file planted by another account would be imported as administrator.
+  if (!m_.MayTrustOwnFiles("Restoring a registry backup")) return;
   const BackupKind kind = active_;
   int row = SelectedRow();
   if (row < 0) return;

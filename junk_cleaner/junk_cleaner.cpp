@@ -386,6 +386,8 @@ std::string JunkCleaner::ChooseMoveFolder() {
 void JunkCleaner::imgJunkCleanClick() {
   if (m_.scanResults.empty()) return;
   const int mode = RemovalMode();
+  // The target folder comes from data.db: whoever can change it picks where.
+  if (mode == TJunkThread::kMove && !m_.MayTrustOwnFiles("Moving junk files to a folder")) return;
   const char* question =
       mode == TJunkThread::kDelete
           ? "The files will be permanently deleted and can not recovered!\r\rAre you sure to proceed?"

@@ -229,6 +229,8 @@ void Optimizer::imgStartupRemoveClick() {
 
 void Optimizer::imgStartupRestoreClick() {
   if (startupJobs_ > 0 || removedList.empty()) return;
+  // The rows come from data.db: whoever can change it picks what starts.
+  if (!m_.MayTrustOwnFiles("Restoring a startup entry")) return;
   StartStartupJob(TOptimizeThread::kStartupRemoved, TOptimizeThread::kChange);
 }
 

@@ -144,6 +144,18 @@ publish_check() {
   fi
 }
 
+# The import tables of the build's two programs: no DLL that Windows would
+# look for in the program's folder first (one test per program).
+import_check() {
+  local flavour=$1 log="$logs/$1-imports.log" ok bad
+  echo "== $flavour-imports"
+  scripts/check_imports.sh "build/$flavour/bin/Vantorel.exe" "build/$flavour/bin/Update.exe" >"$log" 2>&1
+  ok=$(grep -c '^ok: ' "$log"); bad=$(grep -c '^FAIL: ' "$log")
+  passed=$((passed + ok)); failed=$((failed + bad))
+  [ "$bad" -eq 0 ] || { problems+=("$flavour-imports: $bad failed"); grep '^FAIL: ' "$log"; }
+  echo "   $ok passed, $bad failed ($log)"
+}
+
 if [ "$what" != native ]; then
   . scripts/wine_env.sh
   run32=yes
@@ -164,6 +176,7 @@ if [ "$what" != native ]; then
     vl_xvfb_start || problems+=("Xvfb did not start")
     trap 'vl_wine_stop; vl_xvfb_stop' EXIT
     for flavour in "${built[@]}"; do
+      import_check "$flavour"
       timed "$flavour-publish" publish_check "$flavour"
       [ "$flavour" = windows ] && [ -z "$run32" ] && continue
       timed "$flavour-suites" windows_suites "$flavour"

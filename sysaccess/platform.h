@@ -8,6 +8,7 @@
 #include "sysaccess/http.h"
 #include "sysaccess/processes.h"
 #include "sysaccess/registry.h"
+#include "sysaccess/security.h"
 #include "sysaccess/shell.h"
 #include "sysaccess/system.h"
 
@@ -22,6 +23,7 @@ struct Platform {
   System* system = nullptr;
   Processes* processes = nullptr;
   HttpClient* http = nullptr;
+  Security* security = nullptr;
 };
 
 }  // namespace vl::sys

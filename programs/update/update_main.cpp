@@ -4,11 +4,15 @@
 
 #include <memory>
 
+#include "backup/folder_trust.h"
 #include "programs/update/update_window.h"
+#include "sysaccess/win32/system_dll.h"
 #include "sysaccess/win32/win32_platform.h"
 #include "ui/win32/win32_ports.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything loads a DLL: never one from the program's folder.
+  vl::sys::win32::RestrictDllSearchToSystem();
   // Everything below lives until the process ends.
   auto* platform = vl::sys::MakeWin32Platform().release();
   // Two updaters must never replace the program at the same time: a second
@@ -23,6 +27,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
   auto* ports = new vl::win::Win32Ports(instance);
+  // An install puts in place what update\ holds and trusts Settings.ini's
+  // server: only while no other account can change them.
+  vl::backup::CreateAdminOnlyFolders(platform->platform());
+  const vl::backup::FolderTrust trust = vl::backup::FolderTrust::Check(platform->platform());
+  if (!trust.trusted()) {
+    ports->ShowMessage(trust.Explanation(), "Vantorel", vl::MsgButtons::Ok, vl::MsgIcon::Warning);
+    return 0;
+  }
   auto* window = new vl::win::UpdateWindow(instance, platform->platform(), *ports);
   window->Create();
 

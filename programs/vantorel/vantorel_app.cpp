@@ -7,6 +7,7 @@
 #include "app/settings_page.h"
 #include "app/status_page.h"
 #include "backup/backup_pages.h"
+#include "backup/folder_trust.h"
 #include "backup/op_thread.h"
 #include "evidence_cleaner/evidence_pages.h"
 #include "junk_cleaner/junk_pages.h"
@@ -19,6 +20,28 @@
 #include "update/update_job.h"
 
 namespace vl {
+
+namespace {
+// The verdict on Vantorel's own files, found at start, and whether the user
+// has been told.
+struct OwnFiles : Feature {
+  backup::FolderTrust trust;
+  bool checked = false, told = false;
+
+  void Check(MainForm& main) {
+    trust = backup::FolderTrust::Check(main.platform());
+    checked = true;
+  }
+  bool Allow(MainForm& main, const std::string& action) {
+    if (!checked) Check(main);
+    if (trust.trusted()) return true;
+    main.ports().ShowMessage(told ? backup::FolderTrust::Refusal(action) : trust.Explanation(), "Vantorel",
+                             MsgButtons::Ok, MsgIcon::Warning);
+    told = true;
+    return false;
+  }
+};
+}  // namespace
 
 std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports, JobRunner& runner,
                                         VantorelFeatures* features) {
@@ -41,7 +64,12 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   junk::JunkCleaner& junkCleaner = junk::AddJunkPages(main);
   evidence::EvidenceCleaner& evidenceCleaner = evidence::AddEvidencePages(main);
   optimizer::Optimizer& optimizer = optimizer::AddOptimizerPages(main);
-  main.startUpdateCheck = [&main](bool withWait) {
+  OwnFiles& ownFiles = main.AddFeature(std::make_unique<OwnFiles>());
+  main.ownFilesGate = [&main, &ownFiles](const std::string& action) { return ownFiles.Allow(main, action); };
+  main.startUpdateCheck = [&main, &ownFiles](bool withWait) {
+    // The check of every start stays quiet: the start already told why.
+    if (!withWait && ownFiles.checked && !ownFiles.trust.trusted()) return;
+    if (!main.MayTrustOwnFiles("Checking for updates")) return;
     backup::TOpThread::Start(main, backup::TOpThread::kUpdateCheck, "", update::MakeUpdateCheckJob(main));
     if (withWait) main.ports().ShowWaitModal();
   };
@@ -52,6 +80,12 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   main.AddStartupStep(2, [&main] {
     if (!main.platform().files->FileExists(main.dataDbPath()))
       store::CreateDatabase(main.platform().files->NativePath(main.dataDbPath()));
+  });
+  // Every start: who may change the program's own files, once they all exist.
+  main.AddStartupStep(2, [&main, &ownFiles] {
+    backup::CreateAdminOnlyFolders(main.platform());
+    ownFiles.Check(main);
+    if (!ownFiles.trust.trusted()) ownFiles.Allow(main, "");
   });
   main.AddStartupStep(7, [&main] { main.ShowPage(page::kStatus); });
   return m;

@@ -7,9 +7,12 @@
 #include "programs/vantorel/vantorel_app.h"
 #include "programs/vantorel/main_window.h"
 #include "ui/win32/win32_ports.h"
+#include "sysaccess/win32/system_dll.h"
 #include "sysaccess/win32/win32_platform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything loads a DLL: never one from the program's folder.
+  vl::sys::win32::RestrictDllSearchToSystem();
   // One instance per machine: a second start ends at once, silently. One
   // call that creates or finds the mutex, so two starts at the same moment
   // cannot both go on. Held for the life of the process.

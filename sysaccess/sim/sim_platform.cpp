@@ -28,6 +28,7 @@ SimPlatform::SimPlatform() {
   files_ = std::make_unique<SimFileSystem>();
   shell_ = std::make_unique<SimShell>(*files_);
   system_ = std::make_unique<SimSystem>(*registry_, *files_);
+  security_ = std::make_unique<SimSecurity>(*files_);
   processes_ = std::make_unique<SimProcesses>(*files_);
   http_ = std::make_unique<CurlHttpClient>(*files_);
   SimDrive c;
@@ -104,6 +105,7 @@ SimPlatform::SimPlatform() {
   platform_.system = system_.get();
   platform_.processes = processes_.get();
   platform_.http = http_.get();
+  platform_.security = security_.get();
   platform_.appDir = "C:\\Program Files\\Vantorel\\";
 }
 

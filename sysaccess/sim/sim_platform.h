@@ -12,6 +12,7 @@
 #include "sysaccess/sim/http_curl.h"
 #include "sysaccess/sim/processes_sim.h"
 #include "sysaccess/sim/registry_sim.h"
+#include "sysaccess/sim/security_sim.h"
 #include "sysaccess/sim/shell_sim.h"
 #include "sysaccess/sim/system_sim.h"
 
@@ -30,6 +31,7 @@ class SimPlatform {
   SimShell& shell() { return *shell_; }
   SimSystem& system() { return *system_; }
   SimProcesses& processes() { return *processes_; }
+  SimSecurity& security() { return *security_; }
   // The temporary host folder that holds every simulated drive.
   const std::string& hostRoot() const { return hostRoot_; }
 
@@ -54,6 +56,7 @@ class SimPlatform {
   std::unique_ptr<SimSystem> system_;
   std::unique_ptr<SimProcesses> processes_;
   std::unique_ptr<CurlHttpClient> http_;
+  std::unique_ptr<SimSecurity> security_;
   Platform platform_;
 };
 

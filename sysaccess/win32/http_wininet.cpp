@@ -10,6 +10,7 @@
 
 #include "sysaccess/text.h"
 #include "sysaccess/win32/wide.h"
+#include "sysaccess/win32/wininet_calls.h"
 
 namespace vl::sys {
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "sysaccess/win32/version_calls.h"
 #include "sysaccess/win32/wide.h"
 
 namespace vl::sys {

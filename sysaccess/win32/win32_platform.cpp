@@ -9,6 +9,7 @@
 #include "sysaccess/win32/http_wininet.h"
 #include "sysaccess/win32/processes_win32.h"
 #include "sysaccess/win32/registry_win32.h"
+#include "sysaccess/win32/security_win32.h"
 #include "sysaccess/win32/shell_win32.h"
 #include "sysaccess/win32/system_win32.h"
 #include "sysaccess/win32/wide.h"
@@ -36,13 +37,15 @@ Win32Platform::Win32Platform()
       shell_(std::make_unique<Win32Shell>()),
       system_(std::make_unique<Win32System>()),
       processes_(std::make_unique<Win32Processes>()),
-      http_(std::make_unique<WinInetHttpClient>()) {
+      http_(std::make_unique<WinInetHttpClient>()),
+      security_(std::make_unique<Win32Security>()) {
   platform_.registry = registry_.get();
   platform_.files = files_.get();
   platform_.shell = shell_.get();
   platform_.system = system_.get();
   platform_.processes = processes_.get();
   platform_.http = http_.get();
+  platform_.security = security_.get();
   platform_.appDir = ProgramDirectory();
 }
 

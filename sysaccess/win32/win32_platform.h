@@ -22,6 +22,7 @@ class Win32Platform {
   std::unique_ptr<System> system_;
   std::unique_ptr<Processes> processes_;
   std::unique_ptr<HttpClient> http_;
+  std::unique_ptr<Security> security_;
   Platform platform_;
 };
 
