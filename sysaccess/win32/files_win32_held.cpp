@@ -60,17 +60,16 @@ class Win32HeldFile : public HeldFile {
 uint32_t Win32FileSystem::CreateHeldFile(const std::string& path, const std::string& data,
                                          std::unique_ptr<HeldFile>* out) {
   out->reset();
-  // DELETE lets a failed first write take the new file away through the
-  // same handle, never by name.
-  HANDLE f = CreateFileW(Wide(path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  // No DELETE access: readers (who share reads and writes, not deletes)
+  // could not open a file whose handle holds it.
+  const std::wstring w = Wide(path);
+  HANDLE f = CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   if (f == INVALID_HANDLE_VALUE) return GetLastError();
   if (!WriteWhole(f, data) || !FlushFileBuffers(f)) {
     const uint32_t rc = LastError();
-    FILE_DISPOSITION_INFO gone = {};
-    gone.DeleteFile = TRUE;
-    SetFileInformationByHandle(f, FileDispositionInfo, &gone, sizeof gone);
     CloseHandle(f);
+    DeleteFileW(w.c_str());
     return rc;
   }
   *out = std::make_unique<Win32HeldFile>(f);
