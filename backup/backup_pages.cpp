@@ -141,6 +141,10 @@ void BackupPage::FullBackupFinished(bool started) {
                            MsgButtons::Ok, MsgIcon::Error);
 }
 
+void BackupPage::FullBackupWritten() {
+  if (active_ == BackupKind::kFull) LoadList(BackupKind::kFull);
+}
+
 BackupPage& AddBackupPages(MainForm& m) {
   BackupPage& page = m.AddFeature(std::make_unique<BackupPage>(m));
   ui::Form& f = m.form();

@@ -27,6 +27,9 @@ class BackupPage : public Feature {
   void imgRegBackupClick();
   // End step of that full backup: the list shows the new file.
   void FullBackupFinished(bool started);
+  // A full backup has been written: the full list shows it when it is the
+  // one on screen.
+  void FullBackupWritten();
   // Starts the full backup job (the registry cleaner's; the program wires it
   // in), which ends with FullBackupFinished.
   std::function<void()> startFullBackup;

@@ -288,10 +288,92 @@ TEST_F(BackupPageTest, AnImportTheEditorRefusesIsNotCalledASuccess) {
   page.imgBRestoreClick();
   EXPECT_FALSE(ports.waitOpen);
   ASSERT_EQ(ports.messages.size(), 2u);
-  EXPECT_EQ(ports.messages[1].text,
-            "The registry could not be restored: the registry editor could not be started or did not finish.");
+  EXPECT_EQ(ports.messages[1].text, "The registry could not be restored: the backup file is not a registry file.");
   EXPECT_EQ(ports.messages[1].icon, MsgIcon::Error);
   EXPECT_TRUE(main->control(id::imgBRestore).enabled());
+}
+
+// The real editor ends normally when it rejects a file or a key; only the
+// registry read back tells.
+TEST_F(BackupPageTest, AnEditorThatEndsWithoutImportingIsNotCalledASuccess) {
+  sim.system().SetEditorIgnoresImports(true);
+  Put(BackupKind::kRepair, "20240501000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  Select(BackupKind::kRepair, 0);
+  page.imgBRestoreClick();
+  EXPECT_FALSE(ports.waitOpen);
+  EXPECT_EQ(sim.system().registryEditorRuns().size(), 1u);
+  ASSERT_EQ(ports.messages.size(), 2u);
+  EXPECT_EQ(ports.messages[1].text,
+            "The registry was not fully restored: 2 of 2 entries of the backup file did not come back.\r"
+            "[HKEY_CURRENT_USER\\Software\\VlBackupTest] is missing\r"
+            "\"Colour\" in [HKEY_CURRENT_USER\\Software\\VlBackupTest] is missing");
+  EXPECT_EQ(ports.messages[1].caption, "Vantorel");
+  EXPECT_EQ(ports.messages[1].icon, MsgIcon::Error);
+  EXPECT_TRUE(main->control(id::imgBRestore).enabled());
+}
+
+TEST_F(BackupPageTest, ARestoreNamesTheFirstEntriesThatDidNotComeBackAndCountsTheRest) {
+  // Removals that did not happen count as well as values that are missing.
+  ASSERT_TRUE(sim.LoadReg("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\VlOld]\r\n"
+                          "[HKEY_CURRENT_USER\\Software\\VlBackupTest]\r\n\"Gone\"=\"x\"\r\n@=\"d\"\r\n"));
+  std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[-HKEY_CURRENT_USER\\Software\\VlOld]\r\n\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\VlBackupTest]\r\n\"Gone\"=-\r\n@=\"other\"\r\n";
+  for (int i = 0; i < 6; ++i) text += "\"V" + std::to_string(i) + "\"=dword:00000001\r\n";
+  Put(BackupKind::kOptimize, "20240501000000.reg", 0, text);
+  sim.system().SetEditorIgnoresImports(true);
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgOBackupClick();
+  Select(BackupKind::kOptimize, 0);
+  page.imgBRestoreClick();
+  ASSERT_EQ(ports.messages.size(), 2u);
+  EXPECT_EQ(ports.messages[1].text,
+            "The registry was not fully restored: 9 of 10 entries of the backup file did not come back.\r"
+            "[HKEY_CURRENT_USER\\Software\\VlOld] is still there\r"
+            "\"Gone\" in [HKEY_CURRENT_USER\\Software\\VlBackupTest] is still there\r"
+            "the default value in [HKEY_CURRENT_USER\\Software\\VlBackupTest] holds other data\r"
+            "\"V0\" in [HKEY_CURRENT_USER\\Software\\VlBackupTest] is missing\r"
+            "\"V1\" in [HKEY_CURRENT_USER\\Software\\VlBackupTest] is missing\r"
+            "... and 4 more.");
+  // Imported for real, the same file reads back whole.
+  sim.system().SetEditorIgnoresImports(false);
+  Select(BackupKind::kOptimize, 0);
+  page.imgBRestoreClick();
+  EXPECT_EQ(MessageTexts().back(), "The registry was restored successfully!");
+  EXPECT_FALSE(sys::Registry(sim.registry()).KeyExists(sys::kHKCU, "Software\\VlOld", sys::kMaskAll64));
+}
+
+TEST_F(BackupPageTest, ARestoreThatOutlastsTheWaitSaysItIsStillRunning) {
+  sim.system().SetEditorOutlastsWait(true);
+  Put(BackupKind::kRepair, "20240501000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  Select(BackupKind::kRepair, 0);
+  page.imgBRestoreClick();
+  EXPECT_FALSE(ports.waitOpen);
+  ASSERT_EQ(ports.messages.size(), 2u);
+  EXPECT_EQ(ports.messages[1].text,
+            "The registry editor is still restoring the backup after 10 minutes and goes on in the background, "
+            "so it is not known yet whether everything came back.");
+  EXPECT_EQ(ports.messages[1].icon, MsgIcon::Warning);
+  EXPECT_TRUE(main->control(id::imgBRestore).enabled());
+}
+
+TEST_F(BackupPageTest, ARestoreWithoutARegistryEditorSaysSo) {
+  sim.system().SetEditorMissing(true);
+  Put(BackupKind::kRepair, "20240501000000.reg");
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  Select(BackupKind::kRepair, 0);
+  page.imgBRestoreClick();
+  ASSERT_EQ(ports.messages.size(), 2u);
+  EXPECT_EQ(ports.messages[1].text, "The registry could not be restored: the registry editor could not be started.");
+  EXPECT_EQ(ports.messages[1].icon, MsgIcon::Error);
 }
 
 TEST_F(BackupPageTest, ADoubleClickOnARowRestoresIt) {
@@ -316,9 +398,10 @@ TEST_F(BackupPageTest, AFullBackupFromThePageIsListedAndClosesTheWaitWindow) {
   page.imgRegBackupClick();
   EXPECT_EQ(ports.waitShown, 1);
   EXPECT_FALSE(ports.waitOpen);
-  EXPECT_TRUE(ports.messages.empty());
-  // The full list is shown, reloaded, with the new export in it.
+  // The full list is shown; it gains the export once the editor is done.
   EXPECT_EQ(page.activeTab(), BackupKind::kFull);
+  Drain();
+  EXPECT_TRUE(ports.messages.empty());
   ui::Control& list = main->control(id::lstvFBackup);
   EXPECT_TRUE(list.visible());
   ASSERT_EQ(list.rowCount(), 1);
@@ -329,9 +412,46 @@ TEST_F(BackupPageTest, AFullBackupFromThePageIsListedAndClosesTheWaitWindow) {
   EXPECT_FALSE(exported.empty());
   std::vector<std::string> runs = sim.system().registryEditorRuns();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0], "/E \"C:\\Vantorel\\backup\\full_backup\\" + name + "\"");
+  // Written under a temporary name, renamed when whole.
+  EXPECT_EQ(runs[0], "/E \"C:\\Vantorel\\backup\\full_backup\\" + name + ".tmp\"");
+  EXPECT_FALSE(sim.files().FileExists(std::string(kApp) + "backup\\full_backup\\" + name + ".tmp"));
   // The navigation stays usable.
   EXPECT_TRUE(main->control(id::panMain_Top).enabled());
+}
+
+TEST_F(BackupPageTest, AFullBackupInProgressIsNotListed) {
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  int shownWhileWriting = -1;
+  sim.system().beforeEditorExits = [&] {
+    // The list reloaded now (on the main thread) still shows nothing.
+    dispatcher.Call([&] {
+      page.imgFBackupClick();
+      shownWhileWriting = main->control(id::lstvFBackup).rowCount();
+    });
+  };
+  page.imgRegBackupClick();
+  Drain();
+  sim.system().beforeEditorExits = nullptr;
+  EXPECT_EQ(shownWhileWriting, 0);
+  EXPECT_EQ(main->control(id::lstvFBackup).rowCount(), 1);
+}
+
+TEST_F(BackupPageTest, AFullBackupCutShortIsNeverListedAndTheUserIsTold) {
+  sim.system().SetExportCutAt(301);
+  BackupPage& page = Page();
+  main->ShowPage(4);
+  page.imgRegBackupClick();
+  Drain();
+  EXPECT_EQ(main->control(id::lstvFBackup).rowCount(), 0);
+  std::vector<sys::FileEntry> left;
+  ASSERT_TRUE(sim.files().ListFolder(std::string(kApp) + "backup\\full_backup", left));
+  EXPECT_TRUE(left.empty());
+  ASSERT_EQ(ports.messages.size(), 1u);
+  EXPECT_EQ(ports.messages[0].text,
+            "The full backup could not be completed: the registry editor's export is not whole (the file ends in "
+            "the middle of a character).");
+  EXPECT_EQ(ports.messages[0].icon, MsgIcon::Error);
 }
 
 TEST_F(BackupPageTest, AFullBackupWithoutARegistryEditorSaysSo) {

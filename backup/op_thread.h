@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "sysaccess/reg_file.h"
+#include "sysaccess/system.h"
 #include "ui/jobs.h"
 #include "app/main_form.h"
 
@@ -22,7 +24,8 @@ class TOpThread : public Worker {
  public:
   enum Job { kUpdateCheck = 1, kRestore = 2 };
 
-  // How long a restore may take before the user is told it did not finish.
+  // How long a restore is waited for before the user is told it is still
+  // under way.
   static constexpr uint32_t kRestoreTimeoutMs = 10 * 60 * 1000;
 
   // Starts the worker running with the file path as `text` (restore) or
@@ -43,7 +46,13 @@ class TOpThread : public Worker {
   const std::string text_;
   std::unique_ptr<OpJob> body_;
   sys::System& system_;
-  bool editorRan_ = false;
+  sys::EditorRun run_ = sys::EditorRun::kNotStarted;
+  // What the read-back found; empty when every entry came back.
+  std::string notRestored_;
 };
+
+// The message after a restore whose read-back `check` found entries not as
+// the file says (the first few, and the count).
+std::string NotRestoredText(const sys::RegImportCheck& check);
 
 }  // namespace vl::backup

@@ -8,6 +8,7 @@
 
 #include "sysaccess/reg_file.h"
 #include "sysaccess/sim/sim_platform.h"
+#include "sysaccess/sys_error.h"
 #include "sysaccess/testing/faulty_registry.h"
 #include "sysaccess/text.h"
 
@@ -307,6 +308,54 @@ TEST_F(RegistryChangeTest, AFailedAppendLeavesOnlyWholeRecordsAndNoChange) {
     return v;
   };
   EXPECT_EQ(sorted(Snapshot()), sorted(before));
+}
+
+// The file is held from its first batch to the end of the run: whoever tries
+// to delete or swap it between batches is refused, and every later batch
+// lands in the file that has the header.
+TEST_F(RegistryChangeTest, TheBackupCannotBeDeletedOrSwappedBetweenBatches) {
+  const auto before = Snapshot();
+  {
+    RegistryChange change(sim.platform(), Path());
+    ASSERT_TRUE(change.DeleteValue(sys::kHKCU, kKey, "MenuShowDelay", kMask));
+    EXPECT_EQ(sim.files().RemoveFile(kFile), sys::err::kSharingViolation);
+    EXPECT_EQ(sim.files().ReplaceFileData(kFile, "planted"), sys::err::kSharingViolation);
+    EXPECT_FALSE(sim.files().WriteFileBytes(kFile, "planted"));
+    EXPECT_FALSE(sim.files().AppendFileBytes(kFile, "planted"));
+    EXPECT_EQ(sim.files().MoveFileTo(kFile, std::string(kFile) + ".old"), sys::err::kSharingViolation);
+    EXPECT_EQ(sim.files().TruncateFile(kFile, 0), sys::err::kSharingViolation);
+    ASSERT_TRUE(change.DeleteValue(sys::kHKCU, kKey, "Big", kMask));
+    ASSERT_TRUE(change.DeleteKeyTree(sys::kHKCU, std::string(kKey) + "\\Sub", kMask));
+    // Readers share it.
+    EXPECT_NE(Backup().find("\"Big\"=hex:"), std::string::npos);
+  }
+  const std::string text = Backup();
+  EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u);
+  sys::RegFileContent content;
+  std::string bytes;
+  ASSERT_TRUE(sim.files().ReadFileBytes(kFile, bytes));
+  ASSERT_TRUE(sys::ParseRegFile(bytes, &content));
+  EXPECT_TRUE(content.errors.empty());
+  Restore();
+  auto sorted = [](std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+  };
+  EXPECT_EQ(sorted(Snapshot()), sorted(before));
+  // Let go at the end of the run.
+  EXPECT_EQ(sim.files().RemoveFile(kFile), 0u);
+}
+
+// A file that cannot be held is no backup: nothing changes.
+TEST_F(RegistryChangeTest, ABackupThatCannotBeCreatedMeansNoChange) {
+  sim.files().CreateFolder("C:\\App\\backup\\optimize_backup");
+  ASSERT_TRUE(sim.files().CreateFolder(kFile));  // a folder where the file should go, and all numbered names
+  for (int n = 2; n <= 100; ++n)
+    ASSERT_TRUE(sim.files().CreateFolder("C:\\App\\backup\\optimize_backup\\20240305143000_" + std::to_string(n) + ".reg"));
+  RegistryChange change(sim.platform(), Path());
+  EXPECT_FALSE(change.DeleteValue(sys::kHKCU, kKey, "MenuShowDelay", kMask));
+  EXPECT_TRUE(change.backupFailed());
+  EXPECT_TRUE(reg.ValueExists(sys::kHKCU, kKey, "MenuShowDelay", kMask));
 }
 
 }  // namespace

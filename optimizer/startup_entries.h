@@ -21,6 +21,14 @@ struct TStartup {
   int16_t stype = 0;   // StartupType
   std::string spath;   // the command line, or the shortcut's target
   bool ticked = false;
+  // A Run value as it was: its type and exact bytes (a REG_EXPAND_SZ
+  // comes back as one, a REG_MULTI_SZ whole), and whether it is the unnamed
+  // value, which a real value named "(Default)" is not. Without `exact`
+  // (rows of older versions) it is put back as REG_SZ of spath.
+  bool exact = false;
+  uint32_t vtype = 0;
+  std::string vdata;
+  bool unnamed = false;
 };
 
 enum StartupType : int16_t { kUserRun = 1, kMachineRun = 2, kUserFolder = 3, kCommonFolder = 4 };

@@ -241,6 +241,103 @@ TEST_F(StartupManagerTest, TheUnnamedValueIsShownAsDefaultAndComesBackAsTheUnnam
   EXPECT_EQ(Value(sim.registry(), sys::kHKCU, kRun, "(Default)"), "absent");
 }
 
+TEST_F(StartupManagerTest, ExpandableAndMultiStringRunValuesComeBackWithTheirTypeAndExactBytes) {
+  const std::string expand = sys::Utf8ToUtf16Bytes("%windir%\\system32\\tool.exe") + std::string(2, '\0');
+  const std::string multi = sys::Utf8ToUtf16Bytes("C:\\Apps\\m.exe") + std::string(2, '\0') +
+                            sys::Utf8ToUtf16Bytes("/second") + std::string(4, '\0');
+  // Odd bytes after the text: kept too.
+  const std::string odd = sys::Utf8ToUtf16Bytes("C:\\Apps\\o.exe") + std::string("\0\0\x07", 3);
+  {
+    sys::RegKey k;
+    ASSERT_EQ(sim.registry().CreateKey(sys::kHKCU, kRun, sys::kMaskAll, &k), 0);
+    sim.registry().SetValue(k, "Expand", sys::kRegExpandSz, expand);
+    sim.registry().SetValue(k, "Multi", sys::kRegMultiSz, multi);
+    sim.registry().SetValue(k, "Odd", sys::kRegSz, odd);
+    sim.registry().CloseKey(k);
+  }
+  Open();
+  for (int r = 0; r < 3; ++r) Tick(id::lstvSRemove, r);
+  Remove();
+  EXPECT_EQ(Value(sim.registry(), sys::kHKCU, kRun, "Expand"), "absent");
+  EXPECT_EQ(Value(sim.registry(), sys::kHKCU, kRun, "Multi"), "absent");
+  // Read back from the table, as after a new start.
+  Reopen();
+  ASSERT_EQ(main->control(id::lstvSRestore).rowCount(), 3);
+  for (int r = 0; r < 3; ++r) Tick(id::lstvSRestore, r);
+  Restore();
+  EXPECT_TRUE(ports.messages.size() == 1u) << (ports.messages.empty() ? "" : ports.messages.back().text);
+  auto raw = [&](const char* name) {
+    sys::RegData d;
+    sys::ScopedKey k(sim.registry(), sys::kHKCU, kRun, sys::kMaskAll);
+    sim.registry().QueryValue(k.get(), name, 4096, &d);
+    return d;
+  };
+  EXPECT_EQ(raw("Expand").type, sys::kRegExpandSz);
+  EXPECT_EQ(raw("Expand").bytes, expand);
+  EXPECT_EQ(raw("Multi").type, sys::kRegMultiSz);
+  EXPECT_EQ(raw("Multi").bytes, multi);
+  EXPECT_EQ(raw("Odd").type, sys::kRegSz);
+  EXPECT_EQ(raw("Odd").bytes, odd);
+  EXPECT_TRUE(Table().empty());
+}
+
+TEST_F(StartupManagerTest, TheUnnamedValueAndAValueNamedDefaultStayApart) {
+  RunValue("", "C:\\Apps\\unnamed.exe");
+  RunValue("(Default)", "C:\\Apps\\named.exe");
+  Open();
+  ASSERT_EQ(Rows(id::lstvSRemove),
+            (std::vector<std::string>{"(Default)|C:\\Apps\\unnamed.exe", "(Default)|C:\\Apps\\named.exe"}));
+  Tick(id::lstvSRemove, 1);
+  Remove();
+  // The real value went; the unnamed one stays as it was.
+  EXPECT_EQ(Value(sim.registry(), sys::kHKCU, kRun, ""), "sz:C:\\Apps\\unnamed.exe");
+  std::vector<std::string> names;
+  sys::Registry(sim.registry()).EnumValueNamesExact(names, sys::kHKCU, kRun, sys::kMaskAll);
+  EXPECT_EQ(names, std::vector<std::string>{""});
+  EXPECT_EQ(Rows(id::lstvSRemove), std::vector<std::string>{"(Default)|C:\\Apps\\unnamed.exe"});
+  Reopen();
+  Tick(id::lstvSRestore, 0);
+  Restore();
+  sys::Registry(sim.registry()).EnumValueNamesExact(names, sys::kHKCU, kRun, sys::kMaskAll);
+  EXPECT_EQ(names, (std::vector<std::string>{"", "(Default)"}));
+  EXPECT_EQ(sys::Registry(sim.registry()).ReadStringExact(sys::kHKCU, kRun, "(Default)", sys::kMaskAll),
+            "C:\\Apps\\named.exe");
+  EXPECT_EQ(sys::Registry(sim.registry()).ReadStringExact(sys::kHKCU, kRun, "", sys::kMaskAll),
+            "C:\\Apps\\unnamed.exe");
+  // The unnamed one, removed and restored, is the unnamed one again.
+  Reopen();
+  Tick(id::lstvSRemove, 0);
+  Remove();
+  sys::Registry(sim.registry()).EnumValueNamesExact(names, sys::kHKCU, kRun, sys::kMaskAll);
+  EXPECT_EQ(names, std::vector<std::string>{"(Default)"});
+  Reopen();
+  Tick(id::lstvSRestore, 0);
+  Restore();
+  EXPECT_EQ(sys::Registry(sim.registry()).ReadStringExact(sys::kHKCU, kRun, "", sys::kMaskAll),
+            "C:\\Apps\\unnamed.exe");
+  EXPECT_EQ(sys::Registry(sim.registry()).ReadStringExact(sys::kHKCU, kRun, "(Default)", sys::kMaskAll),
+            "C:\\Apps\\named.exe");
+}
+
+TEST_F(StartupManagerTest, RowsOfAnOlderVersionRestoreAsRegSzAndDefaultAsTheUnnamedValue) {
+  RunValue("Other", "C:\\Apps\\other.exe");
+  Open();
+  {
+    store::Connection c = Db();
+    store::RunStatement(c,
+                        "insert into startup (sid,sname,spath,stype,sdate) values (1,'Old','C:\\Apps\\old.exe',1,"
+                        "'2020-01-01 00:00:00'),(2,'(Default)','C:\\Apps\\d.exe',1,'2020-01-01 00:00:00')");
+  }
+  Reopen();
+  ASSERT_EQ(main->control(id::lstvSRestore).rowCount(), 2);
+  Tick(id::lstvSRestore, 0);
+  Tick(id::lstvSRestore, 1);
+  Restore();
+  EXPECT_EQ(Value(sim.registry(), sys::kHKCU, kRun, "Old"), "sz:C:\\Apps\\old.exe");
+  EXPECT_EQ(sys::Registry(sim.registry()).ReadStringExact(sys::kHKCU, kRun, "", sys::kMaskAll), "C:\\Apps\\d.exe");
+  EXPECT_TRUE(Table().empty());
+}
+
 TEST_F(StartupManagerTest, AShortcutWhoseNameIsTakenInBackupLnkStaysActiveAndTheUserIsTold) {
   Shortcut(std::string(kUserStartup) + "Tool.lnk", "C:\\Apps\\tool.exe");
   sim.files().CreateFolder(kLnk);

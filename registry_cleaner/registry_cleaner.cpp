@@ -10,6 +10,7 @@
 #include "app/page_codes.h"
 #include "ui/page_builder.h"
 #include "backup/backup_folders.h"
+#include "backup/full_backup.h"
 #include "registry_cleaner/registry_thread.h"
 #include "store/database.h"
 #include "sysaccess/registry.h"
@@ -291,9 +292,25 @@ std::function<std::string()> RegistryCleaner::RepairBackupPath() {
 bool RegistryCleaner::StartFullBackup() {
   sys::FileSystem& files = *m_.platform().files;
   const std::string folder = m_.appDir() + backup::BackupFolder(backup::BackupKind::kFull);
-  if (!files.DirectoryExists(folder)) files.CreateFolder(folder);
-  const std::string file = folder + "FBackup_" + NowTimestamp() + ".reg";
-  if (!m_.platform().system->StartRegistryEditor("/E \"" + file + "\"")) return false;
+  const uint64_t now = static_cast<uint64_t>(NowMillis()) * 10000ull + 116444736000000000ull;
+  JobRunner& runner = m_.runner();
+  MainForm& m = m_;
+  auto written = onFullBackupWritten;
+  const bool started = backup::StartFullBackupExport(
+      m_.platform(), folder, NowTimestamp(), now, [&runner](std::function<void()> body) { runner.Start(body); },
+      [&runner, &m, written](const backup::FullBackupOutcome& out) {
+        // Told on the main thread: the list gains the backup, or the user
+        // learns that there is none.
+        runner.dispatcher().Call([&m, written, out] {
+          if (!out.path.empty()) {
+            if (written) written();
+          } else {
+            m.ports().ShowMessage("The full backup could not be completed: " + out.problem + ".", "Vantorel",
+                                  MsgButtons::Ok, MsgIcon::Error);
+          }
+        });
+      });
+  if (!started) return false;
   WithDatabase(files, m_.dataDbPath(), {"sysset"}, [&](store::Connection& c) {
     store::RunStatement(c, "update sysset set last_backup='" + NowTimestamp() + "'");
   });

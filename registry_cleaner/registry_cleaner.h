@@ -25,6 +25,10 @@ class RegistryCleaner : public Feature {
   // Set by the backup page: runs when a full backup started from it ended
   // (`started` false when the registry editor could not be started).
   std::function<void(bool started)> onFullBackupFinished;
+  // Set by the backup page: runs on the main thread when a full backup has
+  // been written and renamed into its folder (the editor works on after
+  // the job ended).
+  std::function<void()> onFullBackupWritten;
 
   // Records of the shared scan result list that are registry records.
   TSearchRegistry* Record(size_t index);

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,18 @@ enum class DriveKind : uint32_t {
 
 // Called for each entry of a walked folder; false stops the walk.
 using WalkVisitor = std::function<bool(const FileEntry&)>;
+
+// A file this process made and holds open for writing. While it is open
+// nobody can delete, rename, replace or write it (others may read it), so
+// what goes in through it lands in the file it made.
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+  // Adds to the end, flushed to disk before returning; 0 or the system error.
+  virtual uint32_t Append(const std::string& data) = 0;
+  // Cuts the file back to `size` bytes, flushed (undoes a failed append).
+  virtual uint32_t Truncate(uint64_t size) = 0;
+};
 
 class FileSystem {
  public:
@@ -86,6 +99,14 @@ class FileSystem {
   // exists (kFileExists otherwise), so nothing is ever written into another
   // file. A write that fails removes the new file again.
   virtual uint32_t CreateNewFile(const std::string& path, const std::string& data) = 0;
+  // As CreateNewFile, and the file stays open in `out` until that is freed.
+  // Both backends hold files; a wrapper that does not forward this call
+  // answers 50 (not supported), so nothing is written.
+  virtual uint32_t CreateHeldFile(const std::string& path, const std::string& data,
+                                  std::unique_ptr<HeldFile>* out) {
+    (void)path, (void)data, (void)out;
+    return 50;
+  }
   // Cuts the file back to `size` bytes, flushed (undoes a failed append).
   virtual uint32_t TruncateFile(const std::string& path, uint64_t size) = 0;
   // The entry the path names (no wildcards), not following a final link.

@@ -29,7 +29,7 @@ bool RegBackupFile::Create(const std::vector<std::string>& lines) {
   const std::string bytes = EncodeRegFile(first);
   for (int n = 1; n <= kMaxNames; ++n) {
     const std::string candidate = n == 1 ? path : Numbered(path, n);
-    const uint32_t rc = files_.CreateNewFile(candidate, bytes);
+    const uint32_t rc = files_.CreateHeldFile(candidate, bytes, &file_);
     if (rc == err::kSuccess) {
       path_ = candidate;
       size_ = bytes.size();
@@ -46,12 +46,12 @@ bool RegBackupFile::Append(const std::vector<std::string>& lines) {
   if (path_.empty()) return Create(lines);
   // Later batches without the byte-order mark.
   const std::string bytes = EncodeRegFile(lines).substr(2);
-  if (files_.AppendFileBytes(path_, bytes)) {
+  if (file_->Append(bytes) == err::kSuccess) {
     size_ += bytes.size();
     return true;
   }
   // Part of the batch may be in the file: back to the last whole one.
-  if (files_.TruncateFile(path_, size_) != err::kSuccess) broken_ = true;
+  if (file_->Truncate(size_) != err::kSuccess) broken_ = true;
   return false;
 }
 

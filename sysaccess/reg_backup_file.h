@@ -7,9 +7,13 @@
 // taken name gets "_2", "_3" ... before its extension), so two backups of
 // the same second never share a file, and an append that fails is cut back
 // to the last whole batch; when even that fails, no later batch goes in.
+// Every batch goes in through the handle that created the file, held until
+// the object goes: nobody can delete or swap the file meanwhile, and a
+// batch never lands in another file or in a new one without the header.
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +39,7 @@ class RegBackupFile {
   FileSystem& files_;
   std::function<std::string()> makePath_;
   std::string path_;
+  std::unique_ptr<HeldFile> file_;
   uint64_t size_ = 0;  // bytes of the whole batches written
   bool broken_ = false;
 };

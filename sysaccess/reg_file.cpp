@@ -3,6 +3,8 @@
 
 #include <cctype>
 #include <cstdio>
+#include <map>
+#include <set>
 
 #include "sysaccess/reg_writer.h"
 #include "sysaccess/error_text.h"
@@ -457,6 +459,202 @@ std::vector<std::string> ExportRegTree(RegistryApi& api, RegRoot root, const std
   if (!key.empty()) full += "\\" + key;
   ExportKey(api, root, key, full, mask, lines);
   return lines;
+}
+
+namespace {
+
+// Names compare without regard to case in the registry.
+std::string Fold(const std::string& s) { return AsciiLower(s); }
+
+struct ExpectedKey {
+  RegRoot root = 0;
+  std::string key;
+  bool present = true;
+};
+struct ExpectedValue {
+  RegRoot root = 0;
+  std::string key, name;
+  bool present = true;
+  RegData data;
+};
+
+std::string FullKeyName(RegRoot root, const std::string& key) {
+  std::string full = RootLongName(root);
+  if (!key.empty()) full += "\\" + key;
+  return full;
+}
+
+std::string ValueText(const std::string& name) {
+  return name.empty() ? std::string("the default value") : "\"" + name + "\"";
+}
+
+}  // namespace
+
+RegImportCheck CheckRegImport(RegistryApi& api, const RegFileContent& content, uint32_t mask, size_t maxExamples) {
+  RegImportCheck out;
+  // What the file leaves behind, in file order of first mention.
+  std::map<std::string, ExpectedKey> keys;      // folded "root\key"
+  std::map<std::string, ExpectedValue> values;  // folded "root\key" + '\n' + name
+  std::vector<std::string> keyOrder, valueOrder;
+  auto keyId = [](RegRoot root, const std::string& key) { return Fold(std::to_string(root) + "\\" + key); };
+  auto markPresent = [&](RegRoot root, const std::string& key) {
+    // A key made again brings back its parents that the file removed.
+    std::string path = key;
+    for (bool self = true;; self = false) {
+      const std::string id = keyId(root, path);
+      auto it = keys.find(id);
+      if (it == keys.end()) {
+        if (self) {
+          keys[id] = {root, path, true};
+          keyOrder.push_back(id);
+        }
+      } else {
+        it->second.present = true;
+      }
+      const size_t slash = path.rfind('\\');
+      if (path.empty() || slash == std::string::npos) break;
+      path = path.substr(0, slash);
+    }
+  };
+  auto dropBelow = [&](const std::string& id) {
+    // Everything the file put below a key it then removes goes with it.
+    const std::string prefix = id + "\\";
+    for (auto it = keys.lower_bound(prefix); it != keys.end() && it->first.compare(0, prefix.size(), prefix) == 0;)
+      it = keys.erase(it);
+    const std::string own = id + "\n";
+    for (auto it = values.begin(); it != values.end();) {
+      if (it->first.compare(0, prefix.size(), prefix) == 0 || it->first.compare(0, own.size(), own) == 0)
+        it = values.erase(it);
+      else
+        ++it;
+    }
+  };
+  for (const RegFileOp& op : content.ops) {
+    const std::string id = keyId(op.root, op.key);
+    switch (op.kind) {
+      case RegFileOp::kKey: markPresent(op.root, op.key); break;
+      case RegFileOp::kDeleteKey: {
+        dropBelow(id);
+        auto it = keys.find(id);
+        if (it == keys.end()) {
+          keys[id] = {op.root, op.key, false};
+          keyOrder.push_back(id);
+        } else {
+          it->second.present = false;
+        }
+        break;
+      }
+      case RegFileOp::kSetValue:
+      case RegFileOp::kDeleteValue: {
+        if (op.kind == RegFileOp::kSetValue) markPresent(op.root, op.key);
+        const std::string vid = id + "\n" + Fold(op.name);
+        auto it = values.find(vid);
+        if (it == values.end()) {
+          it = values.emplace(vid, ExpectedValue{op.root, op.key, op.name}).first;
+          valueOrder.push_back(vid);
+        }
+        it->second.present = op.kind == RegFileOp::kSetValue;
+        it->second.data = op.data;
+        break;
+      }
+    }
+  }
+  auto fail = [&](std::string what) {
+    ++out.failed;
+    if (out.examples.size() < maxExamples) out.examples.push_back(std::move(what));
+  };
+  const uint32_t access = kKeyRead | (mask & (kWow64Key64 | kWow64Key32));
+  // One open key at a time, reused by the values that follow it.
+  std::string openId;
+  RegKey open = 0;
+  long openRc = kErrFileNotFound;
+  auto openKey = [&](const std::string& id, RegRoot root, const std::string& key) {
+    if (id == openId) return openRc;
+    if (openRc == kErrSuccess) api.CloseKey(open);
+    openId = id;
+    openRc = api.OpenKey(root, key, access, &open);
+    return openRc;
+  };
+  std::set<std::string> seen;  // an id dropped and named again is listed twice
+  for (const std::string& id : keyOrder) {
+    auto it = keys.find(id);
+    if (it == keys.end() || !seen.insert(id).second) continue;
+    ++out.entries;
+    const ExpectedKey& k = it->second;
+    const long rc = openKey(id, k.root, k.key);
+    const std::string name = "[" + FullKeyName(k.root, k.key) + "]";
+    if (k.present && rc != kErrSuccess)
+      fail(name + (rc == kErrFileNotFound ? " is missing" : " cannot be read: " + SystemErrorText(rc)));
+    else if (!k.present && rc == kErrSuccess)
+      fail(name + " is still there");
+    else if (!k.present && rc != kErrFileNotFound)
+      fail(name + " cannot be read: " + SystemErrorText(rc));
+  }
+  for (const std::string& vid : valueOrder) {
+    auto it = values.find(vid);
+    if (it == values.end() || !seen.insert(vid).second) continue;
+    ++out.entries;
+    const ExpectedValue& v = it->second;
+    const std::string where = ValueText(v.name) + " in [" + FullKeyName(v.root, v.key) + "]";
+    long rc = openKey(keyId(v.root, v.key), v.root, v.key);
+    RegData got;
+    if (rc == kErrSuccess) {
+      rc = api.QueryValue(open, v.name, 0, &got);
+      if (rc == kErrSuccess || rc == kErrMoreData) rc = api.QueryValue(open, v.name, got.size + 2, &got);
+    }
+    if (v.present) {
+      if (rc == kErrFileNotFound) fail(where + " is missing");
+      else if (rc != kErrSuccess) fail(where + " cannot be read: " + SystemErrorText(rc));
+      else if (got.type != v.data.type || got.bytes != v.data.bytes) fail(where + " holds other data");
+    } else if (rc == kErrSuccess) {
+      fail(where + " is still there");
+    } else if (rc != kErrFileNotFound) {
+      fail(where + " cannot be read: " + SystemErrorText(rc));
+    }
+  }
+  if (openRc == kErrSuccess) api.CloseKey(open);
+  for (const std::string& line : content.errors) {
+    ++out.entries;
+    fail("a line that could not be read: " + line.substr(0, 80));
+  }
+  return out;
+}
+
+bool IsWholeRegExport(FileSystem& files, const std::string& path, std::string* why) {
+  auto no = [why](const char* text) {
+    if (why) *why = text;
+    return false;
+  };
+  FileEntry entry;
+  if (!files.GetEntry(path, entry) || entry.IsFolder()) return no("the file is missing");
+  const uint64_t size = entry.size;
+  constexpr size_t kPart = 4096;
+  std::string head, tail;
+  if (!files.ReadFilePart(path, 0, kPart, head)) return no("the file cannot be read");
+  const bool utf16 = head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0xFF &&
+                     static_cast<unsigned char>(head[1]) == 0xFE;
+  if (utf16 && size % 2 != 0) return no("the file ends in the middle of a character");
+  if (utf16 && head.size() % 2 != 0) head.pop_back();
+  const uint64_t from = size > kPart ? size - kPart : 0;  // even when the size is
+  if (!files.ReadFilePart(path, from, kPart, tail)) return no("the file cannot be read");
+  // The head decides the encoding, so the tail keeps the mark's.
+  std::string headText = DecodeRegFileText(head);
+  std::string tailText = utf16 ? Utf16BytesToUtf8(from == 0 ? tail.substr(2) : tail) : DecodeRegFileText(tail);
+  std::vector<std::string> lines = SplitLines(headText);
+  size_t i = 0;
+  while (i < lines.size() && TrimRight(TrimLeft(lines[i])).empty()) ++i;
+  if (i >= lines.size() ||
+      (TrimRight(TrimLeft(lines[i])) != kRegHeaderV5 && TrimRight(TrimLeft(lines[i])) != "REGEDIT4"))
+    return no("the file does not start as a registry file");
+  for (++i; i < lines.size() && TrimLeft(lines[i]).empty(); ++i) {
+  }
+  if (i >= lines.size() || TrimLeft(lines[i]).empty() || TrimLeft(lines[i])[0] != '[')
+    return no("the file holds no key");
+  auto endsWith = [&](const std::string& end) {
+    return tailText.size() >= end.size() && tailText.compare(tailText.size() - end.size(), end.size(), end) == 0;
+  };
+  if (!endsWith("\r\n\r\n") && !endsWith("\n\n")) return no("the file ends before the registry editor finished it");
+  return true;
 }
 
 }  // namespace vl::sys

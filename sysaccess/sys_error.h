@@ -14,6 +14,7 @@ constexpr uint32_t kInvalidHandle = 6;
 constexpr uint32_t kNotSameDevice = 17;
 constexpr uint32_t kReadFault = 30;
 constexpr uint32_t kGenFailure = 31;
+constexpr uint32_t kSharingViolation = 32;
 constexpr uint32_t kFileExists = 80;
 constexpr uint32_t kInvalidParameter = 87;
 constexpr uint32_t kDiskFull = 112;

@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vl::sys {
@@ -12,6 +13,13 @@ struct DateNames {
   std::array<std::string, 12> longMonths, shortMonths;  // January first
   std::array<std::string, 7> longDays, shortDays;       // Sunday first
   std::string am, pm;
+};
+
+// How a run of the registry editor ended.
+enum class EditorRun {
+  kNotStarted,    // the editor could not be started
+  kFinished,      // it ran and exited within the wait
+  kStillRunning,  // it was still running when the wait ran out
 };
 
 // The names the simulated platform gives, and the fallback of the real one.
@@ -36,6 +44,11 @@ class System {
   // Runs the system's registry editor with the arguments ("/s file",
   // "/e file key") and waits up to timeoutMs; false when it could not run.
   virtual bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) = 0;
+  // The same, telling a wait that ran out from an editor that never ran.
+  // `started`, when given, is called once the editor is running (before the
+  // wait), so a caller can go on while it works.
+  virtual EditorRun RunRegistryEditorWait(const std::string& arguments, uint32_t timeoutMs,
+                                          const std::function<void()>& started = {}) = 0;
   // Starts the registry editor hidden and does not wait; false when it could
   // not be started.
   virtual bool StartRegistryEditor(const std::string& arguments) = 0;

@@ -61,6 +61,7 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
     TRegistryThread::Start(cleaner, TRegistryThread::kFullBackup, 1, main.bitness);
   };
   cleaner.onFullBackupFinished = [&backupPage](bool started) { backupPage.FullBackupFinished(started); };
+  cleaner.onFullBackupWritten = [&backupPage] { backupPage.FullBackupWritten(); };
   junk::JunkCleaner& junkCleaner = junk::AddJunkPages(main);
   evidence::EvidenceCleaner& evidenceCleaner = evidence::AddEvidencePages(main);
   optimizer::Optimizer& optimizer = optimizer::AddOptimizerPages(main);

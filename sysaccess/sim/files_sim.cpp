@@ -162,10 +162,12 @@ bool WriteHostFile(const std::string& hostPath, int flags, const std::string& da
 }  // namespace
 
 bool SimFileSystem::WriteFileBytes(const std::string& path, const std::string& data) {
+  if (IsHeld(HostPath(path))) return false;
   return WriteHostFile(HostPath(path), O_TRUNC, data);
 }
 
 bool SimFileSystem::AppendFileBytes(const std::string& path, const std::string& data) {
+  if (IsHeld(HostPath(path))) return false;
   if (appendFailsAfter >= 0) {
     const size_t part = std::min<size_t>(static_cast<size_t>(appendFailsAfter), data.size());
     appendFailsAfter = -1;

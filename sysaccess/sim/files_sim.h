@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "sysaccess/files.h"
@@ -52,6 +53,10 @@ class SimFileSystem : public FileSystem {
   uint32_t CopyFileTo(const std::string& from, const std::string& to, bool overwrite) override;
   uint32_t ReplaceFileData(const std::string& path, const std::string& data) override;
   uint32_t CreateNewFile(const std::string& path, const std::string& data) override;
+  uint32_t CreateHeldFile(const std::string& path, const std::string& data, std::unique_ptr<HeldFile>* out) override;
+  // A held file: device and inode of its host file.
+  using FileId = std::pair<dev_t, ino_t>;
+  void Release(FileId id);
   uint32_t TruncateFile(const std::string& path, uint64_t size) override;
   bool GetEntry(const std::string& path, FileEntry& entry) override;
   uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
@@ -73,6 +78,8 @@ class SimFileSystem : public FileSystem {
   // The error Windows gives for a path that does not exist: kFileNotFound
   // when its folder exists, kPathNotFound otherwise.
   uint32_t MissingError(const std::string& host);
+  // True while a HeldFile holds the host file.
+  bool IsHeld(const std::string& host);
 
   std::mutex mu_;
   std::map<char, SimDrive> drives_;
@@ -80,6 +87,7 @@ class SimFileSystem : public FileSystem {
   std::function<bool()> redirect_;
   std::string windows_;
   bool criticalOff_ = false;
+  std::set<FileId> held_;
 };
 
 }  // namespace vl::sys

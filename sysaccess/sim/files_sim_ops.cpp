@@ -134,6 +134,7 @@ uint32_t SimFileSystem::WalkFolder(const std::string& folder, const WalkVisitor&
 uint32_t SimFileSystem::MoveFileTo(const std::string& from, const std::string& to) {
   std::string hf = HostPath(from), ht = HostPath(to);
   if (hf.empty() || ht.empty()) return err::kPathNotFound;
+  if (IsHeld(hf)) return err::kSharingViolation;
   struct stat st, target;
   if (lstat(hf.c_str(), &st) != 0) return MissingError(hf);
   if (ht == hf) {
@@ -168,6 +169,7 @@ uint32_t SimFileSystem::CopyFileTo(const std::string& from, const std::string& t
   if (S_ISDIR(st.st_mode)) return err::kAccessDenied;
   if (lstat(ht.c_str(), &target) == 0) {
     if (!overwrite) return err::kFileExists;
+    if (IsHeld(ht)) return err::kSharingViolation;
     if (S_ISDIR(target.st_mode) || !(target.st_mode & S_IWUSR)) return err::kAccessDenied;
     if (target.st_dev == st.st_dev && target.st_ino == st.st_ino) return err::kAccessDenied;  // itself
   }
@@ -178,6 +180,7 @@ uint32_t SimFileSystem::CopyFileTo(const std::string& from, const std::string& t
 uint32_t SimFileSystem::ReplaceFileData(const std::string& path, const std::string& data) {
   std::string h = HostPath(path);
   if (h.empty()) return err::kPathNotFound;
+  if (IsHeld(h)) return err::kSharingViolation;
   std::string parent = HostParent(h);
   if (!IsHostFolder(parent)) return err::kPathNotFound;
   struct stat st;
@@ -219,6 +222,7 @@ uint32_t SimFileSystem::CreateNewFile(const std::string& path, const std::string
 uint32_t SimFileSystem::TruncateFile(const std::string& path, uint64_t size) {
   std::string h = HostPath(path);
   if (h.empty()) return err::kPathNotFound;
+  if (IsHeld(h)) return err::kSharingViolation;
   int fd = open(h.c_str(), O_WRONLY);
   if (fd < 0) return errno == ENOENT ? err::kFileNotFound : ErrorOfErrno(errno);
   uint32_t result = 0;
@@ -243,6 +247,7 @@ uint32_t SimFileSystem::RemoveFile(const std::string& path) {
   std::string h = HostPath(path);
   struct stat st, target;
   if (h.empty()) return err::kPathNotFound;
+  if (IsHeld(h)) return err::kSharingViolation;
   if (lstat(h.c_str(), &st) != 0) return err::kFileNotFound;
   if (S_ISDIR(st.st_mode)) return err::kAccessDenied;
   // A link to a folder is removed as a folder, a read-only file not at all.

@@ -87,16 +87,38 @@ bool SimSystem::StartRegistryEditor(const std::string& arguments) {
 }
 
 bool SimSystem::RunRegistryEditor(const std::string& arguments, uint32_t /*timeoutMs*/) {
-  if (editorMissing_) return false;
-  {
-    std::lock_guard<std::mutex> lock(mu_);
-    runs_.push_back(arguments);
-  }
+  if (editorMissing_ || outlastsWait_) return false;
+  Record(arguments);
+  const bool ok = EditorWork(arguments);
+  if (beforeEditorExits) beforeEditorExits();
+  return ok;
+}
+
+EditorRun SimSystem::RunRegistryEditorWait(const std::string& arguments, uint32_t /*timeoutMs*/,
+                                           const std::function<void()>& started) {
+  if (editorMissing_) return EditorRun::kNotStarted;
+  Record(arguments);
+  if (started) started();
+  if (outlastsWait_) return EditorRun::kStillRunning;
+  // The real editor exits normally whether or not it took the file.
+  EditorWork(arguments);
+  if (beforeEditorExits) beforeEditorExits();
+  return EditorRun::kFinished;
+}
+
+void SimSystem::Record(const std::string& arguments) {
+  std::lock_guard<std::mutex> lock(mu_);
+  runs_.push_back(arguments);
+}
+
+bool SimSystem::EditorWork(const std::string& arguments) {
   std::vector<std::string> args = SplitArguments(arguments);
   if (args.size() >= 2 && EqualsNoCase(args[0], "/s")) {
     std::string bytes;
     RegFileContent content;
-    if (!files_.ReadFileBytes(args[1], bytes) || !ParseRegFile(bytes, &content)) return false;
+    if (!files_.ReadFileBytes(args[1], bytes)) return false;
+    if (ignoresImports_) return true;
+    if (!ParseRegFile(bytes, &content)) return false;
     ApplyRegFile(registry_, content, kMaskAll64);
     return true;
   }
@@ -117,7 +139,13 @@ bool SimSystem::RunRegistryEditor(const std::string& arguments, uint32_t /*timeo
         lines.insert(lines.end(), part.begin() + 2, part.end());
       }
     }
-    return files_.WriteFileBytes(args[1], EncodeRegFile(lines));
+    std::string bytes = EncodeRegFile(lines);
+    // An editor that stops early leaves what it wrote so far.
+    if (exportCutAt_ >= 0 && static_cast<size_t>(exportCutAt_) < bytes.size()) {
+      files_.WriteFileBytes(args[1], bytes.substr(0, static_cast<size_t>(exportCutAt_)));
+      return false;
+    }
+    return files_.WriteFileBytes(args[1], bytes);
   }
   return false;
 }

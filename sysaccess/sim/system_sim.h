@@ -2,6 +2,7 @@
 // an environment, a fixed time zone, and the registry editor stand-in that
 // imports and exports .reg files against the simulated registry.
 #pragma once
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -38,6 +39,20 @@ class SimSystem : public System {
   // "/s file" imports, "/e file [key]" exports (the whole registry without a
   // key); other arguments fail.
   bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) override;
+  // As the real editor, the stand-in ends normally whether or not it took
+  // the file; the restore's own check tells the difference.
+  EditorRun RunRegistryEditorWait(const std::string& arguments, uint32_t timeoutMs,
+                                  const std::function<void()>& started) override;
+  // Tests: "/s" ends normally without importing anything, as the real editor
+  // does with a file it rejects.
+  void SetEditorIgnoresImports(bool on) { ignoresImports_ = on; }
+  // Tests: the editor is still at work when the wait runs out (it does
+  // nothing).
+  void SetEditorOutlastsWait(bool on) { outlastsWait_ = on; }
+  // Tests: an export stops after this many bytes (negative: never).
+  void SetExportCutAt(long long bytes) { exportCutAt_ = bytes; }
+  // Tests: runs on the editor's thread after its work, before it exits.
+  std::function<void()> beforeEditorExits;
   // The stand-in runs at once; it "cannot be started" while SetEditorMissing(true).
   bool StartRegistryEditor(const std::string& arguments) override;
   void SetEditorMissing(bool missing) { editorMissing_ = missing; }
@@ -46,11 +61,17 @@ class SimSystem : public System {
   void SetDateNames(const DateNames& names);
 
  private:
+  void Record(const std::string& arguments);
+  bool EditorWork(const std::string& arguments);
+
   RegistryApi& registry_;
   FileSystem& files_;
   bool wow64_ = false;
   bool process64_ = false;
   bool editorMissing_ = false;
+  bool ignoresImports_ = false;
+  bool outlastsWait_ = false;
+  long long exportCutAt_ = -1;
   int utcOffset_ = 0;
   std::mutex mu_;
   std::set<std::thread::id> redirectionOff_;

@@ -20,6 +20,7 @@ class Win32FileSystem : public FileSystem {
   uint32_t CopyFileTo(const std::string& from, const std::string& to, bool overwrite) override;
   uint32_t ReplaceFileData(const std::string& path, const std::string& data) override;
   uint32_t CreateNewFile(const std::string& path, const std::string& data) override;
+  uint32_t CreateHeldFile(const std::string& path, const std::string& data, std::unique_ptr<HeldFile>* out) override;
   uint32_t TruncateFile(const std::string& path, uint64_t size) override;
   bool GetEntry(const std::string& path, FileEntry& entry) override;
   uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;

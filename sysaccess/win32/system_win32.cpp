@@ -110,6 +110,17 @@ bool Win32System::RunRegistryEditor(const std::string& arguments, uint32_t timeo
   return done;
 }
 
+EditorRun Win32System::RunRegistryEditorWait(const std::string& arguments, uint32_t timeoutMs,
+                                             const std::function<void()>& started) {
+  PROCESS_INFORMATION pi = {};
+  if (!LaunchRegistryEditor(*this, arguments, true, &pi)) return EditorRun::kNotStarted;
+  CloseHandle(pi.hThread);
+  if (started) started();
+  const bool done = WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  CloseHandle(pi.hProcess);
+  return done ? EditorRun::kFinished : EditorRun::kStillRunning;
+}
+
 bool Win32System::StartRegistryEditor(const std::string& arguments) {
   PROCESS_INFORMATION pi = {};
   if (!LaunchRegistryEditor(*this, arguments, true, &pi)) return false;

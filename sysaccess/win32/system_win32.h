@@ -14,6 +14,8 @@ class Win32System : public System {
   std::string EnvironmentVariable(const std::string& name) override;
   bool FileTimeToLocal(uint64_t utc, uint64_t* local) override;
   bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) override;
+  EditorRun RunRegistryEditorWait(const std::string& arguments, uint32_t timeoutMs,
+                                  const std::function<void()>& started) override;
   bool StartRegistryEditor(const std::string& arguments) override;
   DateNames UserDateNames() override;
 };
