@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "evidence_cleaner/browser_traces.h"
+#include "evidence_cleaner/chromium.h"
 #include "evidence_cleaner/collectors.h"
 #include "sysaccess/shell_folders.h"
 #include "sysaccess/text.h"
@@ -71,7 +72,7 @@ const MruType* FindMru(int32_t no) {
 
 // Types with collectors of their own.
 const int32_t kOtherTypes[] = {101, 103, 104, 105, 106, 107, 108, 109, 206, 214, 215, 303, 310, 311, 312,
-                               313, 316, 401, 405, 406, 407, 408, 409, 410, 411, 412, 413, 414};
+                               313, 316, 401, 405, 406, 407, 408, 409, 410, 411, 412, 413, 414, 433, 434};
 
 }  // namespace
 
@@ -79,7 +80,7 @@ bool KnownType(int32_t typeNo) {
   if (FindMru(typeNo)) return true;
   for (int32_t t : kOtherTypes)
     if (t == typeNo) return true;
-  return false;
+  return ChromiumBrowserOf(typeNo) != nullptr;
 }
 
 void CollectType(EvidenceContext& c) {
@@ -88,8 +89,11 @@ void CollectType(EvidenceContext& c) {
     for (const char* key : mru->keys) CollectRegistry(c, kHKCU, key, RegMode::kValues, true);
     return;
   }
+  if (const ChromiumBrowser* b = ChromiumBrowserOf(no)) {
+    CollectChromiumType(c, *b);
+    return;
+  }
   sys::Shell& shell = *c.platform().shell;
-  sys::FileSystem& files = *c.platform().files;
   auto folder = [&shell](int index) { return sys::SpecialFolderPath(shell, index); };
   // A location below a special folder that the system does not have is not
   // looked for at all (it would be relative to the current folder).
@@ -162,17 +166,10 @@ void CollectType(EvidenceContext& c) {
       CollectRegistry(c, kHKCU, "Software\\RealNetworks\\RealDownload", RegMode::kValues, true);
       CollectRegistry(c, kHKLM, "Software\\RealNetworks\\RealDownload", RegMode::kValues, true);
       break;
-    case 405: CollectFirefoxHistory(c, FirefoxProfile(files, folder(17))); break;
-    case 406: CollectFirefoxCookies(c, FirefoxProfile(files, folder(17))); break;
-    case 407: {
-      const std::string p = FirefoxLocalProfile(files, folder(17), folder(22));
-      if (!p.empty()) {
-        tree(p + "Cache", "*.*");
-        // Today's Firefox keeps its cache here.
-        tree(p + "cache2", "*.*");
-      }
+    case 405: case 406: case 407: case 433: case 434:
+      // Every profile of Firefox and of its forks.
+      CollectFirefoxType(c, FirefoxProfiles(c.platform()));
       break;
-    }
     case 408:
       top(below(17, "Opera\\Opera\\"), "global_history.dat");
       top(below(17, "Opera\\Opera\\"), "download.dat");
@@ -183,20 +180,9 @@ void CollectType(EvidenceContext& c) {
       tree(below(22, "Opera\\Opera\\opcache"), "*.*");
       tree(below(22, "Opera\\Opera\\application_cache"), "*.*");
       break;
-    case 411: {
-      const std::string d = below(22, "Google\\Chrome\\User Data\\Default");
-      if (!d.empty()) CollectHistoryFiles(c, d);
-      break;
-    }
-    case 412:
-      top(below(22, "Google\\Chrome\\User Data\\Default"), "Cookies");
-      // Where today's Chrome keeps them.
-      top(below(22, "Google\\Chrome\\User Data\\Default\\Network"), "Cookies");
-      break;
-    case 413:
-      tree(below(22, "Google\\Chrome\\User Data\\Default\\Cache"), "*.*");
-      tree(below(22, "Google\\Chrome\\User Data\\Default\\Media Cache"), "*.*");
-      tree(below(22, "Google\\Chrome\\User Data\\Default\\Local Storage"), "*.*");
+    case 411: case 412: case 413:
+      // The old places of the Default profile, the newer ones, every profile.
+      CollectChromeFiles(c);
       break;
     case 414:
       top(below(17, "Macromedia\\Flash Player\\#SharedObjects"));
