@@ -276,10 +276,17 @@ void CollectProfile(EvidenceContext& c, const FirefoxProfileInfo& p) {
     }
     return;
   }
-  const int32_t source = c.AddSource({p.roaming, p.name, p.browser, p.base});
+  // Named only once something of it is listed: an empty profile says nothing.
+  int32_t sourceIndex = -1;
+  auto source = [&] {
+    if (sourceIndex < 0)
+      sourceIndex = c.AddSource({p.roaming, p.browser == "Firefox" ? p.name : p.browser + " " + p.name, p.browser, p.base});
+    return sourceIndex;
+  };
   auto read = [&](const char* file, const std::function<void(store::Connection&)>& work) {
     const std::string path = p.roaming + file;
     if (!PlainFile(files, path)) return;
+    source();
     c.ShowHint("Scanning " + path);
     ReadUnlessHeld(p.browser, [&] {
       store::Connection db = OpenForReading(files, path);
@@ -294,7 +301,7 @@ void CollectProfile(EvidenceContext& c, const FirefoxProfileInfo& p) {
             db, "SELECT b.id as id,b.title as title,b.url as url FROM moz_historyvisits a LEFT JOIN moz_places b WHERE (a.place_id = b.id)");
         for (; !t.AtEnd(); t.NextRow())
           if (const auto id = ParseId(t.ColumnByName("id")))
-            c.AddRow(source, kBrowserRow, static_cast<uint64_t>(*id), t.ColumnByName("title"), "visits",
+            c.AddRow(sourceIndex, kBrowserRow, static_cast<uint64_t>(*id), t.ColumnByName("title"), "visits",
                      t.ColumnByName("url"));
         // Since Firefox 26 the download list lives here.
         if (!store::HasTable(db, "moz_annos") || !store::HasTable(db, "moz_anno_attributes")) return;
@@ -305,7 +312,7 @@ void CollectProfile(EvidenceContext& c, const FirefoxProfileInfo& p) {
             "'downloads/destinationFileURI' ORDER BY a.id");
         for (; !d.AtEnd(); d.NextRow())
           if (const auto id = ParseId(d.ColumnByName("id")))
-            c.AddRow(source, kBrowserRow, static_cast<uint64_t>(*id), FileNameOfUri(d.ColumnByName("target")),
+            c.AddRow(sourceIndex, kBrowserRow, static_cast<uint64_t>(*id), FileNameOfUri(d.ColumnByName("target")),
                      "annos", d.ColumnByName("url"));
       });
       read("downloads.sqlite", [&](store::Connection& db) {
@@ -313,7 +320,7 @@ void CollectProfile(EvidenceContext& c, const FirefoxProfileInfo& p) {
         store::ResultTable t = store::RunQuery(db, "SELECT id,name,target FROM moz_downloads");
         for (; !t.AtEnd(); t.NextRow())
           if (const auto id = ParseId(t.ColumnByName("id")))
-            c.AddRow(source, kBrowserRow, static_cast<uint64_t>(*id), t.ColumnByName("name"), "downloads",
+            c.AddRow(sourceIndex, kBrowserRow, static_cast<uint64_t>(*id), t.ColumnByName("name"), "downloads",
                      t.ColumnByName("target"));
       });
       break;
@@ -324,7 +331,7 @@ void CollectProfile(EvidenceContext& c, const FirefoxProfileInfo& p) {
         for (; !t.AtEnd(); t.NextRow()) {
           const std::string id = t.ColumnByName("id");
           // The value is a session credential: it is never shown.
-          if (ParseId(id)) c.AddRow(source, kBrowserRow, 0, CookieLabel(t.ColumnByName("name"), t.ColumnByName("host")), id, "");
+          if (ParseId(id)) c.AddRow(sourceIndex, kBrowserRow, 0, CookieLabel(t.ColumnByName("name"), t.ColumnByName("host")), id, "");
         }
       });
       break;
@@ -334,7 +341,7 @@ void CollectProfile(EvidenceContext& c, const FirefoxProfileInfo& p) {
         store::ResultTable t = store::RunQuery(db, "SELECT id,fieldname,value FROM moz_formhistory ORDER BY id");
         for (; !t.AtEnd(); t.NextRow())
           if (const auto id = ParseId(t.ColumnByName("id")))
-            c.AddRow(source, kBrowserRow, static_cast<uint64_t>(*id), t.ColumnByName("fieldname"), "formhistory",
+            c.AddRow(sourceIndex, kBrowserRow, static_cast<uint64_t>(*id), t.ColumnByName("fieldname"), "formhistory",
                      t.ColumnByName("value"));
       });
       break;
@@ -343,7 +350,7 @@ void CollectProfile(EvidenceContext& c, const FirefoxProfileInfo& p) {
         sys::FileEntry e;
         if (!files.GetEntry(path, e) || e.IsFolder() || e.IsReparsePoint()) return;
         c.ShowHint("Scanning " + path);
-        c.AddRow(source, kFile, 0, path, "", sys::FormatSize(e.size));
+        c.AddRow(source(), kFile, 0, path, "", sys::FormatSize(e.size));
       };
       file(p.roaming + "sessionstore.jsonlz4");
       const std::string backups = p.roaming + "sessionstore-backups";
