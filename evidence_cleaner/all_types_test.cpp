@@ -66,6 +66,7 @@ class AllTypesTest : public vl::testing::AppFixture {
     Sql(profile + "formhistory.sqlite", {"CREATE TABLE moz_formhistory (id INTEGER PRIMARY KEY, fieldname TEXT, value TEXT)",
                                          "INSERT INTO moz_formhistory VALUES (1,'q','typed')"});
     Put(profile + "sessionstore.jsonlz4");
+    Put(local + "Microsoft\\Windows\\Explorer\\thumbcache_256.db");
     for (const char* userData : {"Microsoft\\Edge\\User Data\\", "BraveSoftware\\Brave-Browser\\User Data\\",
                                  "Vivaldi\\User Data\\", "Chromium\\User Data\\"}) {
       ChromiumProfile(local + userData + "Default\\");
@@ -96,7 +97,12 @@ class AllTypesTest : public vl::testing::AppFixture {
           "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU",
           "Software\\Headlight\\GetRight\\TypedURLs", "Software\\SpeedBit\\Download Accelerator\\FileList",
           "Software\\Kazaa\\Kazaa Media Desktop\\Recent File List",
-          "Software\\Microsoft\\Office\\12.0\\Excel\\Recent Files"})
+          "Software\\Microsoft\\Office\\12.0\\Excel\\Recent Files",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\CIDSizeMRU",
+          "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache",
+          "Software\\Microsoft\\Office\\16.0\\Word\\User MRU\\ADAL_1\\File MRU"})
       reg += std::string("[HKEY_CURRENT_USER\\") + key + "]\n\"File1\"=\"C:\\\\Users\\\\Tester\\\\doc.txt\"\n";
     for (const char* key : {"Software\\Adobe\\Acrobat Reader\\9.0\\AVGeneral\\cRecentFiles\\c1",
                             "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist\\{GUID}\\Count",

@@ -7,6 +7,7 @@
 #include "evidence_cleaner/browser_traces.h"
 #include "evidence_cleaner/chromium.h"
 #include "evidence_cleaner/collectors.h"
+#include "sysaccess/folder_tree.h"
 #include "sysaccess/shell_folders.h"
 #include "sysaccess/text.h"
 
@@ -72,7 +73,8 @@ const MruType* FindMru(int32_t no) {
 
 // Types with collectors of their own.
 const int32_t kOtherTypes[] = {101, 103, 104, 105, 106, 107, 108, 109, 206, 214, 215, 303, 310, 311, 312,
-                               313, 316, 401, 405, 406, 407, 408, 409, 410, 411, 412, 413, 414, 433, 434};
+                               313, 316, 401, 405, 406, 407, 408, 409, 410, 411, 412, 413, 414, 433, 434,
+                               317, 318, 319, 320, 321, 322};
 
 }  // namespace
 
@@ -162,6 +164,35 @@ void CollectType(EvidenceContext& c) {
       CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\LastVisitedMRU", RegMode::kValues, false);
       CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\OpenSaveMRU", RegMode::kSubKeys, false);
       break;
+    case 317:
+      // One value per document, and a subkey per file extension.
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "RecentDocs", RegMode::kValues, false);
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "RecentDocs", RegMode::kSubKeys, false);
+      break;
+    case 318: CollectRegistry(c, kHKCU, std::string(kExplorer) + "WordWheelQuery", RegMode::kValues, false); break;
+    case 319:
+      // The lists of the dialogs since Vista (316 keeps the older ones).
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\OpenSavePidlMRU", RegMode::kValues, false);
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\OpenSavePidlMRU", RegMode::kSubKeys, false);
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\LastVisitedPidlMRU", RegMode::kValues, false);
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\CIDSizeMRU", RegMode::kValues, false);
+      break;
+    case 320:
+      CollectRegistry(c, kHKCU, "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache",
+                      RegMode::kValues, true);
+      break;
+    case 321: CollectOfficeMru(c); break;
+    case 322: {
+      // Those Windows holds open are not removed and not counted.
+      const std::string d = below(22, "Microsoft\\Windows\\Explorer\\");
+      if (d.empty()) break;
+      std::vector<sys::FileEntry> entries;
+      c.platform().files->ListFolder(d, entries);
+      for (const sys::FileEntry& e : entries)
+        if (!e.IsFolder() && !e.IsReparsePoint() && sys::MatchesMask(e.name, "thumbcache_*.db"))
+          top(d, e.name);
+      break;
+    }
     case 401:
       CollectRegistry(c, kHKCU, "Software\\RealNetworks\\RealDownload", RegMode::kValues, true);
       CollectRegistry(c, kHKLM, "Software\\RealNetworks\\RealDownload", RegMode::kValues, true);

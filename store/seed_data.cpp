@@ -58,8 +58,15 @@ const std::array<EvidenceSeed, 52> kEvidenceSeeds = {{
     {414, "Macromedia Flash Player", 4},
 }};
 
-// Picture 4 is the browser's.
-const std::array<EvidenceSeed, 20> kAddedEvidenceTypes = {{
+// Picture 4 is the browser's, 3 the Windows group's.
+const std::array<EvidenceSeed, 26> kAddedEvidenceTypes = {{
+    // Windows 10 and 11 (picture 3, the group's).
+    {317, "Explorer Recent Documents", 3, 3},
+    {318, "Explorer Search History", 3, 3},
+    {319, "Common Dialog Lists (Vista and later)", 3, 3},
+    {320, "MUI Cache (Windows 7 and later)", 3, 3},
+    {321, "Office Recent Files and Places", 3, 3},
+    {322, "Thumbnail Cache", 3, 3},
     {415, "Microsoft Edge History", 4, 4},
     {416, "Microsoft Edge Cookies", 4, 4},
     {417, "Microsoft Edge Cache", 4, 4},

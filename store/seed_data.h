@@ -24,6 +24,6 @@ extern const std::array<JunkSeed, 44> kJunkSeeds;
 
 // Types added after the first release: the browsers and Windows of today.
 // They reach every data.db, also one made before them (schema.h).
-extern const std::array<EvidenceSeed, 20> kAddedEvidenceTypes;
+extern const std::array<EvidenceSeed, 26> kAddedEvidenceTypes;
 
 }  // namespace vl::store
