@@ -1,11 +1,14 @@
-// Browser traces kept in the browsers' own files: the Firefox profile
-// lookup, the history, download and cookie rows read from Firefox's SQLite
-// files (opened read-only, never created), and their removal.
+// Browser traces kept in Firefox's own files: the profiles of Firefox and
+// of the forks that keep its layout, the history, download, cookie and
+// form rows read from their SQLite files (opened read-only, never
+// created), the session files, and their removal.
 #pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "evidence_cleaner/browser_db.h"
 #include "evidence_cleaner/evidence_context.h"
 #include "evidence_cleaner/evidence_types.h"
 #include "sysaccess/files.h"
@@ -16,15 +19,20 @@ namespace vl::evidence {
 // as base + name + "\"; empty when none.
 std::string FindDefaultProfile(sys::FileSystem& files, const std::string& base);
 
-// The profile Firefox itself starts with, from `firefoxFolder` + "profiles.ini"
-// (the install's default, else the profile marked Default=1, else the only
-// one): `path` is the profile's folder ending with "\", `relative` its path
-// below the Firefox folder when profiles.ini gives a relative one.
+// A profile of profiles.ini: `path` is the profile's folder ending with
+// "\", `relative` its path below the browser's folder when profiles.ini
+// gives a relative one (empty for an absolute one), `name` its Name=.
 struct IniProfile {
   std::string path;
   std::string relative;
+  std::string name;
 };
+// The profile Firefox itself starts with, from `firefoxFolder` + "profiles.ini"
+// (the install's default, else the profile marked Default=1, else the only one).
 std::optional<IniProfile> ProfileFromIni(sys::FileSystem& files, const std::string& firefoxFolder);
+// Every profile of profiles.ini whose folder exists, the one it starts
+// with first, then in the file's order.
+std::vector<IniProfile> ProfilesFromIni(sys::FileSystem& files, const std::string& firefoxFolder);
 
 // The roaming profile folder below APPDATA (history, cookies), ending with
 // "\"; empty when there is none. `appData` ends with "\".
@@ -33,27 +41,37 @@ std::string FirefoxProfile(sys::FileSystem& files, const std::string& appData);
 // when there is none.
 std::string FirefoxLocalProfile(sys::FileSystem& files, const std::string& appData, const std::string& localAppData);
 
-// A decimal integer and nothing else; ids from a browser's database go into
-// SQL only through this.
-std::optional<int64_t> ParseId(const std::string& text);
+// One profile to scan, of Firefox or of a fork.
+struct FirefoxProfileInfo {
+  std::string roaming;  // history, cookies, forms, sessions; ends with "\"
+  std::string local;    // its cache folder; may be empty
+  std::string name;     // as profiles.ini names it
+  std::string browser;  // "Firefox", "Waterfox", "LibreWolf"
+  std::string base;     // the folder it was found from (see EvidenceSource)
+  std::string refused;  // why it is not read; empty when it is
+};
+// Every profile of Firefox, Waterfox and LibreWolf on this machine.
+std::vector<FirefoxProfileInfo> FirefoxProfiles(sys::Platform& platform);
 
-// "name@host"; a domain cookie's leading dot is dropped.
-std::string CookieLabel(const std::string& name, const std::string& host);
+// Types 405 (history and downloads), 406 (cookies), 433 (form history) and
+// 434 (session files) on every profile. A database the running browser
+// holds, and a profile that is not read, end in a runtime_error naming it,
+// after the other profiles were read: listing nothing would look clean.
+void CollectFirefoxType(EvidenceContext& c, const std::vector<FirefoxProfileInfo>& profiles);
 
-// Types 405 and 406 on the profile folder `profile` (ending with "\").
-// A database the running browser holds throws the CloseBrowserText error:
-// it cannot be read, and listing nothing would look like a clean profile.
-void CollectFirefoxHistory(EvidenceContext& c, const std::string& profile);
-void CollectFirefoxCookies(EvidenceContext& c, const std::string& profile);
+// Removes the selected rows of a type 405, 406 or 433 record from the
+// files of the profiles they were read from; every statement of one file in
+// one transaction. Returns the number of items removed. A database that
+// cannot be changed (the browser runs and holds it) changes nothing of
+// that profile and says why in the record's `notCleaned`.
+int32_t RemoveFirefoxRows(sys::FileSystem& files, TSearchEvidence& record);
 
-// Removes the selected rows of a type 405 or 406 record from the profile's
-// files; every statement of one file in one transaction. Returns the number
-// of items removed. A database that cannot be changed (the browser runs and
-// holds it) changes nothing of that record and sets its `notCleaned`.
-int32_t RemoveFirefoxRows(sys::FileSystem& files, const std::string& profile, TSearchEvidence& record);
+// Whether the running browser holds the profile (its places.sqlite cannot
+// be locked); `problem` then says so.
+bool BrowserHoldsProfile(sys::FileSystem& files, const EvidenceSource& source, std::string* problem);
 
-// The text shown for a type whose browser holds its files; `action` is what
-// to do again once it is closed ("clean", "scan").
-std::string CloseBrowserText(const std::string& browser, const std::string& action = "clean");
+// Whether the source's folder is still where the scan found it, with no
+// link on the way; `problem` says why not.
+bool SourceStillThere(sys::FileSystem& files, const EvidenceSource& source, std::string* problem);
 
 }  // namespace vl::evidence

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "evidence_cleaner/browser_traces.h"
+#include "evidence_cleaner/chromium.h"
 #include "evidence_cleaner/collectors.h"
+#include "sysaccess/folder_tree.h"
 #include "sysaccess/shell_folders.h"
 #include "sysaccess/text.h"
 
@@ -71,7 +73,8 @@ const MruType* FindMru(int32_t no) {
 
 // Types with collectors of their own.
 const int32_t kOtherTypes[] = {101, 103, 104, 105, 106, 107, 108, 109, 206, 214, 215, 303, 310, 311, 312,
-                               313, 316, 401, 405, 406, 407, 408, 409, 410, 411, 412, 413, 414};
+                               313, 316, 401, 405, 406, 407, 408, 409, 410, 411, 412, 413, 414, 433, 434,
+                               317, 318, 319, 320, 321, 322};
 
 }  // namespace
 
@@ -79,7 +82,7 @@ bool KnownType(int32_t typeNo) {
   if (FindMru(typeNo)) return true;
   for (int32_t t : kOtherTypes)
     if (t == typeNo) return true;
-  return false;
+  return ChromiumBrowserOf(typeNo) != nullptr;
 }
 
 void CollectType(EvidenceContext& c) {
@@ -88,8 +91,11 @@ void CollectType(EvidenceContext& c) {
     for (const char* key : mru->keys) CollectRegistry(c, kHKCU, key, RegMode::kValues, true);
     return;
   }
+  if (const ChromiumBrowser* b = ChromiumBrowserOf(no)) {
+    CollectChromiumType(c, *b);
+    return;
+  }
   sys::Shell& shell = *c.platform().shell;
-  sys::FileSystem& files = *c.platform().files;
   auto folder = [&shell](int index) { return sys::SpecialFolderPath(shell, index); };
   // A location below a special folder that the system does not have is not
   // looked for at all (it would be relative to the current folder).
@@ -158,21 +164,43 @@ void CollectType(EvidenceContext& c) {
       CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\LastVisitedMRU", RegMode::kValues, false);
       CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\OpenSaveMRU", RegMode::kSubKeys, false);
       break;
+    case 317:
+      // One value per document, and a subkey per file extension.
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "RecentDocs", RegMode::kValues, false);
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "RecentDocs", RegMode::kSubKeys, false);
+      break;
+    case 318: CollectRegistry(c, kHKCU, std::string(kExplorer) + "WordWheelQuery", RegMode::kValues, false); break;
+    case 319:
+      // The lists of the dialogs since Vista (316 keeps the older ones).
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\OpenSavePidlMRU", RegMode::kValues, false);
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\OpenSavePidlMRU", RegMode::kSubKeys, false);
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\LastVisitedPidlMRU", RegMode::kValues, false);
+      CollectRegistry(c, kHKCU, std::string(kExplorer) + "ComDlg32\\CIDSizeMRU", RegMode::kValues, false);
+      break;
+    case 320:
+      CollectRegistry(c, kHKCU, "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache",
+                      RegMode::kValues, true);
+      break;
+    case 321: CollectOfficeMru(c); break;
+    case 322: {
+      // Those Windows holds open are not removed and not counted.
+      const std::string d = below(22, "Microsoft\\Windows\\Explorer\\");
+      if (d.empty()) break;
+      std::vector<sys::FileEntry> entries;
+      c.platform().files->ListFolder(d, entries);
+      for (const sys::FileEntry& e : entries)
+        if (!e.IsFolder() && !e.IsReparsePoint() && sys::MatchesMask(e.name, "thumbcache_*.db"))
+          top(d, e.name);
+      break;
+    }
     case 401:
       CollectRegistry(c, kHKCU, "Software\\RealNetworks\\RealDownload", RegMode::kValues, true);
       CollectRegistry(c, kHKLM, "Software\\RealNetworks\\RealDownload", RegMode::kValues, true);
       break;
-    case 405: CollectFirefoxHistory(c, FirefoxProfile(files, folder(17))); break;
-    case 406: CollectFirefoxCookies(c, FirefoxProfile(files, folder(17))); break;
-    case 407: {
-      const std::string p = FirefoxLocalProfile(files, folder(17), folder(22));
-      if (!p.empty()) {
-        tree(p + "Cache", "*.*");
-        // Today's Firefox keeps its cache here.
-        tree(p + "cache2", "*.*");
-      }
+    case 405: case 406: case 407: case 433: case 434:
+      // Every profile of Firefox and of its forks.
+      CollectFirefoxType(c, FirefoxProfiles(c.platform()));
       break;
-    }
     case 408:
       top(below(17, "Opera\\Opera\\"), "global_history.dat");
       top(below(17, "Opera\\Opera\\"), "download.dat");
@@ -183,20 +211,9 @@ void CollectType(EvidenceContext& c) {
       tree(below(22, "Opera\\Opera\\opcache"), "*.*");
       tree(below(22, "Opera\\Opera\\application_cache"), "*.*");
       break;
-    case 411: {
-      const std::string d = below(22, "Google\\Chrome\\User Data\\Default");
-      if (!d.empty()) CollectHistoryFiles(c, d);
-      break;
-    }
-    case 412:
-      top(below(22, "Google\\Chrome\\User Data\\Default"), "Cookies");
-      // Where today's Chrome keeps them.
-      top(below(22, "Google\\Chrome\\User Data\\Default\\Network"), "Cookies");
-      break;
-    case 413:
-      tree(below(22, "Google\\Chrome\\User Data\\Default\\Cache"), "*.*");
-      tree(below(22, "Google\\Chrome\\User Data\\Default\\Media Cache"), "*.*");
-      tree(below(22, "Google\\Chrome\\User Data\\Default\\Local Storage"), "*.*");
+    case 411: case 412: case 413:
+      // The old places of the Default profile, the newer ones, every profile.
+      CollectChromeFiles(c);
       break;
     case 414:
       top(below(17, "Macromedia\\Flash Player\\#SharedObjects"));

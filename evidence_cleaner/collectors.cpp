@@ -145,6 +145,10 @@ void CollectFolder(EvidenceContext& c, const std::string& folder, const std::str
     if (e.IsFolder()) {
       if ((type == 103 || type == 105) && e.name == "Low") return true;
       if (type == 105 && e.name == "History.IE5") return true;
+      // The jump lists hold what the user pinned.
+      if (type == 303 && (sys::EqualsNoCase(e.name, "AutomaticDestinations") ||
+                          sys::EqualsNoCase(e.name, "CustomDestinations")))
+        return true;
       c.AddItem(kFolder, kDeleteItem, 0, d + e.name, "", "");
     } else {
       if (type == 103 && e.name == "index.dat") return true;
@@ -257,6 +261,24 @@ void CollectAcrobat(EvidenceContext& c) {
     const std::string recent = k + "\\" + v + "\\AVGeneral\\cRecentFiles";
     for (const std::string& s : SubKeyNames(api, sys::kHKCU, recent, c.access()))
       c.AddItem(kRegistryKey, kDeleteItem, sys::kHKCU, recent + "\\" + s, "", "");
+  }
+}
+
+void CollectOfficeMru(EvidenceContext& c) {
+  sys::RegistryApi& api = *c.platform().registry;
+  const std::string k = "Software\\Microsoft\\Office";
+  for (const std::string& v : SubKeyNames(api, sys::kHKCU, k, c.access())) {
+    for (const std::string& app : SubKeyNames(api, sys::kHKCU, k + "\\" + v, c.access())) {
+      const std::string a = k + "\\" + v + "\\" + app;
+      c.ShowHint("Scanning " + a);
+      // Office 2016 keeps both forms side by side.
+      std::vector<std::string> bases = {a};
+      for (const std::string& id : SubKeyNames(api, sys::kHKCU, a + "\\User MRU", c.access()))
+        bases.push_back(a + "\\User MRU\\" + id);
+      for (const std::string& b : bases)
+        for (const char* list : {"File MRU", "Place MRU"})
+          CollectRegistry(c, sys::kHKCU, b + "\\" + list, RegMode::kValues, true);
+    }
   }
 }
 

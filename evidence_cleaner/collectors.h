@@ -37,6 +37,9 @@ void CollectHistoryFiles(EvidenceContext& c, const std::string& folder);
 
 // One branch per Office version below HKCU\Software\Microsoft\Office.
 void CollectOffice(EvidenceContext& c);
+// Office 2013 and later: the File MRU and Place MRU values of each
+// application of each version, directly and below User MRU\<id>\.
+void CollectOfficeMru(EvidenceContext& c);
 // The recent file keys of each Acrobat Reader version.
 void CollectAcrobat(EvidenceContext& c);
 

@@ -101,16 +101,52 @@ void EvidenceCleaner::SetChecked(ui::NodeKey node, bool on) {
   for (ui::NodeKey child : n.children) SetChecked(child, on);
 }
 
+std::string KeptTypeWarning(int32_t typeNo) {
+  switch (typeNo) {
+    case 104:
+      return "Cleaning \"Favorites Export File\" removes every favorite (bookmark) of Internet Explorer and Edge "
+             "Legacy. They cannot be brought back.\r\rTick it all the same?";
+    case 109:
+      return "Cleaning \"Saved Passwords\" removes every password that Internet Explorer saved. You will have to "
+             "type them in again.\r\rTick it all the same?";
+    case 433:
+      return "Cleaning \"Firefox Form History\" removes everything Firefox remembers for its forms (names, "
+             "addresses, searches and other text you typed).\r\rTick it all the same?";
+    default:
+      return "";
+  }
+}
+
 void EvidenceCleaner::treeEvidenceMouseDown(ui::NodeKey node, bool checked) {
   if (node < 0 || node >= static_cast<ui::NodeKey>(nodes_.size())) return;
+  // The types that erase what the user made on purpose are ticked only
+  // after a warning, which is asked once per start.
+  std::vector<ui::NodeKey> refused;
+  if (checked) {
+    std::function<void(ui::NodeKey)> visit = [&](ui::NodeKey key) {
+      const Node& n = nodes_[static_cast<size_t>(key)];
+      if (n.hasData && !n.checked && !KeptTypeWarning(n.data.no).empty() && !accepted_.count(n.data.no)) {
+        if (m_.ports().ShowMessage(KeptTypeWarning(n.data.no), "Vantorel", MsgButtons::YesNo, MsgIcon::Warning) ==
+            MsgAnswer::Yes)
+          accepted_.insert(n.data.no);
+        else
+          refused.push_back(key);
+      }
+      for (ui::NodeKey child : n.children) visit(child);
+    };
+    visit(node);
+  }
   // A parent is not recomputed from its children.
   SetChecked(node, checked);
+  for (ui::NodeKey key : refused) nodes_[static_cast<size_t>(key)].checked = false;
   m_.control(id::treeEvidence).ChecksChanged();
 }
 
 void EvidenceCleaner::chkESelectAllClick() {
   const bool on = m_.control(id::chkESelectAll).checked();
-  for (Node& n : nodes_) n.checked = on;
+  // "Select All" never ticks what would erase the user's own things.
+  for (Node& n : nodes_)
+    if (!on || !n.hasData || KeptTypeWarning(n.data.no).empty()) n.checked = on;
   m_.control(id::treeEvidence).ChecksChanged();
 }
 
@@ -256,7 +292,7 @@ void EvidenceCleaner::lstvEResultClick() {
   const size_t n = std::min(r->items.size(), static_cast<size_t>(std::max<int32_t>(r->itemCount.load(), 0)));
   for (size_t i = 0; i < n; ++i) {
     const TScanEvidence& item = r->items[i];
-    detailRows_.push_back({ItemText(item), item.value});
+    detailRows_.push_back({ItemTextIn(*r, item), item.value});
     detailChecks_.push_back(item.selected);
   }
   desc.SetRowCount(static_cast<int>(detailRows_.size()));
@@ -307,7 +343,7 @@ std::vector<report::ExportGroup> EvidenceExportGroups(const std::vector<TSearchE
     for (size_t j = 0; j < n; ++j) {
       const TScanEvidence& item = r->items[j];
       report::ExportRow row;
-      row.detailHtml = HtmlEscape(ItemText(item));
+      row.detailHtml = HtmlEscape(ItemTextIn(*r, item));
       if (!item.value.empty()) {
         if (LayoutOf(r->typeNo) == DetailLayout::kSize)
           row.thirdHtml = HtmlEscape(item.value);

@@ -2,6 +2,7 @@
 // scan start and the workers' main-thread steps, the result, detail and
 // finish lists, the removal start and the evidence report.
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,7 +79,13 @@ class EvidenceCleaner : public Feature, public ui::TreeSource {
   int detailRecord_ = -1;
   std::vector<DetailRow> detailRows_;
   std::vector<bool> detailChecks_;
+  // Types whose warning the user answered with Yes since the start.
+  std::set<int32_t> accepted_;
 };
+
+// The warning shown before a type that erases what the user made on
+// purpose is ticked; empty for every other type (which "Select All" ticks).
+std::string KeptTypeWarning(int32_t typeNo);
 
 // The evidence report's groups: one per record, captioned "group - type";
 // a file-like type's value in the third column, any other's in red below

@@ -8,12 +8,14 @@
 #include "app/page_codes.h"
 #include "programs/vantorel/testing/app_fixture.h"
 #include "store/database.h"
+#include "store/seed_data.h"
 #include "sysaccess/registry.h"
 
 namespace vl::evidence {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 class EvidenceCleanerTest : public vl::testing::AppFixture {
  protected:
@@ -86,8 +88,11 @@ TEST_F(EvidenceCleanerTest, TheTreeHoldsTheFourGroupsAndEveryOfferedTypeAllCheck
     types += nodes[g].children.size();
   }
   EXPECT_THAT(groups, ElementsAre("Internet Explorer", "Windows Software", "Windows System", "Internet Software"));
-  EXPECT_EQ(types, 52u);
-  for (const auto& n : nodes) EXPECT_TRUE(n.checked) << n.text;
+  // The catalogue's types and those added since, which reach every data.db.
+  EXPECT_EQ(types, 52u + store::kAddedEvidenceTypes.size());
+  // Every node but the types that erase what the user made.
+  for (const auto& n : nodes)
+    EXPECT_EQ(n.checked, !(n.hasData && (n.data.no == 104 || n.data.no == 109 || n.data.no == 433))) << n.text;
   EXPECT_TRUE(Checked(id::chkESelectAll));
 }
 
@@ -151,6 +156,7 @@ TEST_F(EvidenceCleanerTest, ACheckedGroupWhoseTypesWereUncheckedStartsNothing) {
                         "AutoComplete Data", "Download Directory", "Save Directory", "Saved Passwords"})
     Click(t, false);
   EXPECT_TRUE(IsChecked("Internet Explorer"));
+  ports.messages.clear();  // the warnings of the two kept types
   Scan();
   EXPECT_THAT(ScannedTypes(), ElementsAre(301));
   Click("Run History", false);
@@ -161,10 +167,12 @@ TEST_F(EvidenceCleanerTest, ACheckedGroupWhoseTypesWereUncheckedStartsNothing) {
 
 TEST_F(EvidenceCleanerTest, NothingFoundStillShowsTheResultPageWithZeros) {
   Scan();
-  EXPECT_EQ(ScannedTypes().size(), 52u);
+  // Every type but the three that start unticked.
+  const int scanned = static_cast<int>(52 + store::kAddedEvidenceTypes.size() - 3);
+  EXPECT_EQ(ScannedTypes().size(), static_cast<size_t>(scanned));
   EXPECT_EQ(main->currentPage(), page::kEvidenceResult);
   EXPECT_FALSE(main->busy());
-  for (int row = 0; row < 52; ++row) EXPECT_EQ(Cell(id::lstvEResult, row, 1), "0");
+  for (int row = 0; row < scanned; ++row) EXPECT_EQ(Cell(id::lstvEResult, row, 1), "0");
   EXPECT_EQ(Text(id::labEvidenceRDesc),
             "0 item(s) detected. Click on the following items to view the privacy information details.");
   EXPECT_EQ(Text(id::labStatus_Evidence), "0 Item(s)");
@@ -353,6 +361,58 @@ TEST_F(EvidenceCleanerTest, TheReportPutsFileValuesInTheThirdColumnAndOthersInRe
   EXPECT_EQ(groups[1].rows[0].detailHtml,
             "C:\\Users\\Tester\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\a&lt;b&gt;.lnk");
   EXPECT_EQ(groups[1].rows[0].thirdHtml, "10 B");
+}
+
+TEST_F(EvidenceCleanerTest, FavoritesPasswordsAndFormHistoryStartUntickedAndAreTickedOnlyAfterAWarning) {
+  for (const char* kept : {"Favorites Export File", "Saved Passwords", "Firefox Form History"})
+    EXPECT_FALSE(IsChecked(kept)) << kept;
+  EXPECT_TRUE(IsChecked("Cookies"));
+  EXPECT_TRUE(IsChecked("Microsoft Edge History"));
+  // No keeps it unticked; the other types of the group are ticked.
+  Click("Internet Explorer", false);
+  ports.answers = {MsgAnswer::No, MsgAnswer::Yes};
+  Click("Internet Explorer", true);
+  ASSERT_EQ(ports.messages.size(), 2u);
+  EXPECT_THAT(ports.messages[0].text, HasSubstr("removes every favorite (bookmark) of Internet Explorer and Edge Legacy"));
+  EXPECT_EQ(ports.messages[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(ports.messages[0].icon, MsgIcon::Warning);
+  EXPECT_THAT(ports.messages[1].text, HasSubstr("removes every password"));
+  EXPECT_FALSE(IsChecked("Favorites Export File"));
+  EXPECT_TRUE(IsChecked("Saved Passwords"));
+  EXPECT_TRUE(IsChecked("Cache"));
+  // Once answered Yes, the warning is not asked again until the next start.
+  Click("Saved Passwords", false);
+  Click("Saved Passwords", true);
+  EXPECT_EQ(ports.messages.size(), 2u);
+  EXPECT_TRUE(IsChecked("Saved Passwords"));
+  // Asked again after a No.
+  Click("Favorites Export File", true);
+  ASSERT_EQ(ports.messages.size(), 3u);
+  EXPECT_TRUE(IsChecked("Favorites Export File"));
+  // "Select All" never ticks one that is not ticked, and asks nothing.
+  Click("Firefox Form History", false);
+  main->control(id::chkESelectAll).Click();
+  main->control(id::chkESelectAll).Click();
+  EXPECT_TRUE(Checked(id::chkESelectAll));
+  EXPECT_FALSE(IsChecked("Firefox Form History"));
+  EXPECT_EQ(ports.messages.size(), 3u);
+}
+
+TEST_F(EvidenceCleanerTest, ChromiumFamilyHistoryRowsSayWhichProfileTheyComeFrom) {
+  const std::string userData = "C:\\Users\\Tester\\AppData\\Local\\BraveSoftware\\Brave-Browser\\User Data\\";
+  Put(userData + "Local State", R"({"profile":{"info_cache":{"Default":{"name":"Home"},"Profile 1":{"name":"Work"}}}})");
+  for (const char* p : {"Default", "Profile 1"}) {
+    sim.files().CreateFolder(userData + p);
+    store::Connection db = store::OpenDatabase(sim.files().NativePath(userData + p + "\\History"));
+    store::RunStatement(db, "CREATE TABLE urls (id INTEGER PRIMARY KEY, url TEXT, title TEXT, visit_count INTEGER, last_visit_time INTEGER)");
+    store::RunStatement(db, "INSERT INTO urls VALUES (5,'http://127.0.0.1/x','X',2,13300000000000000)");
+  }
+  OnlyTypes({"Brave History"});
+  Scan();
+  ShowResultRow(0);
+  EXPECT_EQ(Cell(id::lstvEResultDesc, 0, 1), "[Home] X");
+  EXPECT_EQ(Cell(id::lstvEResultDesc, 1, 1), "[Work] X");
+  EXPECT_EQ(Cell(id::lstvEResultDesc, 0, 2), "http://127.0.0.1/x (2 visits, last 2022-06-18 04:26 UTC)");
 }
 
 }  // namespace

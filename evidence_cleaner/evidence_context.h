@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "evidence_cleaner/evidence_types.h"
 #include "sysaccess/platform.h"
 
 namespace vl::evidence {
@@ -26,6 +27,13 @@ class EvidenceContext {
   // Appends one item, selected, to the type's record.
   virtual void AddItem(int16_t kind, int16_t action, uint64_t key, const std::string& path, const std::string& name,
                        const std::string& value) = 0;
+  // Names the browser database folder the next rows come from; returns the
+  // index AddRow takes.
+  virtual int32_t AddSource(const EvidenceSource& source) = 0;
+  // Appends one item found in source `source`, selected: a browser row
+  // (kind 5) or a file of the profile.
+  virtual void AddRow(int32_t source, int16_t kind, uint64_t key, const std::string& path, const std::string& name,
+                      const std::string& value) = 0;
 };
 
 }  // namespace vl::evidence

@@ -55,6 +55,11 @@ void TEvidenceThread::ShowHint(const std::string& text) {
 
 void TEvidenceThread::AddItem(int16_t kind, int16_t action, uint64_t key, const std::string& path,
                               const std::string& name, const std::string& value) {
+  Append(kind, action, key, path, name, value, -1);
+}
+
+void TEvidenceThread::Append(int16_t kind, int16_t action, uint64_t key, const std::string& path,
+                             const std::string& name, const std::string& value, int32_t source) {
   TScanEvidence item;
   item.key = key;
   item.path = path;
@@ -62,10 +67,18 @@ void TEvidenceThread::AddItem(int16_t kind, int16_t action, uint64_t key, const 
   item.value = value;
   item.kind = kind;
   item.action = action;
+  item.source = source;
   record_->items.push_back(std::move(item));
   record_->itemCount.fetch_add(1);
   EvidenceCleaner& cleaner = cleaner_;
   Post(&cleaner.scanListKey, [&cleaner] { cleaner.RepaintScanList(); });
+}
+
+int32_t TEvidenceThread::AddSource(const EvidenceSource& source) { return AddSourceTo(record_->sources, source); }
+
+void TEvidenceThread::AddRow(int32_t source, int16_t kind, uint64_t key, const std::string& path,
+                             const std::string& name, const std::string& value) {
+  Append(kind, kDeleteItem, key, path, name, value, source);
 }
 
 void TEvidenceThread::EndStep() {

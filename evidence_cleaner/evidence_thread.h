@@ -28,6 +28,8 @@ class TEvidenceThread : public Worker, private EvidenceContext, private RemovalC
   void EndStep() override;
 
  private:
+  void Append(int16_t kind, int16_t action, uint64_t key, const std::string& path, const std::string& name,
+              const std::string& value, int32_t source);
   TEvidenceThread(EvidenceCleaner& cleaner, int job, bool wow64, std::string typeName, int typeNo,
                   TSearchEvidence* record);
   // What the collectors and the removal see.
@@ -38,6 +40,9 @@ class TEvidenceThread : public Worker, private EvidenceContext, private RemovalC
   void ShowHint(const std::string& text) override;
   void AddItem(int16_t kind, int16_t action, uint64_t key, const std::string& path, const std::string& name,
                const std::string& value) override;
+  int32_t AddSource(const EvidenceSource& source) override;
+  void AddRow(int32_t source, int16_t kind, uint64_t key, const std::string& path, const std::string& name,
+              const std::string& value) override;
 
   EvidenceCleaner& cleaner_;
   const int job_;

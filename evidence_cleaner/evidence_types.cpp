@@ -23,8 +23,10 @@ DetailLayout LayoutOf(int32_t typeNo) {
   switch (typeNo) {
     case 101: case 103: case 104: case 105: case 303:
     case 407: case 408: case 409: case 410: case 411: case 412: case 413:
+    case 417: case 420: case 423: case 426: case 429: case 432: case 434: case 322:
       return DetailLayout::kSize;
     case 106: case 109: case 310: case 311: case 312: case 313: case 316: case 414:
+    case 317: case 318: case 319:
       return DetailLayout::kHidden;
     default:
       return DetailLayout::kValue;
@@ -36,6 +38,24 @@ std::string ItemText(const TScanEvidence& item) {
   if (item.kind == kRegistryKey) return root + "\\" + item.path;
   if (item.kind == kRegistryValue) return root + "\\" + item.path + "\\" + sys::ShownValueName(item.name);
   return item.path;
+}
+
+std::string ItemTextIn(const TSearchEvidence& record, const TScanEvidence& item) {
+  std::string text = ItemText(item);
+  if (item.source < 0 || static_cast<size_t>(item.source) >= record.sources.size()) return text;
+  // With one profile the name says nothing the user does not know.
+  bool several = false;
+  for (const EvidenceSource& s : record.sources)
+    if (s.label != record.sources[static_cast<size_t>(item.source)].label) several = true;
+  if (!several) return text;
+  return "[" + record.sources[static_cast<size_t>(item.source)].label + "] " + text;
+}
+
+int32_t AddSourceTo(std::vector<EvidenceSource>& sources, const EvidenceSource& source) {
+  for (size_t i = 0; i < sources.size(); ++i)
+    if (sources[i].folder == source.folder) return static_cast<int32_t>(i);
+  sources.push_back(source);
+  return static_cast<int32_t>(sources.size() - 1);
 }
 
 std::vector<TSearchEvidence*> EvidenceRecords(MainForm& m) {

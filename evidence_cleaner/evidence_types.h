@@ -33,6 +33,21 @@ struct TScanEvidence {
   int16_t kind = 0;
   int16_t action = kDeleteItem;
   bool selected = true;
+  // Browser rows: the index of the record's source they were read from; -1
+  // for everything else.
+  int32_t source = -1;
+};
+
+// A browser database folder a scan read rows from. The removal works on
+// exactly this folder, never on a profile looked up again: the profile
+// list may have changed since the scan.
+struct EvidenceSource {
+  std::string folder;   // ends with "\"
+  std::string label;    // the profile's name as the browser shows it
+  std::string browser;  // named when it holds its files
+  // The folder the profile was found from: nothing between it and `folder`
+  // may be a link when the removal starts.
+  std::string base;
 };
 
 // The result of one type.
@@ -45,6 +60,8 @@ struct TSearchEvidence : ScanRecord {
   std::atomic<int32_t> itemCount{0};
   std::atomic<int32_t> cleanedCount{0};
   std::vector<TScanEvidence> items;
+  // The folders the items' rows came from (TScanEvidence::source).
+  std::vector<EvidenceSource> sources;
   // Why the removal left this type alone (a browser that holds its files);
   // empty when it ran.
   std::string notCleaned;
@@ -75,6 +92,12 @@ DetailLayout LayoutOf(int32_t typeNo);
 // short root + "\" + path for keys, with "\" + name for values (the unnamed
 // value as "(Default)"); the path for everything else.
 std::string ItemText(const TScanEvidence& item);
+// ItemText with the profile a browser row came from, when the record read
+// more than one profile: "[Profile 1] title".
+std::string ItemTextIn(const TSearchEvidence& record, const TScanEvidence& item);
+
+// Adds a source to the record (once) and returns its index.
+int32_t AddSourceTo(std::vector<EvidenceSource>& sources, const EvidenceSource& source);
 
 // The evidence records of the shared scan result list, in list order.
 std::vector<TSearchEvidence*> EvidenceRecords(MainForm& m);

@@ -5,6 +5,7 @@
 
 #include "backup/registry_change.h"
 #include "evidence_cleaner/browser_traces.h"
+#include "evidence_cleaner/chromium.h"
 #include "sysaccess/folder_tree.h"
 #include "sysaccess/shell_folders.h"
 
@@ -82,9 +83,32 @@ void RemoveEvidence(RemovalContext& c, const std::vector<TSearchEvidence*>& reco
     c.ShowHint("Deleting " + e->name + "...");
     e->notCleaned.clear();
     int32_t cleaned = 0;
-    if (e->typeNo == 405 || e->typeNo == 406) {
-      sys::FileSystem& files = *c.platform().files;
-      cleaned = RemoveFirefoxRows(files, FirefoxProfile(files, sys::SpecialFolderPath(*c.platform().shell, 17)), *e);
+    sys::FileSystem& files = *c.platform().files;
+    const ChromiumBrowser* chromium = ChromiumBrowserOf(e->typeNo);
+    if (e->typeNo == 405 || e->typeNo == 406 || e->typeNo == 433) {
+      // The rows go from the files the scan read them from.
+      cleaned = RemoveFirefoxRows(files, *e);
+    } else if (chromium && e->typeNo != chromium->cache) {
+      cleaned = RemoveChromiumRows(files, *e);
+    } else if (e->typeNo == 434) {
+      // The session files of a profile the running browser holds would be
+      // written again at once: that profile is left whole.
+      std::vector<std::string> problems;
+      std::vector<bool> held(e->sources.size(), false);
+      for (size_t s = 0; s < e->sources.size(); ++s) {
+        std::string problem;
+        if (!SourceStillThere(files, e->sources[s], &problem) || BrowserHoldsProfile(files, e->sources[s], &problem)) {
+          held[s] = true;
+          bool any = false;
+          for (const TScanEvidence& item : e->items) any = any || (item.selected && item.source == static_cast<int32_t>(s));
+          if (any) problems.push_back(problem);
+        }
+      }
+      for (const TScanEvidence& item : e->items)
+        if (item.selected && item.source >= 0 && static_cast<size_t>(item.source) < held.size() &&
+            !held[static_cast<size_t>(item.source)] && remover.Remove(item))
+          ++cleaned;
+      for (const std::string& p : problems) e->notCleaned += (e->notCleaned.empty() ? "" : " ") + p;
     } else {
       for (const TScanEvidence& item : e->items)
         if (item.selected && remover.Remove(item)) ++cleaned;

@@ -10,8 +10,11 @@
 # The junk benchmark scans a generated tree of 200,000 files (build/bench/,
 # and a copy inside the prefix's C:) against a bare walk in the same run,
 # and natively also against find and BleachBit's preview with the same
-# masks (BleachBit is installed when missing). VL_BENCH=registry or junk
-# runs one of the two.
+# masks (BleachBit is installed when missing). The browser benchmark
+# (native) scans and cleans a Firefox profile of 200,000 visits and 50,000
+# cookies and an Edge profile of 200,000 URLs against the bare SQL of the
+# same rows, and prints the memory per listed item. VL_BENCH=registry, junk
+# or browser runs one of them.
 # Usage: scripts/bench.sh [native|windows|all] [subkeys] [round trips]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,8 +23,9 @@ what=${1:-all}
 shift || true
 benches=(--target vl_registry_walk_bench --target vl_registry_scan_bench --target vl_junk_scan_bench)
 only=${VL_BENCH:-all}
-registry() { [ "$only" != junk ]; }
-junk() { [ "$only" != registry ]; }
+registry() { [ "$only" = all ] || [ "$only" = registry ]; }
+junk() { [ "$only" = all ] || [ "$only" = junk ]; }
+browser() { [ "$only" = all ] || [ "$only" = browser ]; }
 tree=$root/build/bench/junk-tree
 
 # The 44 seed masks, one per line.
@@ -118,6 +122,11 @@ if [ "$what" != windows ]; then
   if junk; then
     echo "== native: junk scan"
     native_junk
+  fi
+  if browser; then
+    echo "== native: browser types (scan and removal against bare SQL, best of 3 scans)"
+    scripts/build.sh native --target vl_browser_bench >/dev/null || exit 1
+    build/native/bench/vl_browser_bench
   fi
 fi
 

@@ -130,6 +130,25 @@ Connection OpenDatabaseReadOnly(const std::string& utf8Path) { return Open(utf8P
 
 Connection OpenDatabaseExisting(const std::string& utf8Path) { return Open(utf8Path, SQLITE_OPEN_READWRITE); }
 
+Connection OpenBrowserDatabase(const std::string& utf8Path, bool writable) {
+  Connection connection = Open(utf8Path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
+  sqlite3* db = connection.Handle();
+  // Another program's file runs nothing of its own inside this process: no
+  // stored triggers or views, no untrusted functions from its schema, no
+  // writes to its schema or shadow tables.
+  const int settings[][2] = {{SQLITE_DBCONFIG_DEFENSIVE, 1},
+                             {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
+                             {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0},
+                             {SQLITE_DBCONFIG_ENABLE_VIEW, 0}};
+  for (const auto& [option, value] : settings) {
+    int now = -1;
+    if (sqlite3_db_config(db, option, value, &now) != SQLITE_OK || now != value)
+      throw DbError("Failed to open database \"" + utf8Path + "\" : it cannot be opened safely", SQLITE_MISUSE);
+  }
+  RunStatement(connection, "PRAGMA trusted_schema=OFF");
+  return connection;
+}
+
 void CloseDatabase(Connection& connection) { connection.Close(); }
 
 void RunStatement(Connection& connection, const std::string& sql, const SqlValues& values) {

@@ -63,6 +63,10 @@ Connection OpenDatabaseReadOnly(const std::string& utf8Path);
 // Opens an existing database for reading and writing; never creates a file
 // (removing rows from a browser's own database).
 Connection OpenDatabaseExisting(const std::string& utf8Path);
+// Opens another program's existing database (a browser's) for reading, or
+// reading and writing: never creates a file, and nothing stored in the file
+// (triggers, views, functions named by its schema) runs in this process.
+Connection OpenBrowserDatabase(const std::string& utf8Path, bool writable);
 void CloseDatabase(Connection& connection);
 
 // Prepares and runs the first statement of sql; it must return no rows.

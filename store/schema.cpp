@@ -53,6 +53,32 @@ void CreateDatabase(const std::string& utf8Path) {
   CloseDatabase(connection);
 }
 
+int AddMissingEvidenceTypes(const std::string& utf8Path) {
+  Connection connection = OpenDatabaseExisting(utf8Path);
+  if (!HasTable(connection, "evidencetype")) return 0;
+  int added = 0;
+  RunStatement(connection, "BEGIN IMMEDIATE");
+  try {
+    for (const EvidenceSeed& seed : kAddedEvidenceTypes) {
+      const ResultTable there =
+          RunQuery(connection, "select no from evidencetype where no = ?", {static_cast<int64_t>(seed.no)});
+      if (there.RowCount() > 0) continue;
+      RunStatement(connection, "insert into evidencetype (no,name,state,father,imgidx) values (?,?,1,?,?)",
+                   {static_cast<int64_t>(seed.no), std::string(seed.name), static_cast<int64_t>(seed.father),
+                    static_cast<int64_t>(seed.imgidx)});
+      ++added;
+    }
+    RunStatement(connection, "COMMIT");
+  } catch (...) {
+    try {
+      RunStatement(connection, "ROLLBACK");
+    } catch (const DbError&) {
+    }
+    throw;
+  }
+  return added;
+}
+
 bool CreateDatabaseIfMissing(const std::string& utf8Path) {
   const std::filesystem::path path(
       std::u8string(reinterpret_cast<const char8_t*>(utf8Path.data()), utf8Path.size()));

@@ -18,4 +18,10 @@ void CreateDatabase(const std::string& utf8Path);
 // file is never touched, even when it lacks tables. Returns true when it created.
 bool CreateDatabaseIfMissing(const std::string& utf8Path);
 
+// Adds each type of kAddedEvidenceTypes whose number the evidencetype table
+// does not hold yet, in one transaction; rows already there (the user's
+// own among them) are left as they are. Nothing happens without the table.
+// Returns the number of rows added.
+int AddMissingEvidenceTypes(const std::string& utf8Path);
+
 }  // namespace vl::store

@@ -302,3 +302,60 @@ TEST_F(SchemaTest, JunkDescriptionWithApostropheIsKept) {
 
 }  // namespace
 }  // namespace vl::store
+
+namespace vl::store {
+namespace {
+
+class EvidenceTypeMigrationTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+  std::string path_ = folder_.File("data.db");
+};
+
+TEST_F(EvidenceTypeMigrationTest, ADatabaseWithTheFirstTypesGetsTheNewOnesAndKeepsItsOwnRows) {
+  CreateDatabase(path_);
+  {
+    Connection c = OpenDatabase(path_);
+    // The user's changes: a type switched off, one renamed, a row of their own at 415.
+    RunStatement(c, "update evidencetype set state=0 where no=405");
+    RunStatement(c, "update evidencetype set name='Mine', imgidx=2 where no=101");
+    RunStatement(c, "insert into evidencetype (no,name,state,father,imgidx) values (415,'Own row',1,4,3)");
+  }
+  EXPECT_EQ(AddMissingEvidenceTypes(path_), static_cast<int>(kAddedEvidenceTypes.size()) - 1);
+  Connection c = OpenDatabase(path_);
+  ResultTable t = RunQuery(c, "select count(*) from evidencetype");
+  EXPECT_EQ(t.ColumnText(0), std::to_string(52 + kAddedEvidenceTypes.size()));
+  EXPECT_EQ(RunQuery(c, "select state from evidencetype where no=405").ColumnText(0), "0");
+  EXPECT_EQ(RunQuery(c, "select name||imgidx from evidencetype where no=101").ColumnText(0), "Mine2");
+  EXPECT_EQ(RunQuery(c, "select name||imgidx from evidencetype where no=415").ColumnText(0), "Own row3");
+  ResultTable added = RunQuery(c, "select name, father, imgidx, state from evidencetype where no=418");
+  EXPECT_EQ(added.ColumnByName("name"), "Brave History");
+  EXPECT_EQ(added.ColumnByName("father"), "4");
+  EXPECT_EQ(added.ColumnByName("imgidx"), "4");
+  EXPECT_EQ(added.ColumnByName("state"), "1");
+  // Numbers stay unique, and a second run adds nothing.
+  EXPECT_EQ(RunQuery(c, "select count(*) from (select no from evidencetype group by no having count(*) > 1)").ColumnText(0),
+            "0");
+  c.Close();
+  EXPECT_EQ(AddMissingEvidenceTypes(path_), 0);
+}
+
+TEST_F(EvidenceTypeMigrationTest, ADatabaseWithoutTheTableIsLeftAlone) {
+  { Connection c = OpenDatabase(path_); RunStatement(c, "create table other(x)"); }
+  EXPECT_EQ(AddMissingEvidenceTypes(path_), 0);
+  Connection c = OpenDatabase(path_);
+  EXPECT_FALSE(HasTable(c, "evidencetype"));
+}
+
+TEST(AddedEvidenceTypesTest, NumberedAfterTheFirstOnesInTheirGroups) {
+  std::set<int> numbers;
+  for (const EvidenceSeed& s : kEvidenceSeeds) numbers.insert(s.no);
+  for (const EvidenceSeed& s : kAddedEvidenceTypes) {
+    EXPECT_TRUE(numbers.insert(s.no).second) << s.no;
+    EXPECT_EQ(s.no / 100, s.father) << s.no;
+    EXPECT_GT(s.no % 100, s.father == 4 ? 14 : 16) << s.no;
+  }
+}
+
+}  // namespace
+}  // namespace vl::store

@@ -58,6 +58,37 @@ const std::array<EvidenceSeed, 52> kEvidenceSeeds = {{
     {414, "Macromedia Flash Player", 4},
 }};
 
+// Picture 4 is the browser's, 3 the Windows group's.
+const std::array<EvidenceSeed, 26> kAddedEvidenceTypes = {{
+    // Windows 10 and 11 (picture 3, the group's).
+    {317, "Explorer Recent Documents", 3, 3},
+    {318, "Explorer Search History", 3, 3},
+    {319, "Common Dialog Lists (Vista and later)", 3, 3},
+    {320, "MUI Cache (Windows 7 and later)", 3, 3},
+    {321, "Office Recent Files and Places", 3, 3},
+    {322, "Thumbnail Cache", 3, 3},
+    {415, "Microsoft Edge History", 4, 4},
+    {416, "Microsoft Edge Cookies", 4, 4},
+    {417, "Microsoft Edge Cache", 4, 4},
+    {418, "Brave History", 4, 4},
+    {419, "Brave Cookies", 4, 4},
+    {420, "Brave Cache", 4, 4},
+    {421, "Vivaldi History", 4, 4},
+    {422, "Vivaldi Cookies", 4, 4},
+    {423, "Vivaldi Cache", 4, 4},
+    {424, "Opera (2013 and later) History", 4, 4},
+    {425, "Opera (2013 and later) Cookies", 4, 4},
+    {426, "Opera (2013 and later) Cache", 4, 4},
+    {427, "Opera GX History", 4, 4},
+    {428, "Opera GX Cookies", 4, 4},
+    {429, "Opera GX Cache", 4, 4},
+    {430, "Chromium History", 4, 4},
+    {431, "Chromium Cookies", 4, 4},
+    {432, "Chromium Cache", 4, 4},
+    {433, "Firefox Form History", 4, 4},
+    {434, "Firefox Session Data", 4, 4},
+}};
+
 const std::array<JunkSeed, 44> kJunkSeeds = {{
     {"*.swp", "Temporary Junk File"},
     {"*._", "Temporary Junk File"},

@@ -43,6 +43,8 @@ std::string OneLine(std::string s) {
 std::string TypeName(int type) {
   for (const vl::store::EvidenceSeed& seed : vl::store::kEvidenceSeeds)
     if (seed.no == type) return seed.name;
+  for (const vl::store::EvidenceSeed& seed : vl::store::kAddedEvidenceTypes)
+    if (seed.no == type) return seed.name;
   return "Type " + std::to_string(type);
 }
 
@@ -98,13 +100,12 @@ int main(int argc, char** argv) {
       std::cout << "scanerror " << type << " " << OneLine(e.what()) << "\n";
     }
     auto record = std::make_unique<TSearchEvidence>(type, TypeName(type));
-    record->items = std::move(ctx.items);
-    record->itemCount = static_cast<int32_t>(record->items.size());
+    ctx.MoveInto(*record);
     std::cout << "found " << type << " " << record->items.size() << "\n";
     for (TScanEvidence& item : record->items) {
       for (const std::string& k : keep)
         if (item.path.find(k) != std::string::npos || item.value.find(k) != std::string::npos) item.selected = false;
-      std::cout << "item " << type << " " << OneLine(item.path) << " | " << OneLine(item.name) << " | "
+      std::cout << "item " << type << " " << OneLine(vl::evidence::ItemTextIn(*record, item)) << " | " << OneLine(item.name) << " | "
                 << OneLine(item.value) << (item.selected ? "" : " kept") << "\n";
     }
     list.push_back(record.get());

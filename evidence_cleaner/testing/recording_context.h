@@ -24,11 +24,24 @@ class RecordingContext : public EvidenceContext, public RemovalContext {
   void ShowHint(const std::string& text) override { hints.push_back(text); }
   void AddItem(int16_t kind, int16_t action, uint64_t key, const std::string& path, const std::string& name,
                const std::string& value) override;
+  int32_t AddSource(const EvidenceSource& source) override { return AddSourceTo(sources, source); }
+  void AddRow(int32_t source, int16_t kind, uint64_t key, const std::string& path, const std::string& name,
+              const std::string& value) override {
+    AddItem(kind, kDeleteItem, key, path, name, value);
+    items.back().source = source;
+  }
+  // Moves what was found into a record, as the scan worker fills it.
+  void MoveInto(TSearchEvidence& record) {
+    record.items = std::move(items);
+    record.sources = std::move(sources);
+    record.itemCount = static_cast<int32_t>(record.items.size());
+  }
 
   // The paths (or "path\name" for values) of the items, in order.
   std::vector<std::string> Paths() const;
 
   std::vector<TScanEvidence> items;
+  std::vector<EvidenceSource> sources;
   std::vector<std::string> hints;
   int stopAfterItems = -1;  // Stopped() once this many items are in
 

@@ -16,6 +16,7 @@
 #include "registry_cleaner/registry_pages.h"
 #include "registry_cleaner/registry_thread.h"
 #include "registry_cleaner/report_page.h"
+#include "store/database.h"
 #include "store/schema.h"
 #include "update/update_job.h"
 
@@ -81,6 +82,13 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   main.AddStartupStep(2, [&main] {
     if (!main.platform().files->FileExists(main.dataDbPath()))
       store::CreateDatabase(main.platform().files->NativePath(main.dataDbPath()));
+    // Types added since a data.db was made reach it without touching its rows.
+    try {
+      if (main.platform().files->FileExists(main.dataDbPath()))
+        store::AddMissingEvidenceTypes(main.platform().files->NativePath(main.dataDbPath()));
+    } catch (const store::DbError&) {
+      // A data.db that cannot take them keeps working with the types it has.
+    }
   });
   // Every start: who may change the program's own files, once they all exist.
   main.AddStartupStep(2, [&main, &ownFiles] {

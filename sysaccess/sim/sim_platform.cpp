@@ -67,6 +67,7 @@ SimPlatform::SimPlatform() {
       {36, "C:\\Windows"},
       {37, "C:\\Windows\\System32"},
       {38, "C:\\Program Files"},
+      {40, std::string(kUser).substr(0, std::string(kUser).size() - 1)},
       {43, "C:\\Program Files\\Common Files"},
   };
   for (const auto& [csidl, path] : folders) {

@@ -266,5 +266,116 @@ TEST_F(EvidenceFirefoxGui, UntickedItemsStayAndEverythingElseTickedGoes) {
   for (const wchar_t* v : {L"b"}) RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunMru, v);
 }
 
+// Edge and Brave as Windows keeps them: two profiles each in Local State,
+// History and Network\Cookies, a bookmark in each profile.
+class EvidenceChromiumGui : public EvidenceFirefoxGui {
+ protected:
+  void SetUp() override {
+    EvidenceGui::SetUp();
+    const std::wstring local = KnownFolder(CSIDL_LOCAL_APPDATA);
+    ASSERT_FALSE(local.empty());
+    for (const wchar_t* b : {L"Microsoft\\Edge\\User Data\\", L"BraveSoftware\\Brave-Browser\\User Data\\"}) {
+      const std::wstring data = local + b;
+      roots_.push_back(data);
+      for (const wchar_t* p : {L"Default", L"Profile 1"}) {
+        SHCreateDirectoryExW(nullptr, (data + p + L"\\Network").c_str(), nullptr);
+        ASSERT_TRUE(WriteFileText(data + p + L"\\Bookmarks", kMarks));
+        ASSERT_TRUE(WriteFileText(data + p + L"\\Login Data", "saved passwords"));
+        store::Connection h = store::OpenDatabase(Narrow(data + p + L"\\History"));
+        for (const char* sql :
+             {"create table urls (id integer primary key, url text, title text, visit_count integer, last_visit_time integer)",
+              "create table visits (id integer primary key, url integer, visit_time integer)",
+              "insert into urls values (1, 'http://127.0.0.1/a', 'Page A', 1, 13300000000000000)",
+              "insert into urls values (2, 'http://127.0.0.1/b', 'Page B', 1, 13300000000000000)",
+              "insert into visits values (1, 1, 1), (2, 2, 2)"})
+          store::RunStatement(h, sql);
+        store::Connection c = store::OpenDatabase(Narrow(data + p + L"\\Network\\Cookies"));
+        for (const char* sql : {"create table cookies (host_key text, name text, value text, encrypted_value blob)",
+                                "insert into cookies values ('127.0.0.1', 'one', '', x'00')",
+                                "insert into cookies values ('localhost', 'two', '', x'00')"})
+          store::RunStatement(c, sql);
+      }
+      ASSERT_TRUE(WriteFileText(data + L"Local State",
+                                R"({"profile":{"info_cache":{"Default":{"name":"Home"},"Profile 1":{"name":"Work"}}}})"));
+    }
+  }
+  void TearDown() override {
+    EvidenceGui::TearDown();
+    for (const std::wstring& r : roots_) {
+      std::wstring tree = r.substr(0, r.size() - 1);
+      tree.push_back(L'\0');
+      SHFILEOPSTRUCTW op{};
+      op.wFunc = FO_DELETE;
+      op.pFrom = tree.c_str();
+      op.fFlags = FOF_NO_UI;
+      SHFileOperationW(&op);
+    }
+  }
+  static constexpr const char* kMarks =
+      R"({"roots":{"bookmark_bar":{"children":[{"name":"mark","type":"url","url":"http://127.0.0.1/a"}]}}})";
+  std::vector<std::wstring> roots_;
+};
+
+TEST_F(EvidenceChromiumGui, EdgeAndBraveProfilesKeepExactlyTheUntickedRowsAndEveryBookmark) {
+  HTREEITEM root = nullptr;
+  HWND tree = OpenTree(&root);
+  ASSERT_NE(tree, nullptr);
+  ASSERT_TRUE(UntickAll(tree, root));
+  HTREEITEM group = Node(tree, root, L"Internet Software");
+  for (const wchar_t* type : {L"Microsoft Edge History", L"Microsoft Edge Cookies", L"Brave History", L"Brave Cookies"})
+    ASSERT_TRUE(Tick(tree, Node(tree, group, type))) << Narrow(type);
+  Shot(L"evidence_tree_browsers");
+
+  PostMessageW(Control(id::imgEviScan), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return SheetShown(L"tabEvidence_Result", 0); }, 120000));
+  HWND result = Control(id::lstvEResult);
+  ASSERT_EQ(ListRowCount(result), 4);
+  EXPECT_EQ(ListCellText(result, 0, 0), L"Internet Software - Microsoft Edge History");
+  EXPECT_EQ(ListCellText(result, 3, 0), L"Internet Software - Brave Cookies");
+  for (int r = 0; r < 4; ++r) EXPECT_EQ(ListCellText(result, r, 1), L"4") << r;
+
+  // Edge History: Page B of the Work profile unticked.
+  HWND details = Control(id::lstvEResultDesc);
+  ASSERT_TRUE(WaitFor([&] { return ListRowCount(details) == 4 && DetailRow(details, L"[Work] Page B") >= 0; }));
+  const int url = DetailRow(details, L"[Work] Page B");
+  ASSERT_TRUE(ClickListRow(details, url, true));
+  ASSERT_TRUE(WaitFor([&] { return ListItemImage(details, url) == 0; }));
+  // Brave Cookies: the Home profile's localhost cookie unticked.
+  ASSERT_TRUE(ClickListRow(result, 3, false));
+  ASSERT_TRUE(WaitFor([&] { return DetailRow(details, L"[Home] two@localhost") >= 0; }));
+  const int cookie = DetailRow(details, L"[Home] two@localhost");
+  ASSERT_TRUE(ClickListRow(details, cookie, true));
+  ASSERT_TRUE(WaitFor([&] { return ListItemImage(details, cookie) == 0; }));
+  Shot(L"evidence_result_browsers");
+
+  PostMessageW(Control(id::imgEClean), BM_CLICK, 0, 0);
+  std::wstring text;
+  ASSERT_TRUE(Answer(IDYES, &text));
+  ASSERT_TRUE(WaitFor([&] { return SheetShown(L"tabEvidence_Finish", 0); }, 120000));
+  HWND finish = Control(id::lstvEFinish);
+  ASSERT_EQ(ListRowCount(finish), 4);
+  EXPECT_EQ(ListCellText(finish, 0, 2), L"3");
+  EXPECT_EQ(ListCellText(finish, 1, 2), L"4");
+  EXPECT_EQ(ListCellText(finish, 2, 2), L"4");
+  EXPECT_EQ(ListCellText(finish, 3, 2), L"3");
+
+  const std::wstring& edge = roots_[0];
+  const std::wstring& brave = roots_[1];
+  using Rows = std::vector<std::string>;
+  EXPECT_EQ(Column("select url from urls", edge + L"Profile 1\\History"), Rows{"http://127.0.0.1/b"});
+  EXPECT_EQ(Column("select url from visits", edge + L"Profile 1\\History"), Rows{"2"});
+  for (const std::wstring& h : {edge + L"Default\\History", brave + L"Default\\History", brave + L"Profile 1\\History"})
+    EXPECT_EQ(Column("select count(*) from urls", h), Rows{"0"}) << Narrow(h);
+  EXPECT_EQ(Column("select name from cookies", brave + L"Default\\Network\\Cookies"), Rows{"two"});
+  for (const std::wstring& c : {brave + L"Profile 1\\Network\\Cookies", edge + L"Default\\Network\\Cookies",
+                                edge + L"Profile 1\\Network\\Cookies"})
+    EXPECT_EQ(Column("select count(*) from cookies", c), Rows{"0"}) << Narrow(c);
+  for (const std::wstring& r : roots_)
+    for (const wchar_t* p : {L"Default", L"Profile 1"}) {
+      EXPECT_EQ(ReadFileText(r + p + L"\\Bookmarks"), kMarks) << Narrow(r + p);
+      EXPECT_EQ(ReadFileText(r + p + L"\\Login Data"), "saved passwords") << Narrow(r + p);
+    }
+}
+
 }  // namespace
 }  // namespace vl::gui
