@@ -90,6 +90,11 @@
   X(imgJunkScan, 3046) X(labJunkOptionsGroup, 3047) X(radDeleteToRec, 3048)    \
   X(radDeleteFile, 3049) X(radRemoveDir, 3050) X(imgJunkClean, 3051)           \
   X(imgJunkExport, 3052)                                                        \
+  /* junk cleaner: file list of the result page, protected folders */           \
+  X(lstvJunkFiles, 3053) X(chkSelectAll_JunkFiles, 3054) X(imgJunkProtect, 3055) \
+  /* junk cleaner: protected folder dialog */                                    \
+  X(labProtectPrompt, 3070) X(lstvJunkProtect, 3071) X(imgAddProtect, 3072)      \
+  X(imgDelProtect, 3073) X(btnProtectClose, 3074)                                \
   /* junk type dialog (TfrmJunk) */                                             \
   X(labJunkPrompt, 3060) X(labExt, 3061) X(labDesc, 3062) X(edtExt, 3063)      \
   X(edtDesc, 3064) X(btnOk, 3065) X(btnCancel, 3066)                             \

@@ -10,7 +10,9 @@
 #include "junk_cleaner/junk_thread.h"
 #include "junk_cleaner/mask_match.h"
 #include "store/database.h"
+#include "store/junk_protect_table.h"
 #include "store/seed_data.h"
+#include "sysaccess/file_time.h"
 #include "sysaccess/format_text.h"
 #include "sysaccess/shell.h"
 #include "sysaccess/text.h"
@@ -36,6 +38,22 @@ const char* StateText(int16_t state) {
     case kFinished: return "Finished";
   }
   return "";
+}
+
+// "yyyy-mm-dd hh:nn:ss" of a file time, as the directory entry gives it.
+std::string FileTimeText(uint64_t fileTime) {
+  const sys::DateTime t = sys::FileTimeToCalendar(fileTime);
+  if (!t.valid) return "";
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  return text;
+}
+
+bool SameFolder(std::string a, std::string b) {
+  if (!a.empty() && a.back() != '\\') a += '\\';
+  if (!b.empty() && b.back() != '\\') b += '\\';
+  return sys::AsciiLower(a) == sys::AsciiLower(b);
 }
 
 }  // namespace
@@ -70,17 +88,22 @@ std::vector<report::ExportGroup> JunkExportGroups(const std::vector<std::unique_
     if (!g) continue;
     report::ExportGroup eg;
     eg.caption = g->caption;
-    // The count never reaches past the files actually recorded.
+    // The count never reaches past the files actually recorded; unticked
+    // files are not going and are not listed.
     const size_t n = std::min(static_cast<size_t>(std::max<int32_t>(g->fileCount, 0)), g->files.size());
     eg.rows.reserve(n);
     for (size_t j = 0; j < n; ++j)
-      eg.rows.push_back({report::HtmlEscape(g->PathOf(g->files[j])), report::HtmlEscape(sys::FormatSize(g->files[j].size))});
+      if (g->files[j].ticked)
+        eg.rows.push_back({report::HtmlEscape(g->PathOf(g->files[j])), report::HtmlEscape(sys::FormatSize(g->files[j].size))});
     groups.push_back(std::move(eg));
   }
   return groups;
 }
 
-JunkCleaner::JunkCleaner(MainForm& m) : m_(m) { BuildDialog(); }
+JunkCleaner::JunkCleaner(MainForm& m) : m_(m) {
+  BuildDialog();
+  BuildProtectDialog();
+}
 
 const TSearchJunk* JunkCleaner::Group(int row) const {
   if (row < 0 || static_cast<size_t>(row) >= m_.scanResults.size()) return nullptr;
@@ -214,19 +237,21 @@ void JunkCleaner::imgJunkScanClick() {
     m_.ports().ShowMessage("Please select the disk you want to scan.", "Error", MsgButtons::Ok, MsgIcon::None);
     return;
   }
-  // A mask the language rejects (stored before the dialog checked masks) is
-  // named once here and left out, rather than failing on the first file.
+  // A mask the language rejects or one that would list the whole drive
+  // (stored before the dialog checked masks) is named once here and left
+  // out, rather than failing on the first file or emptying the drive.
   std::vector<std::string> valid;
   std::string rejected;
   for (const std::string& mask : masks) {
-    const std::string why = MaskError(mask);
+    std::string why = MaskError(mask);
+    if (why.empty()) why = MaskBreadthError(mask);
     if (why.empty())
       valid.push_back(mask);
     else
       rejected += "\r" + mask + ": " + why;
   }
   if (!rejected.empty())
-    m_.ports().ShowMessage("These junk types are not valid masks and are left out of the scan:" + rejected, "Hint",
+    m_.ports().ShowMessage("These junk types cannot be used and are left out of the scan:" + rejected, "Hint",
                            MsgButtons::Ok, MsgIcon::Warning);
   if (valid.empty()) {
     m_.scanResults.clear();
@@ -237,9 +262,166 @@ void JunkCleaner::imgJunkScanClick() {
   m_.ShowPage(page::kJunkScan);
   m_.stopFlag = 0;
   m_.EnterBusyState();
-  TJunkThread::Start(m_, TJunkThread::kScan, std::move(valid), "", 0);
+  TJunkThread::Start(m_, TJunkThread::kScan, std::move(valid), "", 0, ProtectedSet());
   WithDatabase(*m_.platform().files, m_.dataDbPath(), {"sysset"}, [&](store::Connection& c) {
     store::RunStatement(c, "Update sysset set last_jscan=" + Quote(NowTimestamp()));
+  });
+}
+
+// --- protected folders ---------------------------------------------------------------------
+
+void JunkCleaner::LoadProtectedPlaces() {
+  protectedPlaces.clear();
+  for (DefaultPlace& d : DefaultPlaces(m_.platform())) {
+    if (d.folders.empty()) continue;
+    protectedPlaces.push_back({d.key, d.caption, d.warning, std::move(d.folders), true});
+  }
+  // The table comes with the first use; without data.db the defaults stand.
+  WithDatabase(*m_.platform().files, m_.dataDbPath(), {}, [&](store::Connection& c) {
+    store::EnsureJunkProtectTable(c);
+    store::ResultTable t = store::RunQuery(c, "SELECT pkey,folder,enabled FROM junkprotect");
+    for (; !t.AtEnd(); t.NextRow()) {
+      const std::string key = t.ColumnByName("pkey");
+      const bool enabled = t.ColumnByName("enabled") != "0";
+      if (!key.empty()) {
+        for (JunkProtect& p : protectedPlaces)
+          if (p.key == key) p.enabled = enabled;
+        continue;
+      }
+      std::string folder = sys::Trim(t.ColumnByName("folder"));
+      if (folder.size() < 3 || folder[1] != ':') continue;
+      if (folder.back() != '\\') folder += '\\';
+      protectedPlaces.push_back({"", folder, "", {{folder, {}}}, enabled});
+    }
+  });
+  frmJunkProtect_.Get(id::lstvJunkProtect).SetRowCount(static_cast<int>(protectedPlaces.size()));
+  frmJunkProtect_.Get(id::lstvJunkProtect).Repaint();
+}
+
+void JunkCleaner::BuildProtectDialog() {
+  ui::Form& f = frmJunkProtect_;
+  ui::Control& prompt = f.Add(id::labProtectPrompt, ui::Kind::Label, "labProtectPrompt", 0, {16, 12, 528, 28},
+                              "No junk scan enters these folders, whatever the junk types. Untick a folder to let "
+                              "the scan in.");
+  prompt.color = st::kText;
+  ui::Control& list = f.Add(id::lstvJunkProtect, ui::Kind::ListView, "lstvJunkProtect", 0, {16, 44, 528, 220});
+  list.columns = {{"Protected Folders", 500}};
+  list.checkImages = true;
+  list.rowProvider = [this](int row, int col) { return lstvJunkProtectData(row, col); };
+  list.onMouseDown = [this](int row, bool onImage) { lstvJunkProtectMouseDown(row, onImage); };
+  ui::Control& add = f.Add(id::imgAddProtect, ui::Kind::ImageButton, "imgAddProtect", 0, {16, 278, 140, 34},
+                           "Add Folder");
+  add.SetPicture(ui::Picture::Add);
+  add.onClick = [this] { imgAddProtectClick(); };
+  ui::Control& del = f.Add(id::imgDelProtect, ui::Kind::ImageButton, "imgDelProtect", 0, {164, 278, 150, 34},
+                           "Remove Folder");
+  del.SetPicture(ui::Picture::Delete);
+  del.onClick = [this] { imgDelProtectClick(); };
+  ui::Control& close = f.Add(id::btnProtectClose, ui::Kind::ImageButton, "btnProtectClose", 0, {434, 278, 110, 34},
+                             "Close");
+  close.SetHighlighted(true);
+  close.onClick = [this] { frmJunkProtect_.EndModal(ui::kModalOk); };
+}
+
+void JunkCleaner::imgJunkProtectClick() {
+  ui::Control& list = frmJunkProtect_.Get(id::lstvJunkProtect);
+  list.SetRowCount(static_cast<int>(protectedPlaces.size()));
+  list.Repaint();
+  m_.ports().ShowModalForm(frmJunkProtect_);
+}
+
+std::shared_ptr<ProtectedFolders> JunkCleaner::ProtectedSet() const {
+  auto set = std::make_shared<ProtectedFolders>();
+  for (const JunkProtect& p : protectedPlaces)
+    if (p.enabled)
+      for (const ProtectedFolder& f : p.folders) set->Add(f);
+  return set;
+}
+
+ui::Cell JunkCleaner::lstvJunkProtectData(int row, int col) const {
+  ui::Cell cell;
+  if (row < 0 || row >= static_cast<int>(protectedPlaces.size()) || col != 0) return cell;
+  const JunkProtect& p = protectedPlaces[static_cast<size_t>(row)];
+  cell.text = p.caption;
+  cell.image = p.enabled ? 1 : 0;
+  return cell;
+}
+
+void JunkCleaner::SaveProtect(const JunkProtect& p, bool added) {
+  WithDatabase(*m_.platform().files, m_.dataDbPath(), {}, [&](store::Connection& c) {
+    store::EnsureJunkProtectTable(c);
+    const int64_t on = p.enabled ? 1 : 0;
+    if (!p.key.empty()) {
+      const bool known = store::RunQuery(c, "SELECT pkey FROM junkprotect where pkey=?", {p.key}).RowCount() > 0;
+      if (known)
+        store::RunStatement(c, "update junkprotect set enabled=? where pkey=?", {on, p.key});
+      else
+        store::RunStatement(c, "insert into junkprotect(pkey,folder,enabled) values (?,'',?)", {p.key, on});
+    } else if (added) {
+      store::RunStatement(c, "insert into junkprotect(pkey,folder,enabled) values ('',?,?)", {p.caption, on});
+    } else {
+      store::RunStatement(c, "update junkprotect set enabled=? where pkey='' and folder=?", {on, p.caption});
+    }
+  });
+}
+
+void JunkCleaner::lstvJunkProtectMouseDown(int row, bool onImage) {
+  if (!onImage || row < 0 || row >= static_cast<int>(protectedPlaces.size())) return;
+  JunkProtect& p = protectedPlaces[static_cast<size_t>(row)];
+  if (p.enabled && !p.key.empty() &&
+      m_.ports().ShowMessage("Stop protecting " + p.caption + "?\r\r" + p.warning +
+                                 "\r\rThe junk scan will then list files there, and a clean removes them.",
+                             "Protected Folders", MsgButtons::YesNoDefaultNo, MsgIcon::Warning) != MsgAnswer::Yes)
+    return;
+  p.enabled = !p.enabled;
+  SaveProtect(p, false);
+  frmJunkProtect_.Get(id::lstvJunkProtect).Repaint();
+}
+
+void JunkCleaner::imgAddProtectClick() {
+  std::string folder = m_.platform().shell->BrowseForFolder("", "Please select a folder to protect...");
+  if (folder.empty()) return;
+  if (folder.back() != '\\') folder += '\\';
+  if (folder.size() < 3 || folder[1] != ':') {
+    m_.ports().ShowMessage("Only folders of local drives can be protected.", "Hint", MsgButtons::Ok, MsgIcon::None);
+    return;
+  }
+  for (JunkProtect& p : protectedPlaces)
+    if (p.key.empty() && SameFolder(p.caption, folder)) {
+      if (!p.enabled) {
+        p.enabled = true;
+        SaveProtect(p, false);
+        frmJunkProtect_.Get(id::lstvJunkProtect).Repaint();
+      }
+      return;
+    }
+  protectedPlaces.push_back({"", folder, "", {{folder, {}}}, true});
+  SaveProtect(protectedPlaces.back(), true);
+  ui::Control& list = frmJunkProtect_.Get(id::lstvJunkProtect);
+  list.SetRowCount(static_cast<int>(protectedPlaces.size()));
+  list.SetSelected(static_cast<int>(protectedPlaces.size()) - 1);
+  list.Repaint();
+}
+
+void JunkCleaner::imgDelProtectClick() {
+  ui::Control& list = frmJunkProtect_.Get(id::lstvJunkProtect);
+  const int row = list.selected();
+  if (row < 0 || row >= static_cast<int>(protectedPlaces.size())) return;
+  const JunkProtect p = protectedPlaces[static_cast<size_t>(row)];
+  if (!p.key.empty()) {
+    m_.ports().ShowMessage("The folders Vantorel protects by itself cannot be removed; untick one to switch it off.",
+                           "Hint", MsgButtons::Ok, MsgIcon::None);
+    return;
+  }
+  if (m_.ports().ShowMessage("Are you sure to remove the selected item(s)?", "Confrim", MsgButtons::YesNo,
+                             MsgIcon::None) != MsgAnswer::Yes)
+    return;
+  protectedPlaces.erase(protectedPlaces.begin() + row);
+  list.SetSelected(-1);
+  list.SetRowCount(static_cast<int>(protectedPlaces.size()));
+  list.Repaint();
+  WithDatabase(*m_.platform().files, m_.dataDbPath(), {"junkprotect"}, [&](store::Connection& c) {
+    store::RunStatement(c, "delete from junkprotect where pkey='' and folder=?", {p.caption});
   });
 }
 
@@ -277,14 +459,16 @@ void JunkCleaner::btnOkClick() {
   const std::string mask = sys::Trim(frmJunk_.Get(id::edtExt).text());
   const std::string desc = sys::Trim(frmJunk_.Get(id::edtDesc).text());
   if (mask.empty()) return;
-  // Every file: never a junk type.
-  if (mask == "*.*" || mask == "*.???") {
-    frmJunk_.EndModal(ui::kModalOk);
-    return;
-  }
   const std::string why = MaskError(mask);
   if (!why.empty()) {
     m_.ports().ShowMessage("\"" + mask + "\" is not a valid file mask: " + why, "Error", MsgButtons::Ok,
+                           MsgIcon::Warning);
+    return;
+  }
+  // A mask for every file (or every file with an extension) would empty the drive.
+  const std::string wide = MaskBreadthError(mask);
+  if (!wide.empty()) {
+    m_.ports().ShowMessage("\"" + mask + "\" cannot be a junk type: " + wide + ".", "Error", MsgButtons::Ok,
                            MsgIcon::Warning);
     return;
   }
@@ -327,8 +511,57 @@ ui::Cell JunkCleaner::lstvJunkResultData(int row, int col) const {
   ui::Cell cell;
   const TSearchJunk* g = Group(row);
   if (!g) return cell;
-  cell.text = col == 0 ? g->caption : col == 1 ? std::to_string(g->fileCount) : col == 2 ? sys::FormatSize(g->foundBytes) : "";
+  // What is ticked in the file list: what a clean would take.
+  cell.text = col == 0   ? g->caption
+              : col == 1 ? std::to_string(g->TickedCount())
+              : col == 2 ? sys::FormatSize(g->TickedBytes())
+                         : "";
   return cell;
+}
+
+TSearchJunk* JunkCleaner::ShownGroup() const { return const_cast<TSearchJunk*>(Group(shownGroup_)); }
+
+void JunkCleaner::ShowFilesOf(int resultRow) {
+  shownGroup_ = Group(resultRow) ? resultRow : -1;
+  const TSearchJunk* g = ShownGroup();
+  ui::Control& list = m_.control(id::lstvJunkFiles);
+  list.SetSelected(-1);
+  list.SetRowCount(g ? static_cast<int>(g->files.size()) : 0);
+  m_.control(id::chkSelectAll_JunkFiles).SetChecked(!g || g->untickedCount == 0);
+  list.Repaint();
+}
+
+ui::Cell JunkCleaner::lstvJunkFilesData(int row, int col) const {
+  ui::Cell cell;
+  const TSearchJunk* g = ShownGroup();
+  if (!g || row < 0 || static_cast<size_t>(row) >= g->files.size()) return cell;
+  const TScanResultBye& f = g->files[static_cast<size_t>(row)];
+  switch (col) {
+    case 0: cell.text = f.name; cell.image = f.ticked ? 1 : 0; break;
+    case 1: cell.text = g->FolderOf(f); break;
+    case 2: cell.text = sys::FormatSize(f.size); break;
+    case 3: cell.text = FileTimeText(f.lastWriteTime); break;
+    case 4: cell.text = g->MaskOf(f); break;
+  }
+  return cell;
+}
+
+void JunkCleaner::lstvJunkFilesMouseDown(int row, bool onImage) {
+  TSearchJunk* g = ShownGroup();
+  if (!onImage || !g || row < 0 || static_cast<size_t>(row) >= g->files.size() || m_.busy()) return;
+  g->SetTicked(static_cast<size_t>(row), !g->files[static_cast<size_t>(row)].ticked);
+  m_.control(id::chkSelectAll_JunkFiles).SetChecked(g->untickedCount == 0);
+  m_.control(id::lstvJunkFiles).Repaint();
+  m_.control(id::lstvJunkResult).Repaint();
+}
+
+void JunkCleaner::chkSelectAll_JunkFilesClick() {
+  TSearchJunk* g = ShownGroup();
+  if (!g || m_.busy()) return;
+  const bool on = m_.control(id::chkSelectAll_JunkFiles).checked();
+  for (size_t i = 0; i < g->files.size(); ++i) g->SetTicked(i, on);
+  m_.control(id::lstvJunkFiles).Repaint();
+  m_.control(id::lstvJunkResult).Repaint();
 }
 
 ui::Cell JunkCleaner::lstvJunkFinishData(int row, int col) const {
@@ -337,7 +570,7 @@ ui::Cell JunkCleaner::lstvJunkFinishData(int row, int col) const {
   if (!g) return cell;
   switch (col) {
     case 0: cell.text = g->caption; break;
-    case 1: cell.text = std::to_string(g->fileCount); cell.color = kBlack; break;
+    case 1: cell.text = std::to_string(g->TickedCount()); cell.color = kBlack; break;
     case 2: cell.text = std::to_string(g->failedCount); cell.color = kRed; break;
     case 3: cell.text = sys::FormatSize(g->removedBytes); cell.color = kGreen; break;
   }

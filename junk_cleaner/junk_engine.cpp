@@ -1,7 +1,10 @@
 // The junk walk and the three ways of removing what it found.
 #include "junk_cleaner/junk_engine.h"
 
+#include <algorithm>
 #include <unordered_map>
+
+#include "junk_cleaner/database_files.h"
 
 #include "sysaccess/sys_error.h"
 #include "sysaccess/text.h"
@@ -14,13 +17,49 @@ bool Contains(const std::string& text, const char* part) { return text.find(part
 
 class Walker {
  public:
-  Walker(sys::FileSystem& files, const MaskList& masks, JunkContext& context, TSearchJunk& group)
-      : files_(files), masks_(masks), context_(context), group_(group) {}
+  Walker(sys::FileSystem& files, const MaskList& masks, const ProtectedFolders* protect, JunkContext& context,
+         TSearchJunk& group)
+      : files_(files), masks_(masks), protect_(protect && !protect->empty() ? protect : nullptr), context_(context),
+        group_(group) {}
 
-  // Walks `folder` (ending with "\") and everything below it; false once stopped.
+  // Walks `folder` (ending with "\") and everything below it, except what is
+  // protected; false once stopped.
   bool Walk(const std::string& folder) {
-    int64_t folderIndex = -1;  // the group's entry for this folder, made with its first file
+    const std::vector<std::string>* open = protect_ ? protect_->Find(folder) : nullptr;
+    return open ? WalkExceptions(*open) : WalkPlain(folder);
+  }
+
+  int32_t added() const { return added_; }
+
+ private:
+  // A matching file waits for the end of its folder: whether it belongs to a
+  // database set depends on the folder's other entries.
+  struct Pending {
+    std::string name;
+    int mask;
+    uint64_t size, lastWriteTime, creationTime;
+  };
+  // What the folder's entries tell about database sets there.
+  struct FolderFacts {
+    bool holdsEngineDatabase = false;     // an .edb file
+    std::vector<std::string> sideFiles;  // lower-case names of possible side files
+  };
+
+  // A protected folder is never listed; only the subfolders it leaves open are walked.
+  bool WalkExceptions(const std::vector<std::string>& open) {
+    for (const std::string& sub : open) {
+      sys::FileEntry e;
+      if (!files_.GetEntry(sub.substr(0, sub.size() - 1), e) || !e.IsFolder() || e.IsReparsePoint()) continue;
+      context_.ShowHint("Scanning " + sub.substr(0, sub.size() - 1));
+      if (!Walk(sub)) return false;
+    }
+    return !context_.Stopped();
+  }
+
+  bool WalkPlain(const std::string& folder) {
     bool stopped = false;
+    std::vector<Pending> pending;
+    FolderFacts facts;
     files_.WalkFolder(folder, [&](const sys::FileEntry& e) {
       if (context_.Stopped()) {
         stopped = true;
@@ -30,29 +69,78 @@ class Walker {
       if (e.IsReparsePoint()) return true;
       if (e.IsFolder()) {
         const std::string sub = folder + e.name;
+        // A protected folder is not entered: only what it leaves open is walked.
+        const std::vector<std::string>* open = protect_ ? protect_->Find(sub) : nullptr;
+        if (open) {
+          if (!WalkExceptions(*open)) stopped = true;
+          return !stopped;
+        }
         context_.ShowHint("Scanning " + sub);
-        if (!Walk(sub + "\\")) stopped = true;
+        if (!WalkPlain(sub + "\\")) stopped = true;
         return !stopped;
       }
-      if (masks_.FirstMatch(e.name) < 0 || IsExcluded(folder, e.name)) return true;
-      if (folderIndex < 0) {
-        folderIndex = static_cast<int64_t>(group_.folders.size());
-        group_.folders.push_back(folder);
-      }
-      group_.files.push_back({e.name, static_cast<uint32_t>(folderIndex), e.size, e.lastWriteTime, e.creationTime});
-      ++group_.fileCount;
-      group_.foundBytes += e.size;
-      ++added_;
+      if (EndsWithEdb(e.name)) facts.holdsEngineDatabase = true;
+      if (MayBeSideFile(e.name)) facts.sideFiles.push_back(sys::AsciiLower(e.name));
+      const int mask = masks_.FirstMatch(e.name);
+      if (mask < 0 || IsExcluded(folder, e.name) || IsEngineFileName(e.name)) return true;
+      pending.push_back({e.name, mask, e.size, e.lastWriteTime, e.creationTime});
       return true;
     });
+    // A folder listed only in part (stopped) is asked about what was not seen.
+    const bool whole = !stopped;
+    for (const Pending& f : pending)
+      if (!InDatabaseSet(folder, f.name, facts, whole)) Add(folder, f);
     return !stopped && !context_.Stopped();
   }
 
-  int32_t added() const { return added_; }
+  bool InDatabaseSet(const std::string& folder, const std::string& name, const FolderFacts& facts, bool whole) {
+    if (facts.holdsEngineDatabase && IsEngineLogOrCheckpoint(name)) return true;
+    const std::string lower = sys::AsciiLower(name);
+    // A side file beside its database; the database while a side file is there.
+    const std::string db = DatabaseOfSideFile(name);
+    if (!db.empty() && Exists(folder + db)) return true;
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+      if (std::find(facts.sideFiles.begin(), facts.sideFiles.end(), lower + suffix) != facts.sideFiles.end())
+        return true;
+      if (!whole && Exists(folder + name + suffix)) return true;
+    }
+    const size_t dot = lower.rfind('.');
+    if (dot != std::string::npos) {
+      const std::string ext = lower.substr(dot), base = lower.substr(0, dot);
+      const char* lock = ext == ".mdb" ? ".ldb" : ext == ".accdb" ? ".laccdb" : nullptr;
+      if (lock) {
+        if (std::find(facts.sideFiles.begin(), facts.sideFiles.end(), base + lock) != facts.sideFiles.end())
+          return true;
+        if (!whole && Exists(folder + name.substr(0, dot) + lock)) return true;
+      }
+    }
+    if (!whole && IsEngineLogOrCheckpoint(name)) {
+      // Whether the folder holds a database was not seen to the end.
+      std::vector<sys::FileEntry> entries;
+      if (files_.ListFolder(folder, entries))
+        for (const sys::FileEntry& e : entries)
+          if (EndsWithEdb(e.name)) return true;
+    }
+    return false;
+  }
 
- private:
+  bool Exists(const std::string& path) {
+    sys::FileEntry e;
+    return files_.GetEntry(path, e) && !e.IsFolder();
+  }
+
+  void Add(const std::string& folder, const Pending& f) {
+    if (group_.folders.empty() || group_.folders.back() != folder) group_.folders.push_back(folder);
+    group_.files.push_back({f.name, static_cast<uint32_t>(group_.folders.size() - 1), f.size, f.lastWriteTime,
+                            f.creationTime, static_cast<uint16_t>(f.mask), true});
+    ++group_.fileCount;
+    group_.foundBytes += f.size;
+    ++added_;
+  }
+
   sys::FileSystem& files_;
   const MaskList& masks_;
+  const ProtectedFolders* protect_;
   JunkContext& context_;
   TSearchJunk& group_;
   int32_t added_ = 0;
@@ -142,13 +230,14 @@ bool IsExcluded(const std::string& folder, const std::string& name) {
 }
 
 int32_t ScanGroups(sys::FileSystem& files, const std::vector<TSearchJunk*>& groups, const MaskList& masks,
-                   JunkContext& context) {
+                   JunkContext& context, const ProtectedFolders* protect) {
   int32_t total = 0;
   for (TSearchJunk* g : groups) {
     if (context.Stopped()) break;
     g->state.store(kScanning);
     context.StateChanged();
-    Walker walker(files, masks, context, *g);
+    g->masks = masks.texts();
+    Walker walker(files, masks, protect, context, *g);
     walker.Walk(WalkRoot(g->drive));
     total += walker.added();
     g->state.store(kScanned);
@@ -169,6 +258,8 @@ void CleanGroups(sys::FileSystem& files, sys::Shell& shell, const std::vector<TS
       g->removedBytes = 0;
       // A group once started is cleaned to its end.
       for (const TScanResultBye& f : g->files) {
+        // Unticked in the file list: left where it is, counted neither way.
+        if (!f.ticked) continue;
         context.ShowHint("Deleting " + g->PathOf(f));
         if (remover.Remove(*g, f)) g->removedBytes += f.size;
         else ++g->failedCount;

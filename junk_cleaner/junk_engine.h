@@ -7,6 +7,7 @@
 
 #include "junk_cleaner/junk_types.h"
 #include "junk_cleaner/mask_match.h"
+#include "junk_cleaner/protected_places.h"
 #include "sysaccess/files.h"
 #include "sysaccess/shell.h"
 
@@ -28,14 +29,16 @@ bool IsExcluded(const std::string& folder, const std::string& name);
 
 // Walks each group's drive depth first, in the order the volume lists
 // entries, into hidden and system folders but never through a link, and
-// adds each file whose name a mask matches. Stops within one entry when
-// asked. Returns the number of files added over all groups.
+// adds each file whose name a mask matches. Never enters a folder of
+// `protect` (only the subfolders it leaves open), and never lists a file of
+// a database set (see database_files.h). Stops within one entry when asked.
+// Returns the number of files added over all groups.
 int32_t ScanGroups(sys::FileSystem& files, const std::vector<TSearchJunk*>& groups, const MaskList& masks,
-                   JunkContext& context);
+                   JunkContext& context, const ProtectedFolders* protect = nullptr);
 
 enum class RemovalMode { kRecycleBin = 1, kDelete = 2, kMove = 3 };
 
-// Removes the files of each scanned group with files; stops between groups
+// Removes the ticked files of each scanned group with files; stops between groups
 // when asked. A file that vanished, changed or now sits behind a link since
 // the scan is counted as failed and left alone. `target` (mode kMove) ends
 // with "\".

@@ -30,7 +30,10 @@ JunkCleaner& AddJunkPages(MainForm& m) {
   };
   {
     ui::PageBuilder b(f, sheet::tabJunk, MainForm::kWidth);
-    b.Title(id::labJunkSTitle, "labJunkSTitle", "Junk File Cleaner");
+    b.Title(id::labJunkSTitle, "labJunkSTitle", "Junk File Cleaner").rect.w = 480;
+    // The folders no scan enters, beside the types they overrule.
+    b.Button(id::imgJunkProtect, "imgJunkProtect", {533, 12, 200, 32}, "Protected Folders", Picture::Settings)
+        .onClick = [&jc] { jc.imgJunkProtectClick(); };
     b.Description(id::labJunkSDesc, "labJunkSDesc");
     ui::Control& drives = b.List(id::lstvJunkDrives, "lstvJunkDrives", {st::kMargin, 84, 709, 96});
     drives.columns = {{"Drives", 470}, {"Total Space", 100, Align::Right}, {"Free Space", 100, Align::Right}};
@@ -96,10 +99,26 @@ JunkCleaner& AddJunkPages(MainForm& m) {
   {
     ui::PageBuilder b(f, sheet::tabJunk_Result, MainForm::kWidth);
     b.Title(id::labJunkRTitle, "labJunkRTitle", "Scan Result");
-    ui::Control& list = b.List(id::lstvJunkResult, "lstvJunkResult", {st::kMargin, 60, 709, 206});
+    ui::Control& list = b.List(id::lstvJunkResult, "lstvJunkResult", {st::kMargin, 52, 709, 78});
     list.columns = {{"Scanned Drive", 450}, {"Total", 100, Align::Center}, {"Space occupied", 130}};
     list.rowPicture = Picture::Drive;
     list.rowProvider = [&jc](int row, int col) { return jc.lstvJunkResultData(row, col); };
+    list.onSelectionChange = [&jc](int row) {
+      if (row >= 0) jc.ShowFilesOf(row);
+    };
+    // Every file of the selected drive; only the ticked ones are removed.
+    ui::Control& files = b.List(id::lstvJunkFiles, "lstvJunkFiles", {st::kMargin, 136, 709, 136});
+    files.columns = {{"Name", 170},
+                     {"Folder", 250, Align::Left, true},
+                     {"Size", 75, Align::Right},
+                     {"Last Write Time", 120},
+                     {"Type", 70}};
+    files.checkImages = true;
+    files.rowProvider = [&jc](int row, int col) { return jc.lstvJunkFilesData(row, col); };
+    files.onMouseDown = [&jc](int row, bool onImage) { jc.lstvJunkFilesMouseDown(row, onImage); };
+    f.Add(id::chkSelectAll_JunkFiles, ui::Kind::CheckBox, "chkSelectAll_JunkFiles", sheet::tabJunk_Result,
+          {156, st::kButtonY + 7, 100, 22}, "Select All")
+        .onClick = [&jc] { jc.chkSelectAll_JunkFilesClick(); };
     b.Label(id::labJunkOptionsGroup, "labJunkOptionsGroup", {st::kMargin, 278, 400, 22}, "File Deletion Options",
             ui::FontStyle::Bold);
     struct Option {
@@ -122,7 +141,14 @@ JunkCleaner& AddJunkPages(MainForm& m) {
     b.BottomButton(id::imgJunkClean, "imgJunkClean", -1, "Clean", Picture::Delete).onClick = [&jc] {
       jc.imgJunkCleanClick();
     };
-    m.RegisterPage(page::kJunkResult, sheet::tabJunk_Result, [resize] { resize(id::lstvJunkResult); });
+    m.RegisterPage(page::kJunkResult, sheet::tabJunk_Result, [&m, &jc, resize] {
+      resize(id::lstvJunkResult);
+      // The first drive's files at first; every file ticked after a scan.
+      ui::Control& drives = m.control(id::lstvJunkResult);
+      const int row = drives.selected() >= 0 ? drives.selected() : 0;
+      drives.SetSelected(row);
+      jc.ShowFilesOf(row);
+    });
   }
   {
     ui::PageBuilder b(f, sheet::tabJunk_Finish, MainForm::kWidth);
@@ -145,7 +171,10 @@ JunkCleaner& AddJunkPages(MainForm& m) {
   }
   // Start-up: the drives (step 1), the junk types once data.db exists (step 3).
   m.AddStartupStep(1, [&jc] { jc.BuildDriveList(); });
-  m.AddStartupStep(3, [&jc] { jc.LoadJunkTypes(); });
+  m.AddStartupStep(3, [&jc] {
+    jc.LoadJunkTypes();
+    jc.LoadProtectedPlaces();
+  });
   return jc;
 }
 

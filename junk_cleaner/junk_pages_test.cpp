@@ -232,14 +232,26 @@ TEST_F(JunkPagesTest, TextsWithQuotesAreStoredAsTyped) {
 
 TEST_F(JunkPagesTest, EveryFileMasksAreRefusedAndInvalidMasksExplained) {
   StartJunk();
-  for (const char* all : {"*.*", "*.???"}) {
-    TypeAndOk(all, "everything");
+  // Masks for every file keep the dialog open with a message saying why.
+  for (const char* all : {"*.*", "*.???", "*", "?*", "*.?*"}) {
+    ports.messages.clear();
+    bool openAfterOk = false;
+    ports.formScripts.push_back([&](ui::Form& f) {
+      f.Get(id::edtExt).SetText(all);
+      f.Get(id::edtDesc).SetText("everything");
+      f.Get(id::btnOk).Click();
+      openAfterOk = f.modalRunning();
+      f.Get(id::btnCancel).Click();
+    });
     jc->imgAddJunkClick();
-    EXPECT_TRUE(ports.formScripts.empty());
-    EXPECT_FALSE(jc->frmJunk().modalRunning()) << all;
+    EXPECT_TRUE(openAfterOk) << all;
+    ASSERT_EQ(ports.messages.size(), 1u) << all;
+    EXPECT_NE(ports.messages[0].text.find(std::string("\"") + all + "\" cannot be a junk type: it matches every file name"),
+              std::string::npos)
+        << ports.messages[0].text;
     EXPECT_EQ(TableMasks().size(), 44u) << all;
   }
-  EXPECT_TRUE(ports.messages.empty());
+  ports.messages.clear();
   // An invalid mask keeps the dialog open with a message saying why.
   bool openAfterOk = false;
   ports.formScripts.push_back([&](ui::Form& f) {

@@ -8,12 +8,20 @@
 
 namespace vl::junk {
 
-TJunkThread::TJunkThread(MainForm& m, int job, std::vector<std::string> masks, std::string targetFolder, int mode)
-    : Worker(m.runner()), m_(m), job_(job), masks_(std::move(masks)), target_(std::move(targetFolder)), mode_(mode) {}
+TJunkThread::TJunkThread(MainForm& m, int job, std::vector<std::string> masks, std::string targetFolder, int mode,
+                         std::shared_ptr<const ProtectedFolders> protect)
+    : Worker(m.runner()),
+      m_(m),
+      job_(job),
+      masks_(std::move(masks)),
+      target_(std::move(targetFolder)),
+      mode_(mode),
+      protect_(std::move(protect)) {}
 
-void TJunkThread::Start(MainForm& m, int job, std::vector<std::string> masks, std::string targetFolder, int mode) {
-  Worker::Start(m.runner(), std::unique_ptr<Worker>(new TJunkThread(m, job, std::move(masks),
-                                                                    std::move(targetFolder), mode)));
+void TJunkThread::Start(MainForm& m, int job, std::vector<std::string> masks, std::string targetFolder, int mode,
+                        std::shared_ptr<const ProtectedFolders> protect) {
+  Worker::Start(m.runner(), std::unique_ptr<Worker>(new TJunkThread(m, job, std::move(masks), std::move(targetFolder),
+                                                                    mode, std::move(protect))));
 }
 
 void TJunkThread::Execute() {
@@ -22,8 +30,12 @@ void TJunkThread::Execute() {
   Synchronize([&] { groups = JunkGroups(m_); });
   sys::Platform& p = m_.platform();
   if (job_ == kScan) {
-    MaskList masks(masks_);
-    total_ = ScanGroups(*p.files, groups, masks, *this);
+    // Never a mask that would list the whole drive, whoever started the scan.
+    std::vector<std::string> usable;
+    for (const std::string& mask : masks_)
+      if (MaskBreadthError(mask).empty()) usable.push_back(mask);
+    MaskList masks(usable);
+    total_ = ScanGroups(*p.files, groups, masks, *this, protect_.get());
   } else if (job_ == kClean && mode_ >= kRecycleBin && mode_ <= kMove) {
     CleanGroups(*p.files, *p.shell, groups, static_cast<RemovalMode>(mode_), target_, *this);
   }

@@ -3,6 +3,7 @@
 // it frees itself when done and ends with its main-thread step on every
 // path (scan: result page; clean: finish page).
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,9 @@ class TJunkThread : public Worker, private JunkContext {
   // Scan: (kScan, masks, "", 0). Clean: (kClean, {}, target folder ending
   // with "\" (mode 3 only), mode). The groups are the junk records of
   // m.scanResults, made before the start; the caller has entered the busy state.
-  static void Start(MainForm& m, int job, std::vector<std::string> masks, std::string targetFolder, int mode);
+  // A scan never enters the folders of `protect` (none when null).
+  static void Start(MainForm& m, int job, std::vector<std::string> masks, std::string targetFolder, int mode,
+                    std::shared_ptr<const ProtectedFolders> protect = nullptr);
 
  protected:
   void Execute() override;
@@ -28,7 +31,8 @@ class TJunkThread : public Worker, private JunkContext {
   void EndStep() override;
 
  private:
-  TJunkThread(MainForm& m, int job, std::vector<std::string> masks, std::string targetFolder, int mode);
+  TJunkThread(MainForm& m, int job, std::vector<std::string> masks, std::string targetFolder, int mode,
+              std::shared_ptr<const ProtectedFolders> protect);
   // The engine's view of the window.
   bool Stopped() const override;
   void ShowHint(const std::string& text) override;
@@ -39,6 +43,7 @@ class TJunkThread : public Worker, private JunkContext {
   const std::vector<std::string> masks_;
   const std::string target_;
   const int mode_;
+  const std::shared_ptr<const ProtectedFolders> protect_;
   int32_t total_ = 0;
 };
 

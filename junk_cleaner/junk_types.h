@@ -19,6 +19,8 @@ struct TScanResultBye {
   uint64_t size = 0;       // the whole 64-bit size
   uint64_t lastWriteTime = 0;  // FILETIME as the directory entry gives it
   uint64_t creationTime = 0;
+  uint16_t mask = 0;   // index into the group's masks: the one that matched
+  bool ticked = true;  // left ticked in the file list: only ticked files are removed
 };
 
 // Group states, in the order a scan and a clean pass them.
@@ -38,6 +40,26 @@ struct TSearchJunk : ScanRecord {
   std::vector<TScanResultBye> files;
   // Folders ending with "\", referred to by TScanResultBye::folder.
   std::vector<std::string> folders;
+  // The scan's masks, referred to by TScanResultBye::mask.
+  std::vector<std::string> masks;
+  // Files the user unticked and their sizes (the totals show what is ticked).
+  int32_t untickedCount = 0;
+  uint64_t untickedBytes = 0;
+
+  int32_t TickedCount() const { return fileCount - untickedCount; }
+  uint64_t TickedBytes() const { return foundBytes - untickedBytes; }
+  // Ticks or unticks one file, keeping the totals.
+  void SetTicked(size_t index, bool on) {
+    TScanResultBye& f = files[index];
+    if (f.ticked == on) return;
+    f.ticked = on;
+    untickedCount += on ? -1 : 1;
+    untickedBytes = on ? untickedBytes - f.size : untickedBytes + f.size;
+  }
+  const std::string& MaskOf(const TScanResultBye& f) const {
+    static const std::string none;
+    return f.mask < masks.size() ? masks[f.mask] : none;
+  }
 
   const std::string& FolderOf(const TScanResultBye& f) const { return folders[f.folder]; }
   std::string PathOf(const TScanResultBye& f) const { return folders[f.folder] + f.name; }

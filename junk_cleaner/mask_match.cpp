@@ -123,7 +123,56 @@ std::string Parse(const std::string& mask, std::vector<Token>& tokens) {
   return "";
 }
 
+// Whether the token takes any character a file name can hold.
+bool TakesAnyNameCharacter(const Token& t) {
+  if (t.op == Op::kAny) return true;
+  if (t.op != Op::kSet) return false;
+  // Names are matched in lower case; the characters Windows forbids in
+  // names need not be taken.
+  auto forbidden = [](char32_t c) {
+    return c < 0x20 || c == U'\\' || c == U'/' || c == U':' || c == U'*' || c == U'?' || c == U'"' ||
+           c == U'<' || c == U'>' || c == U'|';
+  };
+  for (char32_t c = 0x20; c <= 0x10FFFF; ++c) {
+    if (forbidden(c) || (c >= U'A' && c <= U'Z')) continue;
+    if (!t.Matches(c)) return false;
+  }
+  return true;
+}
+
+// The tokens [from, to) match every name long enough: a "*" and otherwise
+// only characters taken whatever they are ("*", "?*", "*??*").
+bool MatchesEveryName(const std::vector<Token>& tokens, size_t from, size_t to) {
+  bool star = false;
+  for (size_t i = from; i < to; ++i) {
+    if (tokens[i].op == Op::kStar) star = true;
+    else if (!TakesAnyNameCharacter(tokens[i])) return false;
+  }
+  return star;
+}
+
+// The tokens [from, to) hold wildcards only: they say nothing of the name but its length.
+bool OnlyWildcards(const std::vector<Token>& tokens, size_t from, size_t to) {
+  if (from >= to) return false;
+  for (size_t i = from; i < to; ++i)
+    if (tokens[i].op != Op::kStar && !TakesAnyNameCharacter(tokens[i])) return false;
+  return true;
+}
+
 }  // namespace
+
+std::string MaskBreadthError(const std::string& mask) {
+  std::vector<Token> tokens;
+  if (mask.empty() || !Parse(mask, tokens).empty()) return "";
+  if (MatchesEveryName(tokens, 0, tokens.size()))
+    return "it matches every file name, so a scan would list every file of the drive";
+  // "*.*", "*.???", "*.?*": any name, a dot, any extension of some length.
+  for (size_t i = 0; i < tokens.size(); ++i)
+    if (tokens[i].op == Op::kChar && tokens[i].c == U'.' && MatchesEveryName(tokens, 0, i) &&
+        OnlyWildcards(tokens, i + 1, tokens.size()))
+      return "it matches every file name with an extension, so a scan would list nearly every file of the drive";
+  return "";
+}
 
 struct MaskList::Compiled {
   std::vector<Token> tokens;
@@ -170,6 +219,7 @@ MaskList::MaskList(const std::vector<std::string>& masks) {
     c->lastIsChar = c->tokens.back().op == Op::kChar;
     c->last = c->tokens.back().c;
     masks_.push_back(std::move(c));
+    texts_.push_back(mask);
   }
 }
 

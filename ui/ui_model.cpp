@@ -87,6 +87,7 @@ void Control::SetSelected(int row) {
   selected_ = row;
   selectedRows_ = std::move(rows);
   Changed(kChangeSelection);
+  if (onSelectionChange) onSelectionChange(selected_);
 }
 
 void Control::SetSelectedRows(std::vector<int> rows) {

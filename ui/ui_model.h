@@ -162,6 +162,8 @@ class Control {
   std::function<void(int row, bool onImage)> onMouseDown;
   std::function<void(int row)> onItemClick;  // also IconList (-1 = outside any item)
   std::function<void(int row)> onItemDoubleClick;  // ListView (-1 = outside any row)
+  // ListView: selected() changed, by the user (mouse, keyboard) or the program.
+  std::function<void(int row)> onSelectionChange;
   bool showHeader = true;  // column headers of a ListView
 
   // IconList.
