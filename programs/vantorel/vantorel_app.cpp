@@ -11,6 +11,8 @@
 #include "evidence_cleaner/evidence_pages.h"
 #include "junk_cleaner/junk_pages.h"
 #include "optimizer/optimizer_pages.h"
+#include "programs/cli/machine_policy.h"
+#include "programs/cli/window_job_guard.h"
 #include "registry_cleaner/registry_export.h"
 #include "registry_cleaner/registry_pages.h"
 #include "registry_cleaner/registry_thread.h"
@@ -42,10 +44,15 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   evidence::EvidenceCleaner& evidenceCleaner = evidence::AddEvidencePages(main);
   optimizer::Optimizer& optimizer = optimizer::AddOptimizerPages(main);
   main.startUpdateCheck = [&main](bool withWait) {
+    // The machine's policy switches the automatic check off; one the user
+    // asks for still runs.
+    if (!withWait && !cli::AutoUpdateAllowed(*main.platform().registry)) return;
     backup::TOpThread::Start(main, backup::TOpThread::kUpdateCheck, "", update::MakeUpdateCheckJob(main));
     if (withWait) main.ports().ShowWaitModal();
   };
   main.FormCreate();
+  // One job at a time on the machine, beside the command line.
+  cli::GuardJobButtons(main);
   if (features) *features = {&cleaner, &backupPage, &junkCleaner, &evidenceCleaner, &optimizer};
 
   // Start-up sequence; the numbers are the steps' places in it.
