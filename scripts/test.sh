@@ -103,6 +103,28 @@ windows_suites() {
   vl_wine_stop
 }
 
+# deploy_check NAME SCRIPT ARGS...: a Wine check script of the deployment
+# (command line, installer, signatures, winget); its "ok:" and "FAIL:" lines
+# count as tests, and a script that checked nothing fails. Says how long it took.
+deploy_check() {
+  local name=$1; shift
+  local log="$logs/$name.log" start=$SECONDS
+  echo "== $name"
+  "$@" >"$log" 2>&1
+  local rc=$? ok bad
+  ok=$(grep -c '^ok: ' "$log"); bad=$(grep -c '^FAIL: ' "$log")
+  passed=$((passed + ok))
+  failed=$((failed + bad))
+  grep '^FAIL: ' "$log" | head -n 40
+  if [ "$rc" -ne 0 ] && [ "$bad" -eq 0 ]; then
+    problems+=("$name: exit $rc")
+    tail -n 20 "$log"
+  elif [ "$ok" -eq 0 ]; then
+    problems+=("$name: no check ran")
+  fi
+  echo "   $ok passed, $bad failed in $((SECONDS - start)) s ($log)"
+}
+
 if [ "$what" != windows ]; then
   native_suites native
   browser_check
@@ -151,6 +173,7 @@ if [ "$what" != native ]; then
       publish_check "$flavour"
       [ "$flavour" = windows ] && [ -z "$run32" ] && continue
       windows_suites "$flavour"
+      deploy_check "$flavour-cli" scripts/cli_wine_check.sh "$flavour"
     done
   fi
 fi
