@@ -3,6 +3,9 @@
 //       standard output and error redirected into the files OUT and ERR,
 //       watches for any visible window of it until it ends, and prints
 //       "exit=N windows=M"; its own exit code is PROGRAM's.
+//   vl_cli_probe window CLASS SECONDS  waits until a visible top-level
+//       window of CLASS exists; prints its process id and exits 0 (1 when
+//       none came).
 //   vl_cli_probe hold READY STOP  takes the machine-wide job guard, writes
 //       READY, and lets it go when STOP appears (after 60 s at the latest).
 #include <windows.h>
@@ -73,6 +76,22 @@ int Run(int argc, wchar_t** argv) {
   return static_cast<int>(code);
 }
 
+int WaitForWindow(wchar_t** argv) {
+  const int tenths = _wtoi(argv[3]) * 10;
+  for (int i = 0; i < tenths; ++i) {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (w && IsWindowVisible(w)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      std::printf("window pid=%lu\n", pid);
+      return 0;
+    }
+    Sleep(100);
+  }
+  std::printf("no window\n");
+  return 1;
+}
+
 int Hold(wchar_t** argv) {
   HANDLE guard = CreateMutexW(nullptr, FALSE, L"Global\\VantorelJob");
   if (!guard || GetLastError() == ERROR_ALREADY_EXISTS) return 101;
@@ -88,6 +107,7 @@ int Hold(wchar_t** argv) {
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 5 && std::wstring(argv[1]) == L"run") return Run(argc, argv);
   if (argc == 4 && std::wstring(argv[1]) == L"hold") return Hold(argv);
+  if (argc == 4 && std::wstring(argv[1]) == L"window") return WaitForWindow(argv);
   std::printf("usage: vl_cli_probe run OUT ERR PROGRAM ARGS... | hold READY STOP\n");
   return 2;
 }
