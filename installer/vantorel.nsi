@@ -35,8 +35,8 @@ SetCompressor /SOLID lzma
 
 !ifdef VL_SIGN
   ; The uninstaller and the installer are signed once they are written.
-  !uninstfinalize '${VL_SIGN} "%1"' = 0
-  !finalize '${VL_SIGN} "%1"' = 0
+  !uninstfinalize `${VL_SIGN} "%1"` = 0
+  !finalize `${VL_SIGN} "%1"` = 0
 !endif
 
 Name "${VL_NAME}"

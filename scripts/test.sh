@@ -174,6 +174,10 @@ if [ "$what" != native ]; then
       [ "$flavour" = windows ] && [ -z "$run32" ] && continue
       windows_suites "$flavour"
       deploy_check "$flavour-cli" scripts/cli_wine_check.sh "$flavour"
+      deploy_check "$flavour-installer" scripts/installer_wine_check.sh "$flavour"
+      deploy_check "$flavour-signing" scripts/sign_check.sh "$flavour"
+      deploy_check "$flavour-winget" python3 packaging/winget/make_manifests.py validate \
+        --schemas "${VL_WINGET_SCHEMAS:-$root/../shared/winget-schema}" "build/$flavour/winget/$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "build/$flavour/CMakeCache.txt")"
     done
   fi
 fi
