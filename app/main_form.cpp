@@ -113,6 +113,7 @@ void MainForm::EnterBusyState() { form_.Get(id::panMain_Top).SetEnabled(false); 
 void MainForm::LeaveBusyState() {
   form_.Get(id::panMain_Top).SetEnabled(true);
   stopFlag.store(1);
+  if (onLeaveBusy) onLeaveBusy();
 }
 
 void MainForm::FormCreate() {

@@ -59,6 +59,9 @@ class MainForm {
   // --- worker protocol ---------------------------------------------------------
   void EnterBusyState();
   void LeaveBusyState();
+  // Runs at the end of every LeaveBusyState (the program releases its
+  // machine-wide job guard there).
+  std::function<void()> onLeaveBusy;
   bool busy() const { return stopFlag.load() == 0; }
   // 1 = idle or asked to stop, 0 = a job runs. Workers read it at the head of their loops.
   std::atomic<uint8_t> stopFlag{1};

@@ -18,7 +18,8 @@ native_pkgs=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-
 browser_pkgs=(firefox-esr chromium)
 win_pkgs=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-          libz-mingw-w64-dev wine wine64 xvfb imagemagick x11-utils dpkg-dev tcl xz-utils)
+          libz-mingw-w64-dev wine wine64 xvfb imagemagick x11-utils dpkg-dev tcl xz-utils
+          nsis osslsigncode openssl python3-jsonschema python3-yaml)
 
 pkgs=("${native_pkgs[@]}")
 want32=""

@@ -116,6 +116,28 @@ windows_suites() {
   vl_wine_stop
 }
 
+# deploy_check NAME SCRIPT ARGS...: a Wine check script of the deployment
+# (command line, installer, signatures, winget); its "ok:" and "FAIL:" lines
+# count as tests, and a script that checked nothing fails. Says how long it took.
+deploy_check() {
+  local name=$1; shift
+  local log="$logs/$name.log" start=$SECONDS
+  echo "== $name"
+  "$@" >"$log" 2>&1
+  local rc=$? ok bad
+  ok=$(grep -c '^ok: ' "$log"); bad=$(grep -c '^FAIL: ' "$log")
+  passed=$((passed + ok))
+  failed=$((failed + bad))
+  grep '^FAIL: ' "$log" | head -n 40
+  if [ "$rc" -ne 0 ] && [ "$bad" -eq 0 ]; then
+    problems+=("$name: exit $rc")
+    tail -n 20 "$log"
+  elif [ "$ok" -eq 0 ]; then
+    problems+=("$name: no check ran")
+  fi
+  echo "   $ok passed, $bad failed in $((SECONDS - start)) s ($log)"
+}
+
 if [ "$what" != windows ]; then
   timed native native_suites native
   timed browser-check browser_check
@@ -180,6 +202,11 @@ if [ "$what" != native ]; then
       timed "$flavour-publish" publish_check "$flavour"
       [ "$flavour" = windows ] && [ -z "$run32" ] && continue
       timed "$flavour-suites" windows_suites "$flavour"
+      timed "$flavour-cli" deploy_check "$flavour-cli" scripts/cli_wine_check.sh "$flavour"
+      timed "$flavour-installer" deploy_check "$flavour-installer" scripts/installer_wine_check.sh "$flavour"
+      timed "$flavour-signing" deploy_check "$flavour-signing" scripts/sign_check.sh "$flavour"
+      timed "$flavour-winget" deploy_check "$flavour-winget" python3 packaging/winget/make_manifests.py validate \
+        --schemas "${VL_WINGET_SCHEMAS:-$root/../shared/winget-schema}" "build/$flavour/winget/$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "build/$flavour/CMakeCache.txt")"
     done
   fi
 fi

@@ -12,6 +12,8 @@
 #include "evidence_cleaner/evidence_pages.h"
 #include "junk_cleaner/junk_pages.h"
 #include "optimizer/optimizer_pages.h"
+#include "programs/cli/machine_policy.h"
+#include "programs/cli/window_job_guard.h"
 #include "registry_cleaner/registry_export.h"
 #include "registry_cleaner/registry_pages.h"
 #include "registry_cleaner/registry_thread.h"
@@ -69,6 +71,9 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
   OwnFiles& ownFiles = main.AddFeature(std::make_unique<OwnFiles>());
   main.ownFilesGate = [&main, &ownFiles](const std::string& action) { return ownFiles.Allow(main, action); };
   main.startUpdateCheck = [&main, &ownFiles](bool withWait) {
+    // The machine's policy switches the automatic check off; one the user
+    // asks for still runs.
+    if (!withWait && !cli::AutoUpdateAllowed(*main.platform().registry)) return;
     // The check of every start stays quiet: the start already told why.
     if (!withWait && ownFiles.checked && !ownFiles.trust.trusted()) return;
     if (!main.MayTrustOwnFiles("Checking for updates")) return;
@@ -76,6 +81,8 @@ std::unique_ptr<MainForm> BuildMainForm(sys::Platform& platform, UiPorts& ports,
     if (withWait) main.ports().ShowWaitModal();
   };
   main.FormCreate();
+  // One job at a time on the machine, beside the command line.
+  cli::GuardJobButtons(main);
   if (features) *features = {&cleaner, &backupPage, &junkCleaner, &evidenceCleaner, &optimizer};
 
   // Start-up sequence; the numbers are the steps' places in it.

@@ -9,10 +9,17 @@
 #include "ui/win32/win32_ports.h"
 #include "sysaccess/win32/system_dll.h"
 #include "sysaccess/win32/win32_platform.h"
+#include "programs/cli/win32/cli_console.h"
+#include "vl_version.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before anything loads a DLL: never one from the program's folder.
   vl::sys::win32::RestrictDllSearchToSystem();
+
+  // Any argument: the administrators' command line, never a window. It runs
+  // beside an open window, so it comes before the instance guard.
+  if (vl::cli::CommandLineWanted()) ExitProcess(static_cast<UINT>(vl::cli::RunCommandLine(VL_VERSION_TEXT)));
+
   // One instance per machine: a second start ends at once, silently. One
   // call that creates or finds the mutex, so two starts at the same moment
   // cannot both go on. Held for the life of the process.
