@@ -59,11 +59,11 @@ check "QuietUninstallString waits for the removal" grep -q '/S _?=' <<<"$(value 
 echo "   install: $((SECONDS - t0)) s"
 
 # The installed program shows its window.
-vl_wine "${pf#$c/}/Vantorel.exe" </dev/null >/dev/null 2>&1 &
+win_pf='C:\Program Files\Vantorel'; [ "$arch" = x86 ] && win_pf='C:\Program Files (x86)\Vantorel'
+vl_wine "$win_pf\Vantorel.exe" </dev/null >/dev/null 2>&1 &
 window_shown() { vl_wine 'C:\vlsetup\vl_cli_probe.exe' window VantorelMainWindow 60 </dev/null >"$c/vlout/window.txt" 2>&1; }
 check "the installed Vantorel shows its window" window_shown
 # A registry scan of this machine reports nothing of Vantorel's own entries.
-win_pf='C:\Program Files\Vantorel'; [ "$arch" = x86 ] && win_pf='C:\Program Files (x86)\Vantorel'
 vl_wine "$win_pf\\Vantorel.exe" /scan /registry /json 'C:\vlout\installed.json' </dev/null >/dev/null 2>&1
 check "the registry scan ran" [ -s "$c/vlout/installed.json" ]
 check "the registry scan reports nothing of Vantorel" \
