@@ -4,7 +4,9 @@
 // share the form's scan result list.
 #include "programs/cli/cli_run.h"
 
+#include <chrono>
 #include <exception>
+#include <thread>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "registry_cleaner/registry_cleaner.h"
 #include "registry_cleaner/registry_export.h"
 #include "registry_cleaner/scan_types.h"
+#include "store/database.h"
 #include "store/schema.h"
 #include "ui/dispatcher.h"
 #include "ui/jobs.h"
@@ -416,7 +419,18 @@ Output Job::Run() {
     return out;
   }
   try {
-    Prepare();
+    // A window that is starting holds data.db for a moment: wait for it.
+    for (int attempt = 0;; ++attempt) {
+      try {
+        Prepare();
+        break;
+      } catch (const store::DbError& e) {
+        if (!e.BusyOrLocked() || attempt >= 40) throw;
+        ports_.messages.clear();
+        main_.reset();
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      }
+    }
     if (args_.registry) Registry();
     if (args_.junk) Junk();
     if (args_.evidence) Evidence();

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "app/control_ids.h"
 #include "programs/cli/job_guard.h"
@@ -285,6 +286,19 @@ TEST_F(CliRunTest, TheWindowHoldsTheGuardDuringItsJobAndRefusesWhileTheCommandLi
   main->control(id::imgRegScan).onClick();
   EXPECT_TRUE(main->busy());
   Drain();
+}
+
+TEST_F(CliRunTest, AWindowHoldingDataDbForAMomentIsWaitedFor) {
+  ASSERT_EQ(RunArgs({"/scan", "/junk"}).exitCode, kExitClean);
+  store::Connection db = Db();
+  store::RunStatement(db, "begin exclusive");
+  std::thread release([&db] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    store::RunStatement(db, "commit");
+  });
+  Output out = RunArgs({"/scan", "/junk"});
+  release.join();
+  EXPECT_EQ(out.exitCode, kExitClean) << out.stdoutText;
 }
 
 TEST_F(CliRunTest, ThePolicySwitchesTheAutomaticUpdateCheckOff) {

@@ -6,11 +6,15 @@
 //   vl_cli_probe window CLASS SECONDS  waits until a visible top-level
 //       window of CLASS exists; prints its process id and exits 0 (1 when
 //       none came).
+//   vl_cli_probe drive TITLE SECONDS  plays the user of a wizard: clicks its
+//       default button (Next, Install, Finish: id 1) whenever it is enabled,
+//       until no window whose title starts with TITLE is left; prints the clicks.
 //   vl_cli_probe hold READY STOP  takes the machine-wide job guard, writes
 //       READY, and lets it go when STOP appears (after 60 s at the latest).
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -92,6 +96,55 @@ int WaitForWindow(wchar_t** argv) {
   return 1;
 }
 
+// The first visible top-level window whose title starts with `prefix` (a
+// wizard names its page in the title: "... Setup: Installing").
+struct Titled {
+  const wchar_t* prefix;
+  HWND found;
+};
+
+BOOL CALLBACK FindTitledProc(HWND hwnd, LPARAM param) {
+  auto* t = reinterpret_cast<Titled*>(param);
+  wchar_t title[256] = {};
+  GetWindowTextW(hwnd, title, 256);
+  if (IsWindowVisible(hwnd) && wcsncmp(title, t->prefix, wcslen(t->prefix)) == 0) {
+    t->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindTitled(const wchar_t* prefix) {
+  Titled t{prefix, nullptr};
+  EnumWindows(FindTitledProc, reinterpret_cast<LPARAM>(&t));
+  return t.found;
+}
+
+int Drive(wchar_t** argv) {
+  const int tenths = _wtoi(argv[3]) * 10;
+  int clicks = 0;
+  bool seen = false;
+  for (int i = 0; i < tenths; ++i) {
+    HWND w = FindTitled(argv[2]);
+    if (!w) {
+      if (seen) {
+        std::printf("clicks=%d\n", clicks);
+        return 0;
+      }
+    } else if (IsWindowVisible(w)) {
+      seen = true;
+      HWND next = GetDlgItem(w, 1);
+      if (next && IsWindowEnabled(next) && IsWindowVisible(next)) {
+        SendMessageW(next, BM_CLICK, 0, 0);
+        ++clicks;
+      }
+    }
+    Sleep(seen ? 700 : 100);
+  }
+  std::printf("timed out, clicks=%d\n", clicks);
+  return 1;
+}
+
 int Hold(wchar_t** argv) {
   HANDLE guard = CreateMutexW(nullptr, FALSE, L"Global\\VantorelJob");
   if (!guard || GetLastError() == ERROR_ALREADY_EXISTS) return 101;
@@ -108,6 +161,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc >= 5 && std::wstring(argv[1]) == L"run") return Run(argc, argv);
   if (argc == 4 && std::wstring(argv[1]) == L"hold") return Hold(argv);
   if (argc == 4 && std::wstring(argv[1]) == L"window") return WaitForWindow(argv);
+  if (argc == 4 && std::wstring(argv[1]) == L"drive") return Drive(argv);
   std::printf("usage: vl_cli_probe run OUT ERR PROGRAM ARGS... | hold READY STOP\n");
   return 2;
 }
