@@ -302,8 +302,9 @@ TEST_F(UpdaterGui, AManifestThatIsNotTrustedOrNotTrueInstallsNothing) {
   }
   for (Variant& v : variants) {
     SCOPED_TRACE(v.name);
-    if (!v.installed.empty())
+    if (!v.installed.empty()) {
       ASSERT_TRUE(CopyFileW((OwnFolder() + v.installed).c_str(), (app + L"Vantorel.exe").c_str(), FALSE));
+    }
     const std::string program = ReadFileText(app + L"Vantorel.exe");
     server.SetBody("/update/Update.xml", v.u.manifest);
     if (v.signatureServed) server.SetBody("/update/Update.xml.sig", v.u.signature);
