@@ -346,6 +346,24 @@ TEST_F(BackupPageTest, ARestoreNamesTheFirstEntriesThatDidNotComeBackAndCountsTh
   EXPECT_FALSE(sys::Registry(sim.registry()).KeyExists(sys::kHKCU, "Software\\VlOld", sys::kMaskAll64));
 }
 
+// A 32-bit program on 64-bit Windows: the 64-bit editor writes the native
+// view, and that is the one read back (not SOFTWARE\Wow6432Node).
+TEST_F(BackupPageTest, ARestoreByThe32BitProgramIsReadBackInTheNativeView) {
+  sim.SetWow64(true);
+  Put(BackupKind::kRepair, "20240501000000.reg", 0,
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\VlNative]\r\n\"v\"=\"1\"\r\n\r\n");
+  BackupPage& page = Page();
+  main->bitness = sys::ProcessBitness(*sim.platform().system);  // as the program sets it
+  ASSERT_TRUE(main->bitness.wow64);
+  main->ShowPage(4);
+  page.imgRBackupClick();
+  Select(BackupKind::kRepair, 0);
+  page.imgBRestoreClick();
+  EXPECT_EQ(MessageTexts().back(), "The registry was restored successfully!");
+  EXPECT_TRUE(sys::Registry(sim.registry()).KeyExists(sys::kHKLM, "SOFTWARE\\VlNative", sys::kMaskAll64));
+  EXPECT_FALSE(sys::Registry(sim.registry()).KeyExists(sys::kHKLM, "SOFTWARE\\VlNative", sys::kMaskAll));
+}
+
 TEST_F(BackupPageTest, ARestoreThatOutlastsTheWaitSaysItIsStillRunning) {
   sim.system().SetEditorOutlastsWait(true);
   Put(BackupKind::kRepair, "20240501000000.reg");

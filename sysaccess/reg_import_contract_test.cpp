@@ -87,6 +87,24 @@ TEST_F(RestoreContract, AFileTheEditorRejectsDoesNotReadBack) {
   EXPECT_EQ(check.entries, 2u);
 }
 
+// The real editor refuses a key name longer than the registry allows,
+// imports the rest of the file and exits normally; the read-back names what
+// is missing. (The simulated registry has no such limit: its editor's
+// rejection is SetEditorIgnoresImports, proven by the backup page tests.)
+TEST_F(RestoreContract, AKeyTheEditorRefusesIsFoundMissingAndTheRestIsThere) {
+  if (!env_->real()) GTEST_SKIP() << "the simulated registry takes names of any length";
+  const std::string tooLong(300, 'L');
+  RegFileContent content = Import({kRegHeaderV5, "", "[" + Full() + "\\" + tooLong + "]", "\"Lost\"=\"1\"", "",
+                                   "[" + Full() + "]", "\"Kept\"=\"2\"", ""});
+  RegImportCheck check = CheckRegImport(api(), content, View());
+  EXPECT_EQ(check.entries, 4u);
+  EXPECT_EQ(check.failed, 2u) << ::testing::PrintToString(check.examples);
+  ASSERT_EQ(check.examples.size(), 2u);
+  EXPECT_EQ(check.examples[0].rfind("[" + Full() + "\\LLL", 0), 0u) << check.examples[0];
+  EXPECT_EQ(check.examples[1].rfind("\"Lost\" in [" + Full() + "\\LLL", 0), 0u) << check.examples[1];
+  EXPECT_EQ(GetRaw(kHKCU, userKey_, "Kept").bytes, Sz("2"));
+}
+
 TEST_F(RestoreContract, TheEditorsOwnExportIsWholeAndEveryCutOfItIsNot) {
   SetRaw(kHKCU, userKey_, "Text", kRegSz, Sz("some text"));
   SetRaw(kHKCU, userKey_, "Bin", kRegBinary, std::string(200, '\x5A'));
