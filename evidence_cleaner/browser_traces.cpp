@@ -297,12 +297,13 @@ void CollectProfile(EvidenceContext& c, const FirefoxProfileInfo& p) {
     case 405:
       read("places.sqlite", [&](store::Connection& db) {
         if (!store::HasTable(db, "moz_historyvisits") || !store::HasTable(db, "moz_places")) return;
-        store::ResultTable t = store::RunQuery(
-            db, "SELECT b.id as id,b.title as title,b.url as url FROM moz_historyvisits a LEFT JOIN moz_places b WHERE (a.place_id = b.id)");
-        for (; !t.AtEnd(); t.NextRow())
-          if (const auto id = ParseId(t.ColumnByName("id")))
-            c.AddRow(sourceIndex, kBrowserRow, static_cast<uint64_t>(*id), t.ColumnByName("title"), "visits",
-                     t.ColumnByName("url"));
+        // Read row by row: a heavy user's history runs to 100,000s of visits.
+        store::ForEachRow(
+            db, "SELECT b.id as id,b.title as title,b.url as url FROM moz_historyvisits a LEFT JOIN moz_places b WHERE (a.place_id = b.id)",
+            [&](const store::RowView& row) {
+              if (const auto id = ParseId(row.Text(0)))
+                c.AddRow(sourceIndex, kBrowserRow, static_cast<uint64_t>(*id), row.Text(1), "visits", row.Text(2));
+            });
         // Since Firefox 26 the download list lives here.
         if (!store::HasTable(db, "moz_annos") || !store::HasTable(db, "moz_anno_attributes")) return;
         store::ResultTable d = store::RunQuery(
@@ -327,12 +328,11 @@ void CollectProfile(EvidenceContext& c, const FirefoxProfileInfo& p) {
     case 406:
       read("cookies.sqlite", [&](store::Connection& db) {
         if (!store::HasTable(db, "moz_cookies")) return;
-        store::ResultTable t = store::RunQuery(db, "SELECT id,name,host FROM moz_cookies");
-        for (; !t.AtEnd(); t.NextRow()) {
-          const std::string id = t.ColumnByName("id");
+        store::ForEachRow(db, "SELECT id,name,host FROM moz_cookies", [&](const store::RowView& row) {
+          const std::string id = row.Text(0);
           // The value is a session credential: it is never shown.
-          if (ParseId(id)) c.AddRow(sourceIndex, kBrowserRow, 0, CookieLabel(t.ColumnByName("name"), t.ColumnByName("host")), id, "");
-        }
+          if (ParseId(id)) c.AddRow(sourceIndex, kBrowserRow, 0, CookieLabel(row.Text(1), row.Text(2)), id, "");
+        });
       });
       break;
     case 433:

@@ -170,18 +170,17 @@ void ReadRows(EvidenceContext& c, const ChromiumBrowser& b, const std::string& b
         store::Connection db = OpenForReading(files, file);
         if (history) {
           if (store::HasTable(db, "urls")) {
-            store::ResultTable t =
-                store::RunQuery(db, "SELECT id, url, title, visit_count, last_visit_time FROM urls ORDER BY id");
-            for (; !t.AtEnd(); t.NextRow()) {
-              const auto id = ParseId(t.ColumnByName("id"));
-              if (!id) continue;
-              const std::string url = t.ColumnByName("url"), title = t.ColumnByName("title");
-              const std::string when = ChromiumTimeText(t.ColumnByName("last_visit_time"));
-              const std::string visits = t.ColumnByName("visit_count");
+            store::ForEachRow(db, "SELECT id, url, title, visit_count, last_visit_time FROM urls ORDER BY id",
+                              [&](const store::RowView& row) {
+              const auto id = ParseId(row.Text(0));
+              if (!id) return;
+              const std::string url = row.Text(1), title = row.Text(2);
+              const std::string when = ChromiumTimeText(row.Text(4));
+              const std::string visits = row.Text(3);
               c.AddRow(source, kBrowserRow, static_cast<uint64_t>(*id), title.empty() ? url : title, "urls",
                        url + " (" + (visits.empty() ? "0" : visits) + (visits == "1" ? " visit" : " visits") +
                            (when.empty() ? "" : ", last " + when) + ")");
-            }
+            });
           }
           if (store::HasTable(db, "downloads")) {
             const bool tab = HasColumn(db, "downloads", "tab_url");
@@ -193,13 +192,11 @@ void ReadRows(EvidenceContext& c, const ChromiumBrowser& b, const std::string& b
                          t.ColumnByName("url"));
           }
         } else if (store::HasTable(db, "cookies")) {
-          store::ResultTable t = store::RunQuery(db, "SELECT rowid AS id, name, host_key FROM cookies ORDER BY rowid");
-          for (; !t.AtEnd(); t.NextRow()) {
-            const std::string id = t.ColumnByName("id");
+          store::ForEachRow(db, "SELECT rowid AS id, name, host_key FROM cookies ORDER BY rowid", [&](const store::RowView& row) {
+            const std::string id = row.Text(0);
             // The value is a session credential: it is never shown.
-            if (ParseId(id))
-              c.AddRow(source, kBrowserRow, 0, CookieLabel(t.ColumnByName("name"), t.ColumnByName("host_key")), id, "");
-          }
+            if (ParseId(id)) c.AddRow(source, kBrowserRow, 0, CookieLabel(row.Text(1), row.Text(2)), id, "");
+          });
         }
       });
     } catch (const std::runtime_error& e) {

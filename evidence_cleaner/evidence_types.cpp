@@ -25,6 +25,8 @@ DetailLayout LayoutOf(int32_t typeNo) {
     case 407: case 408: case 409: case 410: case 411: case 412: case 413:
     case 417: case 420: case 423: case 426: case 429: case 432: case 434: case 322:
       return DetailLayout::kSize;
+    // Cookie rows carry no value to show.
+    case 416: case 419: case 422: case 425: case 428: case 431:
     case 106: case 109: case 310: case 311: case 312: case 313: case 316: case 414:
     case 317: case 318: case 319:
       return DetailLayout::kHidden;

@@ -47,11 +47,12 @@ export HOME="$out/home" XDG_CONFIG_HOME="$out/home/.config" XDG_CACHE_HOME="$out
        XDG_DATA_HOME="$out/home/.local/share" XDG_RUNTIME_DIR="$out/runtime"
 unset DBUS_SESSION_BUS_ADDRESS
 
-# The pages: 127.0.0.1 only, a port the system picks; the server ends by itself.
+# The pages: 127.0.0.1 only, a port the system picks; the server ends by
+# itself (after the whole check: two dozen browser runs on a loaded machine).
 server_pid=""
 stop_server() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null; server_pid=""; }
 trap stop_server EXIT
-python3 "$root/scripts/loopback_pages.py" "$out/port" 300 2>"$out/server.log" &
+python3 "$root/scripts/loopback_pages.py" "$out/port" 900 2>"$out/server.log" &
 server_pid=$!
 for _ in $(seq 50); do [ -s "$out/port" ] && break; sleep 0.1; done
 [ -s "$out/port" ] || { bad "the page server did not start"; exit 1; }

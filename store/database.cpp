@@ -194,6 +194,39 @@ ResultTable RunQuery(Connection& connection, const std::string& sql, const SqlVa
   return ResultTable(std::move(columns), std::move(rows));
 }
 
+std::string RowView::Text(int column) const {
+  auto* st = static_cast<sqlite3_stmt*>(statement_);
+  const unsigned char* t = sqlite3_column_text(st, column);
+  return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_column_bytes(st, column)))
+           : std::string();
+}
+
+int64_t RowView::Integer(int column) const {
+  return sqlite3_column_int64(static_cast<sqlite3_stmt*>(statement_), column);
+}
+
+bool RowView::IsNull(int column) const {
+  return sqlite3_column_type(static_cast<sqlite3_stmt*>(statement_), column) == SQLITE_NULL;
+}
+
+void ForEachRow(Connection& connection, const std::string& sql, const std::function<void(const RowView&)>& row) {
+  sqlite3* db = OpenHandle(connection);
+  Statement statement = Prepare(db, sql);
+  const RowView view(statement.get());
+  for (;;) {
+    const int rc = sqlite3_step(statement.get());
+    if (rc == SQLITE_DONE) return;
+    if (rc == SQLITE_ROW) {
+      row(view);
+      continue;
+    }
+    if ((rc & 0xff) == SQLITE_BUSY)
+      throw DbError("Could not prepare SQL statement.\rSQLite is Busy.\r\"" + sql + "\"", rc);
+    sqlite3_reset(statement.get());
+    RaiseError(db, "Could not retrieve data", sql, rc);
+  }
+}
+
 bool HasTable(Connection& connection, const std::string& name) {
   // Names are program constants; doubling quotes keeps any other text a literal.
   const std::string sql =

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -74,6 +75,20 @@ void CloseDatabase(Connection& connection);
 void RunStatement(Connection& connection, const std::string& sql, const SqlValues& values = {});
 // Runs the first statement of sql and reads every row into memory.
 ResultTable RunQuery(Connection& connection, const std::string& sql, const SqlValues& values = {});
+// One row of ForEachRow: its columns' texts by index, valid during the call.
+class RowView {
+ public:
+  explicit RowView(void* statement) : statement_(statement) {}
+  std::string Text(int column) const;
+  int64_t Integer(int column) const;
+  bool IsNull(int column) const;
+
+ private:
+  void* statement_;
+};
+// Runs the first statement of sql and hands each row to `row` as it is read,
+// keeping none: for the large tables of browsers' files.
+void ForEachRow(Connection& connection, const std::string& sql, const std::function<void(const RowView&)>& row);
 // True when a table of that name exists, letter case ignored.
 bool HasTable(Connection& connection, const std::string& name);
 

@@ -8,6 +8,7 @@
 
 #include "app/control_ids.h"
 #include "store/database.h"
+#include "store/seed_data.h"
 #include "tests/gui/gui_test_app.h"
 
 namespace vl::gui {
@@ -49,13 +50,15 @@ TEST_F(VantorelGui, FirstStartCreatesTheSeededDatabase) {
   ASSERT_TRUE(WaitFor([&] {
     try {
       auto c = store::OpenDatabase(Narrow(db));
-      return store::HasTable(c, "sysset") && store::RunQuery(c, "select * from sysset").RowCount() == 1;
+      // Then the types added since the first release.
+      return store::HasTable(c, "sysset") && store::RunQuery(c, "select * from sysset").RowCount() == 1 &&
+             store::RunQuery(c, "select * from evidencetype where no in (317, 434)").RowCount() == 2;
     } catch (...) {
       return false;
     }
   }));
   auto c = store::OpenDatabase(Narrow(db));
-  EXPECT_EQ(store::RunQuery(c, "select * from evidencetype").RowCount(), 52);
+  EXPECT_EQ(store::RunQuery(c, "select * from evidencetype").RowCount(), 52 + store::kAddedEvidenceTypes.size());
   EXPECT_EQ(store::RunQuery(c, "select * from junktype").RowCount(), 44);
   auto sys = store::RunQuery(c, "select * from sysset");
   EXPECT_EQ(sys.ColumnByName("last_backup"), "0");
