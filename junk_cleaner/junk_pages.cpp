@@ -108,10 +108,10 @@ JunkCleaner& AddJunkPages(MainForm& m) {
     };
     // Every file of the selected drive; only the ticked ones are removed.
     ui::Control& files = b.List(id::lstvJunkFiles, "lstvJunkFiles", {st::kMargin, 136, 709, 136});
-    files.columns = {{"Name", 170},
-                     {"Folder", 250, Align::Left, true},
-                     {"Size", 75, Align::Right},
-                     {"Last Write Time", 120},
+    files.columns = {{"Name", 165},
+                     {"Folder", 225, Align::Left, true},
+                     {"Size", 65, Align::Right},
+                     {"Last Write Time", 145},
                      {"Type", 70}};
     files.checkImages = true;
     files.rowProvider = [&jc](int row, int col) { return jc.lstvJunkFilesData(row, col); };

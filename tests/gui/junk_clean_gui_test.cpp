@@ -271,5 +271,69 @@ TEST_F(JunkGui, MoveTakesTheListedFilesIntoADatedFolder) {
   EXPECT_EQ(dated.substr(8), L"_1");
 }
 
+TEST_F(JunkGui, AFileUntickedInTheListStaysAndProtectedFoldersAreNotScanned) {
+  Click(id::imgJunkBack);
+  Click(id::imgJunkFile);
+  ASSERT_TRUE(SheetShown(L"tabJunk"));
+  // The protected folders, as the prefix has them.
+  PostMessageW(Control(id::imgJunkProtect), BM_CLICK, 0, 0);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = VisibleDialog(L"VantorelDialog")) != nullptr; }));
+  EXPECT_EQ(TextOf(dialog), L"Protected Folders");
+  HWND places = FindById(dialog, id::lstvJunkProtect);
+  ASSERT_NE(places, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return ListRowCount(places) >= 5; })) << ListRowCount(places);
+  EXPECT_EQ(ListCellText(places, 0, 0), L"C:\\windows\\");
+  for (int r = 0; r < ListRowCount(places); ++r) EXPECT_EQ(ListItemImage(places, r), 1) << r;
+  Shot(L"junk_protected_folders");
+  PostMessageW(FindById(dialog, id::btnProtectClose), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return VisibleDialog(L"VantorelDialog") == nullptr; }));
+
+  // What the move test left would be found again: out of the way first, so
+  // that the next run's move finds no dated folder either.
+  Listing moved;
+  ListTree(L"C:\\vljunk_gui_moved\\", moved);
+  for (const auto& f : moved) {
+    DeleteFileW(f.c_str());
+    RemoveDirectoryW(f.substr(0, f.rfind(L'\\')).c_str());
+  }
+  Listing junk = Plant();
+  // Windows' own folder is never scanned, its Temp folder is.
+  const std::wstring guarded = L"C:\\windows\\vljunk_gui\\";
+  const std::wstring temp = L"C:\\windows\\temp\\vljunk_gui.vlgj";
+  CreateDirectoryW(L"C:\\windows\\temp", nullptr);
+  CreateDirectoryW(guarded.c_str(), nullptr);
+  Write(guarded + L"p.vlgj", "system");
+  Write(temp, "tmp");
+  junk.insert(temp);
+  ASSERT_TRUE(Scan());
+  HWND files = Control(id::lstvJunkFiles);
+  ASSERT_TRUE(WaitFor([&] { return ListRowCount(files) == 5; })) << ListRowCount(files);
+  EXPECT_LT(RowOf(files, L"p.vlgj"), 0);
+  for (int r = 0; r < 5; ++r) EXPECT_EQ(ListItemImage(files, r), 1) << r;
+  const int row = RowOf(files, L"B.VLGJ");
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(ListCellText(files, row, 1), std::wstring(kPlant));
+  EXPECT_EQ(ListCellText(files, row, 2), L"4 B");
+  EXPECT_EQ(ListCellText(files, row, 4), kMask);
+  ASSERT_TRUE(ClickListRow(files, row, true));
+  ASSERT_TRUE(WaitFor([&] { return ListItemImage(files, row) == 0; }));
+  HWND result = Control(id::lstvJunkResult);
+  ASSERT_TRUE(WaitFor([&] { return ListCellText(result, 0, 1) == L"4"; }));
+  EXPECT_EQ(ListCellText(result, 0, 2), L"15 B");
+  Shot(L"junk_file_list");
+
+  Listing before = ListDrive();
+  Clean(id::radDeleteFile);
+  ExpectFinished(L"4");
+  junk.erase(std::wstring(kPlant) + L"B.VLGJ");
+  EXPECT_EQ(Gone(before, ListDrive()), junk);
+  EXPECT_EQ(GetFileAttributesW((std::wstring(kPlant) + L"B.VLGJ").c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  EXPECT_EQ(GetFileAttributesW((guarded + L"p.vlgj").c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  DeleteFileW((std::wstring(kPlant) + L"B.VLGJ").c_str());
+  DeleteFileW((guarded + L"p.vlgj").c_str());
+  RemoveDirectoryW(guarded.c_str());
+}
+
 }  // namespace
 }  // namespace vl::gui
