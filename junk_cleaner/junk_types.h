@@ -21,6 +21,12 @@ struct TScanResultBye {
   uint64_t creationTime = 0;
 };
 
+// A file a clean left alone, and why.
+struct TJunkFailure {
+  uint32_t file = 0;   // index into the group's files
+  std::string reason;  // "<path> cannot be moved to the Recycle Bin" ...
+};
+
 // Group states, in the order a scan and a clean pass them.
 enum JunkState : int16_t { kWaiting = 0, kScanning = 1, kScanned = 2, kCleaning = 3, kFinished = 4 };
 
@@ -38,6 +44,9 @@ struct TSearchJunk : ScanRecord {
   std::vector<TScanResultBye> files;
   // Folders ending with "\", referred to by TScanResultBye::folder.
   std::vector<std::string> folders;
+  // The files the last clean left alone, with the reason (written by the
+  // clean's worker, read after it).
+  std::vector<TJunkFailure> failures;
 
   const std::string& FolderOf(const TScanResultBye& f) const { return folders[f.folder]; }
   std::string PathOf(const TScanResultBye& f) const { return folders[f.folder] + f.name; }
