@@ -151,7 +151,17 @@ void TakeBack(HANDLE copy) {
 
 }  // namespace
 
-bool StillAt(HANDLE h, const std::string& path) { return EqualsNoCase(FinalPath(h), Absolute(path)); }
+bool StillAt(HANDLE h, const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION held, now;
+  if (!GetFileInformationByHandle(h, &held)) return false;
+  HANDLE at = CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr, OPEN_EXISTING,
+                          kOpenFlags, nullptr);
+  if (at == INVALID_HANDLE_VALUE) return false;
+  const bool same = GetFileInformationByHandle(at, &now) && now.dwVolumeSerialNumber == held.dwVolumeSerialNumber &&
+                    now.nFileIndexHigh == held.nFileIndexHigh && now.nFileIndexLow == held.nFileIndexLow;
+  CloseHandle(at);
+  return same;
+}
 
 uint32_t SetAttributesOf(HANDLE h, DWORD attributes) {
   FILE_BASIC_INFO info = {};  // zero times: left as they are

@@ -44,7 +44,9 @@ class Win32Hold : public EntryHold {
 // and not to be a link. `hold` is a Win32Hold.
 uint32_t SetAttributesOf(HANDLE h, DWORD attributes);
 
-// Whether the opened entry still lies at `path` (a full path).
+// Whether the entry at `path` now is the opened one (same volume and file
+// index; Wine does not update an open handle's final path when another
+// handle renames the file, so the identity decides).
 bool StillAt(HANDLE h, const std::string& path);
 
 uint32_t HoldChecked(const std::string& path, const SeenEntry& seen, bool shareDelete,
