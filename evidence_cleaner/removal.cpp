@@ -1,8 +1,6 @@
 // Removal of the selected evidence items.
 #include "evidence_cleaner/removal.h"
 
-#include <unordered_map>
-
 #include "backup/registry_change.h"
 #include "evidence_cleaner/browser_traces.h"
 #include "evidence_cleaner/chromium.h"
@@ -33,14 +31,16 @@ class Remover {
       case kFile: {
         c_.ShowHint("Deleting " + item.path);
         sys::FileEntry e;
-        if (!files_.GetEntry(item.path, e) || e.IsFolder() || !ParentIsPlain(item.path)) return false;
-        if (!e.IsReparsePoint()) files_.SetAttributes(item.path, sys::kAttrNormal);
-        return files_.RemoveFile(item.path) == 0;
+        if (!files_.GetEntry(item.path, e) || e.IsFolder()) return false;
+        // Through a handle of the file itself, checked to lie at its path
+        // (a folder on the way turned into a link refuses); a link goes as a
+        // link; a delete that fails leaves the attributes as they were.
+        return files_.RemoveSeen(item.path, sys::SeenEntry::Of(e)) == 0;
       }
       case kFolder: {
         c_.ShowHint("Deleting " + item.path);
         sys::FileEntry e;
-        if (!files_.GetEntry(item.path, e) || !e.IsFolder() || !ParentIsPlain(item.path)) return false;
+        if (!files_.GetEntry(item.path, e) || !e.IsFolder()) return false;
         return sys::DeleteFolderTree(files_, item.path, 1);
       }
       default:
@@ -49,29 +49,9 @@ class Remover {
   }
 
  private:
-  // No folder on the way from the drive root is a link: one planted since
-  // the scan would lead the removal somewhere else.
-  bool ParentIsPlain(const std::string& path) {
-    const size_t slash = path.rfind('\\');
-    if (slash == std::string::npos) return false;
-    return FolderIsPlain(path.substr(0, slash));
-  }
-  bool FolderIsPlain(const std::string& f) {
-    if (f.size() <= 3) return true;  // the drive root
-    auto it = plain_.find(f);
-    if (it != plain_.end()) return it->second;
-    sys::FileEntry e;
-    const size_t slash = f.rfind('\\');
-    const bool ok = files_.GetEntry(f, e) && e.IsFolder() && !e.IsReparsePoint() &&
-                    (slash == std::string::npos || FolderIsPlain(f.substr(0, slash)));
-    plain_[f] = ok;
-    return ok;
-  }
-
   RemovalContext& c_;
   sys::FileSystem& files_;
   backup::RegistryChange registry_;
-  std::unordered_map<std::string, bool> plain_;
 };
 
 }  // namespace

@@ -114,7 +114,10 @@ const TSearchJunk* JunkCleaner::Group(int row) const {
 
 void JunkCleaner::BuildDriveList() {
   drives.clear();
-  for (sys::DriveRow& row : sys::BuildDriveList(*m_.platform().files)) drives.push_back({std::move(row), true});
+  for (sys::DriveRow& row : sys::BuildDriveList(*m_.platform().files)) {
+    const bool checked = row.checkedByDefault;
+    drives.push_back({std::move(row), checked});
+  }
   m_.control(id::lstvJunkDrives).SetRowCount(static_cast<int>(drives.size()));
 }
 

@@ -6,6 +6,7 @@
 
 #include "junk_cleaner/database_files.h"
 
+#include "sysaccess/error_text.h"
 #include "sysaccess/sys_error.h"
 #include "sysaccess/text.h"
 
@@ -161,62 +162,38 @@ class Remover {
   Remover(sys::FileSystem& files, sys::Shell& shell, RemovalMode mode, const std::string& target)
       : files_(files), shell_(shell), mode_(mode), target_(target) {}
 
-  bool Remove(const TSearchJunk& group, const TScanResultBye& file) {
-    const std::string& folder = group.FolderOf(file);
-    if (!FolderIsPlain(folder) || !Unchanged(folder + file.name, file)) return false;
-    const std::string path = folder + file.name;
+  // 0, or why the file was left alone. Each removal opens the file itself
+  // and checks it there (no verdict about its folders is kept between
+  // files: a folder may become a link at any moment).
+  uint32_t Remove(const TSearchJunk& group, const TScanResultBye& file) {
+    const std::string path = group.PathOf(file);
+    const sys::SeenEntry seen = sys::SeenEntry::File(file.size, file.lastWriteTime);
     switch (mode_) {
-      case RemovalMode::kRecycleBin: return shell_.SendToRecycleBin(path) == 0;
-      case RemovalMode::kDelete:
-        files_.SetAttributes(path, sys::kAttrNormal);
-        return files_.RemoveFile(path) == 0;
-      case RemovalMode::kMove: return Move(path, file.name);
+      case RemovalMode::kRecycleBin: return shell_.RecycleSeen(path, seen);
+      case RemovalMode::kDelete: return files_.RemoveSeen(path, seen);
+      case RemovalMode::kMove: return Move(path, file.name, seen);
     }
-    return false;
+    return sys::err::kInvalidParameter;
   }
 
  private:
-  // The file is still the one the user saw in the list.
-  bool Unchanged(const std::string& path, const TScanResultBye& file) {
-    sys::FileEntry now;
-    return files_.GetEntry(path, now) && !now.IsFolder() && !now.IsReparsePoint() && now.size == file.size &&
-           now.lastWriteTime == file.lastWriteTime;
-  }
-
-  // No folder on the way from the drive root is a link now: one planted since
-  // the scan would send the removal somewhere else.
-  bool FolderIsPlain(const std::string& folder) {
-    std::string f = folder.size() > 3 && folder.back() == '\\' ? folder.substr(0, folder.size() - 1) : folder;
-    if (f.size() <= 3) return true;  // the drive root
-    auto it = plain_.find(f);
-    if (it != plain_.end()) return it->second;
-    sys::FileEntry e;
-    const size_t slash = f.rfind('\\');
-    bool ok = files_.GetEntry(f, e) && e.IsFolder() && !e.IsReparsePoint() &&
-              (slash == std::string::npos || FolderIsPlain(f.substr(0, slash + 1)));
-    plain_[f] = ok;
-    return ok;
-  }
-
   // Into the target folder under the first free name: name, base_1.ext, base_2.ext ...
-  bool Move(const std::string& path, const std::string& name) {
+  uint32_t Move(const std::string& path, const std::string& name, const sys::SeenEntry& seen) {
     const size_t dot = name.rfind('.');
     const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
     const std::string ext = dot == std::string::npos ? "" : name.substr(dot);
     for (int n = 0; n < 100000; ++n) {
       const std::string to = target_ + (n == 0 ? name : base + "_" + std::to_string(n) + ext);
-      const uint32_t rc = files_.MoveFileTo(path, to);
-      if (rc == sys::err::kSuccess) return true;
-      if (rc != sys::err::kAlreadyExists && rc != sys::err::kFileExists) return false;
+      const uint32_t rc = files_.MoveSeen(path, to, seen);
+      if (rc != sys::err::kAlreadyExists && rc != sys::err::kFileExists) return rc;
     }
-    return false;
+    return sys::err::kAlreadyExists;
   }
 
   sys::FileSystem& files_;
   sys::Shell& shell_;
   const RemovalMode mode_;
   const std::string target_;
-  std::unordered_map<std::string, bool> plain_;
 };
 
 }  // namespace
@@ -227,6 +204,18 @@ bool IsExcluded(const std::string& folder, const std::string& name) {
   if (n == "desktop.ini") return Contains(f, "\\history");
   if (n == "index.dat") return Contains(f, "temporary internet files\\content.ie5") || Contains(f, "\\cookie");
   return n == "windowsupdate.log" || n == "ntuser.dat.log";
+}
+
+std::string RemovalFailureText(const std::string& path, uint32_t error) {
+  switch (error) {
+    case sys::err::kCannotRecycle: return path + " cannot be moved to the Recycle Bin";
+    case sys::err::kStoppedOnSymlink: return path + " was left alone: a folder on its way is now a link";
+    case sys::err::kFileChanged: return path + " was left alone: it changed since the scan";
+    case sys::err::kFileNotFound:
+    case sys::err::kPathNotFound: return path + " is no longer there";
+    case sys::err::kSharingViolation: return path + " is in use by another program";
+    default: return path + " could not be removed: " + sys::SystemErrorText(error);
+  }
 }
 
 int32_t ScanGroups(sys::FileSystem& files, const std::vector<TSearchJunk*>& groups, const MaskList& masks,
@@ -256,13 +245,20 @@ void CleanGroups(sys::FileSystem& files, sys::Shell& shell, const std::vector<TS
       context.StateChanged();
       g->failedCount = 0;
       g->removedBytes = 0;
+      g->failures.clear();
       // A group once started is cleaned to its end.
-      for (const TScanResultBye& f : g->files) {
+      for (size_t i = 0; i < g->files.size(); ++i) {
+        const TScanResultBye& f = g->files[i];
         // Unticked in the file list: left where it is, counted neither way.
         if (!f.ticked) continue;
         context.ShowHint("Deleting " + g->PathOf(f));
-        if (remover.Remove(*g, f)) g->removedBytes += f.size;
-        else ++g->failedCount;
+        const uint32_t rc = remover.Remove(*g, f);
+        if (rc == 0) {
+          g->removedBytes += f.size;
+        } else {
+          ++g->failedCount;
+          g->failures.push_back({static_cast<uint32_t>(i), RemovalFailureText(g->PathOf(f), rc)});
+        }
       }
     }
     g->state.store(kFinished);

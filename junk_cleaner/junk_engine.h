@@ -38,10 +38,16 @@ int32_t ScanGroups(sys::FileSystem& files, const std::vector<TSearchJunk*>& grou
 
 enum class RemovalMode { kRecycleBin = 1, kDelete = 2, kMove = 3 };
 
+// Why a file was left alone, from the error of its removal:
+// "<path> cannot be moved to the Recycle Bin" and the like.
+std::string RemovalFailureText(const std::string& path, uint32_t error);
+
 // Removes the ticked files of each scanned group with files; stops between groups
-// when asked. A file that vanished, changed or now sits behind a link since
-// the scan is counted as failed and left alone. `target` (mode kMove) ends
-// with "\".
+// when asked. Each file is opened and checked right before its removal and
+// removed through that handle: one that vanished, changed or now sits behind
+// a link since the scan, and in the recycle-bin mode one the bin cannot
+// take, is counted as failed with its reason and left alone. `target` (mode
+// kMove) ends with "\".
 void CleanGroups(sys::FileSystem& files, sys::Shell& shell, const std::vector<TSearchJunk*>& groups,
                  RemovalMode mode, const std::string& target, JunkContext& context);
 

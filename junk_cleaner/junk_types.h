@@ -23,6 +23,12 @@ struct TScanResultBye {
   bool ticked = true;  // left ticked in the file list: only ticked files are removed
 };
 
+// A file a clean left alone, and why.
+struct TJunkFailure {
+  uint32_t file = 0;   // index into the group's files
+  std::string reason;  // "<path> cannot be moved to the Recycle Bin" ...
+};
+
 // Group states, in the order a scan and a clean pass them.
 enum JunkState : int16_t { kWaiting = 0, kScanning = 1, kScanned = 2, kCleaning = 3, kFinished = 4 };
 
@@ -60,6 +66,9 @@ struct TSearchJunk : ScanRecord {
     static const std::string none;
     return f.mask < masks.size() ? masks[f.mask] : none;
   }
+  // The files the last clean left alone, with the reason (written by the
+  // clean's worker, read after it).
+  std::vector<TJunkFailure> failures;
 
   const std::string& FolderOf(const TScanResultBye& f) const { return folders[f.folder]; }
   std::string PathOf(const TScanResultBye& f) const { return folders[f.folder] + f.name; }

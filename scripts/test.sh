@@ -98,6 +98,10 @@ windows_suites() {
   vl_wine_flavour "$flavour"
   vl_wine_prefix || { problems+=("$flavour: the Wine prefix could not be prepared"); return; }
   vl_wine_install "$VL_WIN_BIN"/*.exe $(find "build/$flavour" -name 'vl_*_tests.exe' -type f ! -path '*/bin/*')
+  # A folder link for the removal contract, made from the host side since
+  # Wine makes none itself; it stays inside the prefix.
+  mkdir -p "$WINEPREFIX/drive_c/vl/linkfixture/target"
+  ln -sfn target "$WINEPREFIX/drive_c/vl/linkfixture/link"
   local exe name
   for exe in "$WINEPREFIX"/drive_c/vl/bin/vl_*_tests.exe; do
     name=$(basename "$exe" .exe)

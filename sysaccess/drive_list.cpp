@@ -28,6 +28,8 @@ std::vector<DriveRow> BuildDriveList(FileSystem& files) {
     row.caption = label + " (" + letter + ":)";
     row.totalText = FormatSize(total);
     row.freeText = FormatSize(free);
+    row.kind = kind;
+    row.checkedByDefault = kind == DriveKind::kFixed;
     rows.push_back(row);
   }
   return rows;

@@ -13,6 +13,10 @@ struct DriveRow {
   std::string caption;  // label + " (" + letter + ":)"
   std::string totalText;
   std::string freeText;
+  DriveKind kind = DriveKind::kUnknown;
+  // Local fixed drives are ticked at first; removable, network and RAM
+  // drives have no recycle bin and are listed unticked.
+  bool checkedByDefault = false;
 };
 // Drives C: to Z: worth cleaning: removable, fixed, network and RAM drives;
 // removable, network and RAM ones only with free space; never a drive that

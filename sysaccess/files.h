@@ -37,6 +37,46 @@ enum class DriveKind : uint32_t {
   kUnknown = 0, kNoRootDir = 1, kRemovable = 2, kFixed = 3, kRemote = 4, kCdRom = 5, kRamDisk = 6
 };
 
+// What a scan saw of an entry. A removal takes the entry only while it is
+// still that entry: at that very path (no link on the way, none as the
+// entry itself unless `link` says it was one), of that kind, and for files
+// with `checkSizeAndTime` of that size and last write time.
+struct SeenEntry {
+  bool folder = false;
+  bool link = false;  // seen as a link: the link itself goes, never its target
+  bool checkSizeAndTime = false;
+  uint64_t size = 0;
+  uint64_t lastWriteTime = 0;
+
+  static SeenEntry File(uint64_t size, uint64_t lastWriteTime) {
+    SeenEntry s;
+    s.checkSizeAndTime = true;
+    s.size = size;
+    s.lastWriteTime = lastWriteTime;
+    return s;
+  }
+  static SeenEntry Folder() {
+    SeenEntry s;
+    s.folder = true;
+    return s;
+  }
+  // As a folder walk reported it (kind, link, and a file's size and time).
+  static SeenEntry Of(const FileEntry& e) {
+    SeenEntry s = e.IsFolder() ? Folder() : File(e.size, e.lastWriteTime);
+    s.link = e.IsReparsePoint();
+    s.checkSizeAndTime = !s.folder && !s.link;
+    return s;
+  }
+};
+
+// An entry and the folders on its way, opened and checked, held so that
+// none of them can be renamed, removed or replaced by a link until the hold
+// is destroyed.
+class EntryHold {
+ public:
+  virtual ~EntryHold() = default;
+};
+
 // Called for each entry of a walked folder; false stops the walk.
 using WalkVisitor = std::function<bool(const FileEntry&)>;
 
@@ -117,6 +157,27 @@ class FileSystem {
   virtual uint32_t RemoveFile(const std::string& path) = 0;
   // Removes an empty folder, or a folder link (junction) itself.
   virtual uint32_t RemoveFolder(const std::string& path) = 0;
+  // Removes a file, an empty folder or a link itself through one handle of
+  // the entry: opened without following a final link, checked on that
+  // handle against `seen` and against `path` (the place it really is, so a
+  // folder on the way that became a link refuses: kStoppedOnSymlink; a
+  // different size, time or kind: kFileChanged), then deleted through that
+  // same handle. A read-only attribute is cleared through the handle for the
+  // delete and set again when the delete fails.
+  // (A file system that cannot check refuses: kNotSupported.)
+  virtual uint32_t RemoveSeen(const std::string& path, const SeenEntry& seen) { return 50; }
+  // Moves a file checked as RemoveSeen does, through its handle; never
+  // replaces `to` (kAlreadyExists). Across drives the file is copied from
+  // the checked file, flushed, and then deleted through the handle.
+  virtual uint32_t MoveSeen(const std::string& from, const std::string& to, const SeenEntry& seen) { return 50; }
+  // Checks the entry as RemoveSeen does and holds it and each folder on its
+  // way (none can be renamed or removed meanwhile, so none can be swapped
+  // for a link). `shareDelete` lets another caller move or delete the entry
+  // itself while it is held.
+  virtual uint32_t HoldSeen(const std::string& path, const SeenEntry& seen, bool shareDelete,
+                            std::unique_ptr<EntryHold>& hold) {
+    return 50;
+  }
   // The path made absolute against the current folder.
   virtual std::string FullPath(const std::string& path) = 0;
   virtual std::string CurrentFolder() = 0;

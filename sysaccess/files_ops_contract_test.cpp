@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <memory>
 
+#include "sysaccess/folder_tree.h"
 #include "sysaccess/sys_error.h"
 #include "sysaccess/test_env.h"
 
@@ -164,6 +166,142 @@ TEST_F(FileOpsContract, ReplaceFileDataFailureLeavesTheOldFile) {
   EXPECT_EQ(fs().ReplaceFileData(folder_ + "\\dir", "new"), err::kAccessDenied);
   EXPECT_EQ(fs().ReplaceFileData(folder_ + "\\no\\x.exe", "new"), err::kPathNotFound);
   EXPECT_THAT(Names(fs(), folder_), ::testing::ElementsAre("dir", "locked.exe"));
+}
+
+// --- removals and moves through a checked handle -------------------------------
+
+SeenEntry SeenNow(FileSystem& fs, const std::string& path) {
+  FileEntry e;
+  EXPECT_TRUE(fs.GetEntry(path, e)) << path;
+  return SeenEntry::Of(e);
+}
+
+TEST_F(FileOpsContract, RemoveSeenTakesTheSeenFileAndRefusesAChangedOne) {
+  const std::string path = folder_ + "\\a.tmp";
+  ASSERT_TRUE(fs().WriteFileBytes(path, "four"));
+  const SeenEntry seen = SeenNow(fs(), path);
+  ASSERT_TRUE(fs().WriteFileBytes(path, "longer now"));
+  EXPECT_EQ(fs().RemoveSeen(path, seen), err::kFileChanged);
+  EXPECT_EQ(Read(fs(), path), "longer now");
+  EXPECT_EQ(fs().RemoveSeen(path, SeenEntry::Folder()), err::kFileChanged);
+  EXPECT_TRUE(fs().FileExists(path));
+  EXPECT_EQ(fs().RemoveSeen(path, SeenNow(fs(), path)), 0u);
+  EXPECT_FALSE(fs().FileExists(path));
+  EXPECT_EQ(fs().RemoveSeen(path, seen), err::kFileNotFound);
+  EXPECT_EQ(fs().RemoveSeen(folder_ + "\\no\\a.tmp", seen), err::kPathNotFound);
+}
+
+TEST_F(FileOpsContract, RemoveSeenClearsReadOnlyThroughTheHandleAndKeepsItWhenTheDeleteFails) {
+  const std::string path = folder_ + "\\ro.tmp";
+  ASSERT_TRUE(fs().WriteFileBytes(path, "r"));
+  ASSERT_EQ(fs().SetAttributes(path, kAttrReadOnly | kAttrHidden), 0u);
+  const SeenEntry seen = SeenNow(fs(), path);
+  {
+    // Held without delete sharing (as another program may hold it): refused,
+    // and the attributes stay as they were.
+    std::unique_ptr<EntryHold> hold;
+    ASSERT_EQ(fs().HoldSeen(path, seen, false, hold), 0u);
+    EXPECT_EQ(fs().RemoveSeen(path, seen), err::kSharingViolation);
+    FileEntry e;
+    ASSERT_TRUE(fs().GetEntry(path, e));
+    EXPECT_TRUE(e.attributes & kAttrReadOnly);
+  }
+  EXPECT_EQ(fs().RemoveSeen(path, seen), 0u);
+  EXPECT_FALSE(fs().FileExists(path));
+}
+
+TEST_F(FileOpsContract, RemoveSeenTakesEmptyFoldersOnly) {
+  ASSERT_TRUE(fs().CreateFolder(folder_ + "\\full\\inner"));
+  ASSERT_TRUE(fs().CreateFolder(folder_ + "\\empty"));
+  EXPECT_EQ(fs().RemoveSeen(folder_ + "\\full", SeenEntry::Folder()), err::kDirNotEmpty);
+  EXPECT_TRUE(fs().DirectoryExists(folder_ + "\\full\\inner"));
+  EXPECT_EQ(fs().RemoveSeen(folder_ + "\\empty", SeenEntry::File(0, 0)), err::kFileChanged);
+  EXPECT_EQ(fs().RemoveSeen(folder_ + "\\empty", SeenEntry::Folder()), 0u);
+  EXPECT_FALSE(fs().DirectoryExists(folder_ + "\\empty"));
+}
+
+TEST_F(FileOpsContract, NothingIsRemovedOrMovedThroughALinkOnTheWay) {
+  ASSERT_TRUE(fs().CreateFolder(folder_ + "\\target"));
+  ASSERT_TRUE(fs().CreateFolder(folder_ + "\\to"));
+  ASSERT_TRUE(fs().WriteFileBytes(folder_ + "\\target\\victim.txt", "precious"));
+  if (!env_->MakeFolderLink(folder_ + "\\link", folder_ + "\\target")) GTEST_SKIP() << "no folder links here";
+  // Through the link the file looks like any other.
+  const std::string viaLink = folder_ + "\\link\\victim.txt";
+  const SeenEntry seen = SeenNow(fs(), viaLink);
+  EXPECT_FALSE(seen.link);
+  EXPECT_EQ(fs().RemoveSeen(viaLink, seen), err::kStoppedOnSymlink);
+  EXPECT_EQ(fs().MoveSeen(viaLink, folder_ + "\\to\\victim.txt", seen), err::kStoppedOnSymlink);
+  std::unique_ptr<EntryHold> hold;
+  EXPECT_EQ(fs().HoldSeen(viaLink, seen, true, hold), err::kStoppedOnSymlink);
+  EXPECT_EQ(hold, nullptr);
+  EXPECT_EQ(Read(fs(), folder_ + "\\target\\victim.txt"), "precious");
+  EXPECT_FALSE(fs().FileExists(folder_ + "\\to\\victim.txt"));
+  // The link itself is no folder to remove, and goes only as a link.
+  FileEntry link;
+  ASSERT_TRUE(fs().GetEntry(folder_ + "\\link", link));
+  EXPECT_TRUE(link.IsReparsePoint());
+  EXPECT_EQ(fs().RemoveSeen(folder_ + "\\link", SeenEntry::Folder()), err::kStoppedOnSymlink);
+  EXPECT_EQ(fs().RemoveSeen(folder_ + "\\link", SeenEntry::Of(link)), 0u);
+  EXPECT_FALSE(fs().DirectoryExists(folder_ + "\\link"));
+  EXPECT_EQ(Read(fs(), folder_ + "\\target\\victim.txt"), "precious");
+}
+
+TEST_F(FileOpsContract, NothingIsRemovedMovedOrHeldThroughALinkMadeBeforehand) {
+  std::string link, target;
+  if (!env_->FixtureFolderLink(link, target)) GTEST_SKIP() << "no folder link made for the test";
+  ASSERT_TRUE(fs().WriteFileBytes(target + "\\victim.txt", "precious"));
+  const std::string viaLink = link + "\\victim.txt";
+  const SeenEntry seen = SeenNow(fs(), viaLink);
+  EXPECT_EQ(fs().RemoveSeen(viaLink, seen), err::kStoppedOnSymlink);
+  EXPECT_EQ(fs().MoveSeen(viaLink, folder_ + "\\moved.txt", seen), err::kStoppedOnSymlink);
+  std::unique_ptr<EntryHold> hold;
+  EXPECT_EQ(fs().HoldSeen(viaLink, seen, true, hold), err::kStoppedOnSymlink);
+  EXPECT_EQ(p().shell->RecycleSeen(viaLink, seen), err::kStoppedOnSymlink);
+  // A folder tree named through the link, or the link itself: nothing behind it goes.
+  DeleteFolderTree(fs(), link, 0);
+  EXPECT_EQ(Read(fs(), target + "\\victim.txt"), "precious");
+  EXPECT_FALSE(fs().FileExists(folder_ + "\\moved.txt"));
+}
+
+TEST_F(FileOpsContract, MoveSeenRenamesThroughTheHandleAndNeverReplaces) {
+  ASSERT_TRUE(fs().CreateFolder(folder_ + "\\to"));
+  ASSERT_TRUE(fs().WriteFileBytes(folder_ + "\\a.tmp", "first"));
+  ASSERT_TRUE(fs().WriteFileBytes(folder_ + "\\to\\a.tmp", "taken"));
+  const SeenEntry seen = SeenNow(fs(), folder_ + "\\a.tmp");
+  EXPECT_EQ(fs().MoveSeen(folder_ + "\\a.tmp", folder_ + "\\to\\a.tmp", seen), err::kAlreadyExists);
+  EXPECT_EQ(Read(fs(), folder_ + "\\to\\a.tmp"), "taken");
+  EXPECT_EQ(fs().MoveSeen(folder_ + "\\a.tmp", folder_ + "\\to\\a_1.tmp", SeenEntry::File(99, 0)),
+            err::kFileChanged);
+  EXPECT_EQ(fs().MoveSeen(folder_ + "\\a.tmp", folder_ + "\\to\\a_1.tmp", seen), 0u);
+  EXPECT_FALSE(fs().FileExists(folder_ + "\\a.tmp"));
+  EXPECT_EQ(Read(fs(), folder_ + "\\to\\a_1.tmp"), "first");
+  EXPECT_EQ(fs().MoveSeen(folder_ + "\\a.tmp", folder_ + "\\to\\a_2.tmp", seen), err::kFileNotFound);
+}
+
+TEST_F(FileOpsContract, AHoldKeepsTheFoldersOnTheWayFromBeingRenamed) {
+  ASSERT_TRUE(fs().CreateFolder(folder_ + "\\sub\\deeper"));
+  const std::string path = folder_ + "\\sub\\deeper\\f.txt";
+  ASSERT_TRUE(fs().WriteFileBytes(path, "x"));
+  ASSERT_TRUE(fs().WriteFileBytes(folder_ + "\\sub\\other.txt", "o"));
+  {
+    std::unique_ptr<EntryHold> hold;
+    ASSERT_EQ(fs().HoldSeen(path, SeenNow(fs(), path), true, hold), 0u);
+    EXPECT_NE(fs().MoveFileTo(folder_ + "\\sub", folder_ + "\\sub2"), 0u);
+    EXPECT_NE(fs().MoveFileTo(folder_ + "\\sub\\deeper", folder_ + "\\sub\\deeper2"), 0u);
+    // Other files of a held folder move freely, and so does the entry held
+    // with delete sharing.
+    EXPECT_EQ(fs().MoveFileTo(folder_ + "\\sub\\other.txt", folder_ + "\\sub\\other2.txt"), 0u);
+    EXPECT_EQ(fs().MoveFileTo(path, folder_ + "\\sub\\deeper\\g.txt"), 0u);
+    EXPECT_EQ(fs().MoveFileTo(folder_ + "\\sub\\deeper\\g.txt", path), 0u);
+  }
+  {
+    std::unique_ptr<EntryHold> hold;
+    ASSERT_EQ(fs().HoldSeen(path, SeenNow(fs(), path), false, hold), 0u);
+    EXPECT_EQ(fs().MoveFileTo(path, folder_ + "\\sub\\deeper\\g.txt"), err::kSharingViolation);
+    EXPECT_EQ(fs().RemoveFile(path), err::kSharingViolation);
+  }
+  EXPECT_EQ(fs().MoveFileTo(folder_ + "\\sub", folder_ + "\\sub2"), 0u);
+  EXPECT_TRUE(fs().FileExists(folder_ + "\\sub2\\deeper\\f.txt"));
 }
 
 }  // namespace

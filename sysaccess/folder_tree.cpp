@@ -78,29 +78,24 @@ bool DeleteFolderTree(FileSystem& files, const std::string& folder, int mode) {
   if (!files.GetEntry(f, self) || !self.IsFolder()) return !files.DirectoryExists(f);
   if (self.IsReparsePoint()) {
     // A link to a folder: never delete what it points at.
-    if (mode == 1) files.RemoveFolder(f);
+    if (mode == 1) files.RemoveSeen(f, SeenEntry::Of(self));
     return !files.DirectoryExists(f);
   }
+  // Every entry goes through a handle of its own, checked to lie at the
+  // path below this folder: a folder swapped for a link at any moment makes
+  // the removals inside it refuse rather than reach what the link names.
   std::vector<FileEntry> entries;
   files.ListFolder(f, entries);
   std::string base = WithBackslash(f);
   for (const auto& e : entries) {
     std::string path = base + e.name;
-    if (e.IsReparsePoint()) {
-      if (e.IsFolder()) files.RemoveFolder(path);
-      else files.RemoveFile(path);
-    } else if (e.IsFolder()) {
-      files.SetAttributes(path, kAttrNormal);
-      DeleteFolderTree(files, path, 1);
-    } else {
-      files.SetAttributes(path, kAttrNormal);
-      files.RemoveFile(path);
-    }
+    if (e.IsFolder() && !e.IsReparsePoint()) DeleteFolderTree(files, path, 1);
+    else files.RemoveSeen(path, SeenEntry::Of(e));
   }
   if (mode == 1) {
     // A folder that is the current one cannot be removed.
     if (Inside(files.CurrentFolder(), f)) files.SetCurrentFolder("C:\\");
-    files.RemoveFolder(f);
+    files.RemoveSeen(f, SeenEntry::Of(self));
   }
   return !files.DirectoryExists(f);
 }

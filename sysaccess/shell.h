@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "sysaccess/files.h"
+
 namespace vl::sys {
 
 // What a shortcut (.lnk) file says, in the order the link object reports it.
@@ -38,9 +40,17 @@ class Shell {
   virtual void ShowKeyInRegistryEditor(const std::string& keyText) = 0;
   // Sends one file (a full path, no wildcards: kInvalidName otherwise) to the
   // recycle bin without any dialog. Files that merely share its name stem
-  // ("page.htm" and "page_files") stay where they are. 0 on success, nonzero
-  // otherwise.
+  // ("page.htm" and "page_files") stay where they are. Never deletes for
+  // good: a file the bin cannot take (no bin on its drive, too large for it,
+  // or any other reason the shell would destroy it) stays where it is and
+  // the call answers kCannotRecycle. 0 on success, nonzero otherwise.
   virtual uint32_t SendToRecycleBin(const std::string& path) = 0;
+  // The same for an entry a scan saw: checked through a handle as
+  // FileSystem::RemoveSeen checks (kStoppedOnSymlink, kFileChanged) right
+  // before the shell's call, and held with the folders on its way for the
+  // length of the call, so that none of them can be swapped for a link while
+  // the shell works by path.
+  virtual uint32_t RecycleSeen(const std::string& path, const SeenEntry& seen) = 0;
 };
 
 }  // namespace vl::sys

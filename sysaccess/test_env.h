@@ -24,6 +24,11 @@ class TestEnv {
   // A folder link (junction or symbolic link) at `link` pointing at `target`;
   // false when the platform cannot make one.
   virtual bool MakeFolderLink(const std::string& link, const std::string& target) = 0;
+  // A folder link that exists before the test (Wine 8 makes none itself:
+  // neither CreateSymbolicLinkW nor FSCTL_SET_REPARSE_POINT; the test script
+  // makes C:\vl\linkfixture\link -> target from the host side), and the
+  // folder it leads to; false when there is none.
+  virtual bool FixtureFolderLink(std::string& link, std::string& target) = 0;
   // True when the recycle bin lies where the test may fill it (the sim's own
   // folder; under Wine the trash below the build folder); `why` otherwise.
   virtual bool RecycleBinIsSandboxed(std::string& why) = 0;
@@ -32,6 +37,12 @@ class TestEnv {
   virtual std::string FindRecycled(const std::string& name) = 0;
   // Removes what FindRecycled found (and the bin's notes about it).
   virtual void ForgetRecycled(const std::string& recycledPath) = 0;
+  // Makes the recycle bin unable to take any file until UndoBinRefusal (the
+  // sim's bin of C: gets no room; under Wine the trash's folder of files is
+  // replaced by a file, so Wine's trash cannot move anything into it);
+  // false and `why` when it cannot.
+  virtual bool MakeBinRefuse(std::string& why) = 0;
+  virtual void UndoBinRefusal() = 0;
   // A program that, started with `args`, runs until ended (ending by itself
   // after half a minute at most).
   virtual void WaitingProgram(std::string& program, std::vector<std::string>& args) = 0;

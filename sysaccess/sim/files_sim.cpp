@@ -240,6 +240,7 @@ bool SimFileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>
 }
 
 bool SimFileSystem::GetEntry(const std::string& path, FileEntry& entry) {
+  Step("GetEntry", path);
   std::string h = HostPath(path);
   if (h.empty()) return false;
   std::string full = FullPath(path);

@@ -105,6 +105,7 @@ uint32_t SimFileSystem::MissingError(const std::string& host) {
 }
 
 uint32_t SimFileSystem::WalkFolder(const std::string& folder, const WalkVisitor& visit) {
+  Step("WalkFolder", folder);
   std::string h = HostPath(folder);
   if (h.empty()) return err::kPathNotFound;
   DIR* dir = opendir(h.c_str());
@@ -132,11 +133,13 @@ uint32_t SimFileSystem::WalkFolder(const std::string& folder, const WalkVisitor&
 }
 
 uint32_t SimFileSystem::MoveFileTo(const std::string& from, const std::string& to) {
+  Step("MoveFileTo", from);
   std::string hf = HostPath(from), ht = HostPath(to);
   if (hf.empty() || ht.empty()) return err::kPathNotFound;
   if (IsHeld(hf)) return err::kSharingViolation;
   struct stat st, target;
   if (lstat(hf.c_str(), &st) != 0) return MissingError(hf);
+  if (uint32_t held = HeldAgainstMove(hf)) return held;
   if (ht == hf) {
     // Names are matched without regard to case: only the spelling changes.
     std::string full = FullPath(to);
@@ -232,6 +235,7 @@ uint32_t SimFileSystem::TruncateFile(const std::string& path, uint64_t size) {
 }
 
 uint32_t SimFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  Step("SetAttributes", path);
   std::string h = HostPath(path);
   struct stat st;
   if (h.empty()) return err::kPathNotFound;
@@ -244,11 +248,13 @@ uint32_t SimFileSystem::SetAttributes(const std::string& path, uint32_t attribut
 }
 
 uint32_t SimFileSystem::RemoveFile(const std::string& path) {
+  Step("RemoveFile", path);
   std::string h = HostPath(path);
   struct stat st, target;
   if (h.empty()) return err::kPathNotFound;
   if (IsHeld(h)) return err::kSharingViolation;
   if (lstat(h.c_str(), &st) != 0) return err::kFileNotFound;
+  if (uint32_t held = HeldAgainstMove(h)) return held;
   if (S_ISDIR(st.st_mode)) return err::kAccessDenied;
   // A link to a folder is removed as a folder, a read-only file not at all.
   if (S_ISLNK(st.st_mode) && stat(h.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) return err::kAccessDenied;
@@ -257,10 +263,12 @@ uint32_t SimFileSystem::RemoveFile(const std::string& path) {
 }
 
 uint32_t SimFileSystem::RemoveFolder(const std::string& path) {
+  Step("RemoveFolder", path);
   std::string h = HostPath(path);
   struct stat st, target;
   if (h.empty()) return err::kPathNotFound;
   if (lstat(h.c_str(), &st) != 0) return err::kFileNotFound;
+  if (uint32_t held = HeldAgainstMove(h)) return held;
   if (S_ISLNK(st.st_mode)) {
     if (stat(h.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) return err::kDirectory;
     return unlink(h.c_str()) == 0 ? err::kSuccess : ErrorOfErrno(errno);

@@ -33,8 +33,11 @@ class SimShell : public Shell {
   std::string FileVersion(const std::string& path) override;
   // Records the key; tests read it back.
   void ShowKeyInRegistryEditor(const std::string& keyText) override;
-  // Moves the file into its drive's "$Recycle.Bin" folder and records it.
+  // Moves the file into its drive's "$Recycle.Bin" folder and records it;
+  // kCannotRecycle for a drive without a bin (not fixed, or SimDrive says
+  // so) and for a file larger than the bin's room.
   uint32_t SendToRecycleBin(const std::string& path) override;
+  uint32_t RecycleSeen(const std::string& path, const SeenEntry& seen) override;
   struct Recycled {
     std::string original;  // where the file was
     std::string inBin;     // where it is now

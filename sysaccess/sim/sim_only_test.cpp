@@ -159,6 +159,11 @@ TEST(SimDrives, DriveListSkipsCdDrivesEmptyReadersAndUnreadableVolumes) {
   EXPECT_EQ(rows[2].totalText, "3.0 GB");
   EXPECT_EQ(rows[2].freeText, "1024.0 MB");
   EXPECT_EQ(rows[3].caption, "RAM (R:)");
+  // Only local fixed drives are ticked at first: the others have no recycle bin.
+  EXPECT_TRUE(rows[0].checkedByDefault);
+  EXPECT_FALSE(rows[1].checkedByDefault);
+  EXPECT_TRUE(rows[2].checkedByDefault);
+  EXPECT_FALSE(rows[3].checkedByDefault);
   EXPECT_TRUE(sim.files().criticalErrorsSuppressed());
 }
 

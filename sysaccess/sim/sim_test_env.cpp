@@ -19,6 +19,11 @@ class SimTestEnv : public TestEnv {
     std::string l = sim_.files().HostPath(link), t = sim_.files().HostPath(target);
     return !l.empty() && !t.empty() && symlink(t.c_str(), l.c_str()) == 0;
   }
+  bool FixtureFolderLink(std::string& link, std::string& target) override {
+    link = "C:\\vl\\linkfixture\\link";
+    target = "C:\\vl\\linkfixture\\target";
+    return sim_.files().CreateFolder(target) && MakeFolderLink(link, target);
+  }
   bool RecycleBinIsSandboxed(std::string& why) override { return true; }
   std::string FindRecycled(const std::string& name) override {
     for (const auto& r : sim_.shell().recycled())
@@ -26,6 +31,11 @@ class SimTestEnv : public TestEnv {
     return "";
   }
   void ForgetRecycled(const std::string& recycledPath) override { sim_.files().RemoveFile(recycledPath); }
+  bool MakeBinRefuse(std::string& why) override {
+    sim_.files().SetRecycleBinRoom('C', 0);
+    return true;
+  }
+  void UndoBinRefusal() override { sim_.files().SetRecycleBinRoom('C', ~0ull); }
   void WaitingProgram(std::string& program, std::vector<std::string>& args) override {
     program = "C:\\vl\\bin\\waiter.exe";
     sim_.files().CreateFolder("C:\\vl\\bin");

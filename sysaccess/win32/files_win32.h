@@ -26,6 +26,10 @@ class Win32FileSystem : public FileSystem {
   uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
   uint32_t RemoveFile(const std::string& path) override;
   uint32_t RemoveFolder(const std::string& path) override;
+  uint32_t RemoveSeen(const std::string& path, const SeenEntry& seen) override;
+  uint32_t MoveSeen(const std::string& from, const std::string& to, const SeenEntry& seen) override;
+  uint32_t HoldSeen(const std::string& path, const SeenEntry& seen, bool shareDelete,
+                    std::unique_ptr<EntryHold>& hold) override;
   std::string FullPath(const std::string& path) override;
   std::string CurrentFolder() override;
   bool SetCurrentFolder(const std::string& path) override;

@@ -14,6 +14,7 @@ class Win32Shell : public Shell {
   std::string FileVersion(const std::string& path) override;
   void ShowKeyInRegistryEditor(const std::string& keyText) override;
   uint32_t SendToRecycleBin(const std::string& path) override;
+  uint32_t RecycleSeen(const std::string& path, const SeenEntry& seen) override;
 };
 
 }  // namespace vl::sys

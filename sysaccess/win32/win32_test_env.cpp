@@ -73,6 +73,12 @@ class Win32TestEnv : public TestEnv {
     DWORD a = GetFileAttributesW(win32::Wide(link).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
   }
+  bool FixtureFolderLink(std::string& link, std::string& target) override {
+    link = "C:\\vl\\linkfixture\\link";
+    target = "C:\\vl\\linkfixture\\target";
+    DWORD a = GetFileAttributesW(win32::Wide(link).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) && platform().files->DirectoryExists(target);
+  }
   bool RecycleBinIsSandboxed(std::string& why) override {
     std::string xdg = EnvVar(L"XDG_DATA_HOME");
     // The test script points Wine's home and trash into the build folder.
@@ -104,6 +110,24 @@ class Win32TestEnv : public TestEnv {
     std::string name = recycledPath.substr(recycledPath.rfind('\\') + 1);
     platform().files->RemoveFile(recycledPath);
     platform().files->RemoveFile(TrashFolder() + "\\info\\" + name + ".trashinfo");
+  }
+  bool MakeBinRefuse(std::string& why) override {
+    if (!RecycleBinIsSandboxed(why)) return false;
+    FileSystem& fs = *platform().files;
+    const std::string files = TrashFolder() + "\\files";
+    fs.CreateFolder(files);
+    if (fs.MoveFileTo(files, files + ".vl-away") != 0 || !fs.WriteFileBytes(files, "no folder")) {
+      why = "the trash's folder " + files + " could not be replaced";
+      return false;
+    }
+    return true;
+  }
+  void UndoBinRefusal() override {
+    FileSystem& fs = *platform().files;
+    const std::string files = TrashFolder() + "\\files";
+    if (!fs.DirectoryExists(files + ".vl-away")) return;
+    fs.RemoveFile(files);
+    fs.MoveFileTo(files + ".vl-away", files);
   }
   void WaitingProgram(std::string& program, std::vector<std::string>& args) override {
     program = ProgramPath();
