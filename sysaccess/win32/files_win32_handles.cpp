@@ -53,8 +53,9 @@ std::string Absolute(const std::string& path) {
   return WithoutTrailingBackslash(Narrow(full));
 }
 
-// Where the opened entry really is, as a DOS path ("C:\dir\name",
-// "\\server\share\name"); empty when the system cannot say.
+}  // namespace
+
+// As a DOS path ("C:\dir\name", "\\server\share\name").
 std::string FinalPath(HANDLE h) {
   std::vector<wchar_t> buf(1024);
   for (int tries = 0; tries < 2; ++tries) {
@@ -71,6 +72,8 @@ std::string FinalPath(HANDLE h) {
   }
   return "";
 }
+
+namespace {
 
 // The handle names the entry at `expected` (no link on the way, and not a
 // link itself unless `linkExpected`).

@@ -44,6 +44,10 @@ class Win32Hold : public EntryHold {
 // and not to be a link. `hold` is a Win32Hold.
 uint32_t SetAttributesOf(HANDLE h, DWORD attributes);
 
+// Where the opened entry really is now ("C:\\dir\\name"); empty when the
+// system cannot say.
+std::string FinalPath(HANDLE h);
+
 // Whether the entry at `path` now is the opened one (same volume and file
 // index; Wine does not update an open handle's final path when another
 // handle renames the file, so the identity decides).

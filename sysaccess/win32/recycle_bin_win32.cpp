@@ -9,6 +9,7 @@
 
 #include "sysaccess/full_path_check.h"
 #include "sysaccess/sys_error.h"
+#include "sysaccess/text.h"
 #include "sysaccess/win32/file_values.h"
 #include "sysaccess/win32/files_win32_handles.h"
 #include "sysaccess/win32/shell_win32.h"
@@ -142,6 +143,11 @@ uint32_t RecycleWithFileOperation(const std::string& path, const SeenEntry& seen
   // shell took whatever was put at its path meanwhile.
   auto* held = static_cast<win32::Win32Hold*>(hold.get());
   if (SUCCEEDED(hr) && sink.recycled && win32::StillAt(held->entry(), path)) return err::kFileChanged;
+  // Windows follows the held file to its new name: outside the bin means the
+  // file was renamed away during the call and something else went.
+  const std::string now = AsciiLower(win32::FinalPath(held->entry()));
+  if (SUCCEEDED(hr) && sink.recycled && !now.empty() && now.find("\\$recycle.bin\\") == std::string::npos)
+    return err::kFileChanged;
   if (FAILED(sink.deleteResult)) return ErrorOf(sink.deleteResult);
   if (FAILED(hr)) return ErrorOf(hr);
   BOOL aborted = FALSE;
