@@ -1,7 +1,7 @@
 // Category 0, "ActiveX,OLE/COM Entries": class registrations whose
 // application id, proxy stub, server file or type library does not resolve,
 // empty help folders of type libraries, and interfaces naming a type library
-// found invalid in the class pass.
+// found invalid in the class pass; class ids and interfaces in both views.
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,37 +47,44 @@ void CheckActiveX(ScanContext& ctx) {
   std::optional<sys::ScopedFsRedirectionOff> redirectionOff;
   if (ctx.wow64()) redirectionOff.emplace(*ctx.platform().system);
 
-  std::vector<std::string> typeLibIds, classIds, appIdList;
+  // Class ids and interfaces have a 32-bit view of their own; type
+  // libraries and application ids are shared.
+  const std::vector<std::string> classBases = ViewPaths(ctx, kRoot, "CLSID");
+  std::vector<std::string> typeLibIds, appIdList;
+  std::vector<std::vector<std::string>> classIds(classBases.size());
   reg.EnumSubKeys(typeLibIds, kRoot, "TypeLib", mask);
-  reg.EnumSubKeys(classIds, kRoot, "CLSID", mask);
+  bool anyClass = false;
+  for (size_t v = 0; v < classBases.size(); ++v)
+    anyClass = reg.EnumSubKeys(classIds[v], kRoot, classBases[v], mask) > 0 || anyClass;
   reg.EnumSubKeys(appIdList, kRoot, "AppID", mask);
-  if (classIds.empty()) return;
+  if (!anyClass) return;
   const NameSet typeLibs(typeLibIds), appIds(appIdList);
   NameSet invalidTypeLibs;
 
-  // Class pass.
-  for (const std::string& n : classIds) {
-    if (ctx.Stopped()) break;
-    if (classes::ContainsAny(n, kClassExclusions)) continue;
-    const std::string k = "CLSID\\" + n;
-    ctx.ShowProgress("HKEY_CLASSES_ROOT\\" + k);
+  // Class pass, one view after the other.
+  for (size_t v = 0; v < classBases.size(); ++v) {
+    for (const std::string& n : classIds[v]) {
+      if (ctx.Stopped()) break;
+      if (classes::ContainsAny(n, kClassExclusions)) continue;
+      const std::string k = classBases[v] + "\\" + n;
+      ctx.ShowProgress("HKEY_CLASSES_ROOT\\" + k);
 
-    if (reg.ValueExists(kRoot, k, "AppID", mask)) {
-      std::string v = Trim(reg.ReadString(kRoot, k, "AppID", mask));
-      if (v.empty() || !appIds.Contains(v))
-        ctx.AddProblem(kRoot, k, mask, kInvalidAppId, v, "AppID");
-    }
-    const std::string proxy = k + "\\ProxyStubClsid32";
-    if (reg.KeyExists(kRoot, proxy, mask) && Trim(reg.ReadString(kRoot, proxy, "", mask)).empty())
-      ctx.AddProblem(kRoot, proxy, mask, kInvalidProxyStub, "", "");
-    CheckServer(ctx, k + "\\InprocServer32", false);
-    CheckServer(ctx, k + "\\LocalServer32", true);
-    const std::string typeLibKey = k + "\\TypeLib";
-    if (reg.KeyExists(kRoot, typeLibKey, mask)) {
-      std::string t = sys::ToLowerText(Trim(reg.ReadString(kRoot, typeLibKey, "", mask)));
-      if (!t.empty() && !typeLibs.Contains(t)) {
-        ctx.AddProblem(kRoot, typeLibKey, mask, kInvalidTypeLib, t, "");
-        invalidTypeLibs.Add(t);
+      if (reg.ValueExists(kRoot, k, "AppID", mask)) {
+        std::string v = Trim(reg.ReadString(kRoot, k, "AppID", mask));
+        if (v.empty() || !appIds.Contains(v)) ctx.AddProblem(kRoot, k, mask, kInvalidAppId, v, "AppID");
+      }
+      const std::string proxy = k + "\\ProxyStubClsid32";
+      if (reg.KeyExists(kRoot, proxy, mask) && Trim(reg.ReadString(kRoot, proxy, "", mask)).empty())
+        ctx.AddProblem(kRoot, proxy, mask, kInvalidProxyStub, "", "");
+      CheckServer(ctx, k + "\\InprocServer32", false);
+      CheckServer(ctx, k + "\\LocalServer32", true);
+      const std::string typeLibKey = k + "\\TypeLib";
+      if (reg.KeyExists(kRoot, typeLibKey, mask)) {
+        std::string t = sys::ToLowerText(Trim(reg.ReadString(kRoot, typeLibKey, "", mask)));
+        if (!t.empty() && !typeLibs.Contains(t)) {
+          ctx.AddProblem(kRoot, typeLibKey, mask, kInvalidTypeLib, t, "");
+          invalidTypeLibs.Add(t);
+        }
       }
     }
   }
@@ -95,17 +102,19 @@ void CheckActiveX(ScanContext& ctx) {
 
   // Interface pass: only interfaces can name a library the class pass found invalid.
   if (invalidTypeLibs.empty()) return;
-  std::vector<std::string> interfaces;
-  reg.EnumSubKeys(interfaces, kRoot, "Interface", mask);
-  for (const std::string& i : interfaces) {
-    const std::string key = "Interface\\" + i;
-    ctx.ShowProgress("HKEY_CLASSES_ROOT\\" + key);
-    std::string t = Trim(reg.ReadString(kRoot, key + "\\TypeLib", "", mask));
-    if (t.empty() || !invalidTypeLibs.Contains(t)) continue;
-    ctx.AddProblem(kRoot, key, mask, kInvalidTypeLib, t, "");
-    const std::string machineKey = "SOFTWARE\\Classes\\Interface\\" + i;
-    if (reg.KeyExists(sys::kHKLM, machineKey, mask))
-      ctx.AddProblem(sys::kHKLM, machineKey, mask, kInvalidTypeLib, "", "");
+  for (const std::string& base : ViewPaths(ctx, kRoot, "Interface")) {
+    std::vector<std::string> interfaces;
+    reg.EnumSubKeys(interfaces, kRoot, base, mask);
+    for (const std::string& i : interfaces) {
+      const std::string key = base + "\\" + i;
+      ctx.ShowProgress("HKEY_CLASSES_ROOT\\" + key);
+      std::string t = Trim(reg.ReadString(kRoot, key + "\\TypeLib", "", mask));
+      if (t.empty() || !invalidTypeLibs.Contains(t)) continue;
+      ctx.AddProblem(kRoot, key, mask, kInvalidTypeLib, t, "");
+      const std::string machineKey = "SOFTWARE\\Classes\\" + key;
+      if (reg.KeyExists(sys::kHKLM, machineKey, mask))
+        ctx.AddProblem(sys::kHKLM, machineKey, mask, kInvalidTypeLib, "", "");
+    }
   }
 }
 

@@ -12,6 +12,7 @@ void CheckAppPaths(ScanContext& context) {
   const uint32_t access = context.access();
   sys::Registry& reg = context.registry();
   RedirectionOff off(context);
+  // One key for both views on Windows 7 and later (Wow64Path32 gives none).
   std::vector<std::string> apps;
   reg.EnumSubKeys(apps, sys::kHKLM, base, access);
   for (const std::string& app : apps) {

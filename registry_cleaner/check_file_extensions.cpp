@@ -1,5 +1,5 @@
 // Category 3, "File Extensions": extension keys of the classes root and of
-// the user's Explorer FileExts list that hold a single value and no text.
+// the user's Explorer FileExts list whose one value is the unnamed one, without text.
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +45,8 @@ void CheckFileExtensions(ScanContext& ctx) {
       ctx.ShowProgress(item);
       std::string v = classes::Trim(reg.ReadString(pass.root, k, "", mask));
       if (!v.empty()) continue;
+      // A key whose one value is a named one ("Content Type" alone) holds data.
+      if (!reg.ValueExistsExact(pass.root, k, "", mask)) continue;
       // Counted by the system, so a second value too large to list still keeps the key.
       classes::KeyContents c = classes::CountKeyContents(reg, pass.root, k, mask);
       if (c.opened && c.subKeys == 0 && c.values == 1)

@@ -1,4 +1,4 @@
-// Category 3: extension keys that hold a single value and no text.
+// Category 3: extension keys whose one value is the unnamed one, without text.
 #include <gmock/gmock.h>
 
 #include "registry_cleaner/check_classes_testing.h"
@@ -44,8 +44,7 @@ TEST_F(FileExtensionsTest, OneValueWithoutTextAndNoSubkeysIsReported) {
 [HKEY_CLASSES_ROOT\noext]
 @=""
 )" "[HKEY_CLASSES_ROOT\\.zbig]\n@=\"\"\n\"Blob\"=\"" + big + "\"\n");
-  EXPECT_THAT(Scan(), ElementsAre("HKCR\\.abc [] =  #106", "HKCR\\.blank [] =  #106",
-                                  "HKCR\\.ctype [] =  #106"));
+  EXPECT_THAT(Scan(), ElementsAre("HKCR\\.abc [] =  #106", "HKCR\\.blank [] =  #106"));
   for (const auto& p : ctx.problems) EXPECT_EQ(p.access, sys::kMaskAll);
 }
 
@@ -58,11 +57,20 @@ TEST_F(FileExtensionsTest, UserFileExtsFollowTheClassesRootWithTheirOwnRoot) {
               "[" + kFileExts + "\\NotAnExtension]\n@=\"\"\n");
   EXPECT_THAT(Scan(), ElementsAre(
       "HKCR\\.zzz [] =  #106",
-      "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.aaa [] =  #106",
-      "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.abc [] =  #106"));
+      "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.aaa [] =  #106"));
   // The line names the pass, once per extension.
   EXPECT_THAT(ctx.progress, ElementsAre("HKEY_CLASSES_ROOT\\", std::string(kFileExts),
                                         std::string(kFileExts), std::string(kFileExts)));
+}
+
+// Wine's own .bmp, .avi, .zip ... hold "Content Type" alone: data, not an empty key.
+TEST_F(FileExtensionsTest, ANamedValueAloneIsDataNotAnEmptyKey) {
+  ctx.LoadReg(std::string("REGEDIT4\n"
+                          "[HKEY_CLASSES_ROOT\\.bmp]\n\"Content Type\"=\"image/bmp\"\n"
+                          "[HKEY_CLASSES_ROOT\\.named]\n\"Other\"=\"\"\n"
+                          "[HKEY_CLASSES_ROOT\\.unnamed]\n@=\"\"\n"
+                          "[") + kFileExts + "\\.zip]\n\"Progid\"=\"\"\n");
+  EXPECT_THAT(Scan(), ElementsAre("HKCR\\.unnamed [] =  #106"));
 }
 
 TEST_F(FileExtensionsTest, ASubkeyTooLongToListStillCounts) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sysaccess/platform.h"
 #include "sysaccess/registry.h"
@@ -37,6 +38,13 @@ class ScanContext {
   // SysWOW64, one program files folder → the other).
   virtual bool FileExistsWow64(const std::string& path, int mode) = 0;
 };
+
+// The keys a check walks for one key of the registry: the key itself and, on
+// 64-bit Windows, the 32-bit programs' own copy where Windows keeps one apart
+// (Wow6432Node; shared keys are walked once). Both are opened with access(),
+// so a problem of the 32-bit view names its Wow6432Node path, and the repair,
+// its backup line and the restore all act on that key.
+std::vector<std::string> ViewPaths(const ScanContext& context, sys::RegRoot root, const std::string& key);
 
 // The check of one category (0 to 14); does nothing for other numbers.
 void RunCategoryCheck(int category, ScanContext& context);

@@ -69,6 +69,112 @@ bool ParseRootName(const std::string& name, RegRoot* root) {
   return false;
 }
 
+namespace {
+
+std::vector<std::string> PathParts(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string cur;
+  for (char c : path) {
+    if (c == '\\') {
+      if (!cur.empty()) parts.push_back(cur);
+      cur.clear();
+    } else {
+      cur.push_back(c);
+    }
+  }
+  if (!cur.empty()) parts.push_back(cur);
+  return parts;
+}
+
+std::string JoinParts(const std::vector<std::string>& parts) {
+  std::string out;
+  for (const auto& p : parts) out += (out.empty() ? "" : "\\") + p;
+  return out;
+}
+
+bool IsWow6432Node(const std::string& part) { return EqualsNoCase(part, "Wow6432Node"); }
+
+// The keys below a classes root that each view keeps for itself.
+bool IsRedirectedClassKey(const std::string& part) {
+  for (const char* k : {"CLSID", "DirectShow", "Interface", "Media Type", "MediaFoundation"})
+    if (EqualsNoCase(part, k)) return true;
+  return false;
+}
+
+// Keys below HKLM\SOFTWARE that both views share (Windows 7 and later).
+bool IsSharedSoftwareKey(const std::vector<std::string>& parts) {
+  static const char* const kShared[] = {
+      "Clients", "Microsoft\\COM3", "Microsoft\\Cryptography\\Calais\\Current",
+      "Microsoft\\Cryptography\\Calais\\Readers", "Microsoft\\Cryptography\\Services",
+      "Microsoft\\CTF\\SystemShared", "Microsoft\\CTF\\TIP", "Microsoft\\DFS", "Microsoft\\Driver Signing",
+      "Microsoft\\EnterpriseCertificates", "Microsoft\\EventSystem", "Microsoft\\MSMQ",
+      "Microsoft\\Non-Driver Signing", "Microsoft\\Notepad\\DefaultFonts", "Microsoft\\OLE", "Microsoft\\RAS",
+      "Microsoft\\RPC", "Microsoft\\SOFTWARE\\Microsoft\\Shared Tools\\MSInfo", "Microsoft\\SystemCertificates",
+      "Microsoft\\TermServLicensing", "Microsoft\\TransactionServer", "Microsoft\\Transaction Server",
+      "Microsoft\\Windows\\CurrentVersion\\App Paths",
+      "Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cursors\\Schemes",
+      "Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoplayHandlers",
+      "Microsoft\\Windows\\CurrentVersion\\Explorer\\DriveIcons",
+      "Microsoft\\Windows\\CurrentVersion\\Explorer\\KindMap", "Microsoft\\Windows\\CurrentVersion\\Group Policy",
+      "Microsoft\\Windows\\CurrentVersion\\Policies", "Microsoft\\Windows\\CurrentVersion\\PreviewHandlers",
+      "Microsoft\\Windows\\CurrentVersion\\Setup", "Microsoft\\Windows\\CurrentVersion\\Telephony\\Locations",
+      "Microsoft\\Windows NT\\CurrentVersion\\Console", "Microsoft\\Windows NT\\CurrentVersion\\FontDpi",
+      "Microsoft\\Windows NT\\CurrentVersion\\FontLink", "Microsoft\\Windows NT\\CurrentVersion\\FontMapper",
+      "Microsoft\\Windows NT\\CurrentVersion\\Fonts", "Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes",
+      "Microsoft\\Windows NT\\CurrentVersion\\Gre_Initialize",
+      "Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options",
+      "Microsoft\\Windows NT\\CurrentVersion\\Language Pack", "Microsoft\\Windows NT\\CurrentVersion\\NetworkCards",
+      "Microsoft\\Windows NT\\CurrentVersion\\Perflib", "Microsoft\\Windows NT\\CurrentVersion\\Ports",
+      "Microsoft\\Windows NT\\CurrentVersion\\Print", "Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+      "Microsoft\\Windows NT\\CurrentVersion\\Time Zones", "Policies", "RegisteredApplications",
+  };
+  for (const char* entry : kShared) {
+    const std::vector<std::string> e = PathParts(entry);
+    if (parts.size() < e.size() + 1) continue;  // parts[0] is SOFTWARE
+    bool match = true;
+    for (size_t i = 0; match && i < e.size(); ++i) match = EqualsNoCase(parts[i + 1], e[i]);
+    if (match) return true;
+  }
+  return false;
+}
+
+// Classes below `at` (parts[at] is the first key below a classes root).
+std::string ClassesPath32(std::vector<std::string> parts, size_t at) {
+  if (parts.size() <= at || !IsRedirectedClassKey(parts[at])) return "";
+  parts.insert(parts.begin() + static_cast<std::ptrdiff_t>(at), "Wow6432Node");
+  return JoinParts(parts);
+}
+
+}  // namespace
+
+std::string Wow64Path32(RegRoot root, const std::string& path) {
+  std::vector<std::string> parts = PathParts(path);
+  for (const auto& p : parts)
+    if (IsWow6432Node(p)) return "";
+  switch (root) {
+    case kHKCR: return ClassesPath32(parts, 0);
+    case kHKCU:
+      if (parts.size() >= 2 && EqualsNoCase(parts[0], "Software") && EqualsNoCase(parts[1], "Classes"))
+        return ClassesPath32(parts, 2);
+      return "";
+    case kHKU: {
+      if (parts.empty()) return "";
+      const std::string& hive = parts[0];
+      if (hive.size() > 8 && EqualsNoCase(hive.substr(hive.size() - 8), "_Classes")) return ClassesPath32(parts, 1);
+      if (parts.size() >= 3 && EqualsNoCase(parts[1], "Software") && EqualsNoCase(parts[2], "Classes"))
+        return ClassesPath32(parts, 3);
+      return "";
+    }
+    case kHKLM:
+      if (parts.empty() || !EqualsNoCase(parts[0], "SOFTWARE")) return "";
+      if (parts.size() >= 2 && EqualsNoCase(parts[1], "Classes")) return ClassesPath32(parts, 2);
+      if (IsSharedSoftwareKey(parts)) return "";
+      parts.insert(parts.begin() + 1, "Wow6432Node");
+      return JoinParts(parts);
+    default: return "";
+  }
+}
+
 std::string EffectiveValueName(const std::string& name) {
   return EqualsNoCase(name, "(default)") ? std::string() : name;
 }

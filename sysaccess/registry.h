@@ -171,6 +171,14 @@ class Registry {
 // How a value is shown: "(Default)" for the unnamed one.
 inline std::string ShownValueName(const std::string& exact) { return exact.empty() ? "(Default)" : exact; }
 
+// WOW64 on Windows 7 and later: where the 32-bit view keeps `path` (relative
+// to HKLM, HKCU, HKU or HKCR), named as the 64-bit view sees it, e.g.
+// "SOFTWARE\\Wow6432Node\\Microsoft\\..." or "Wow6432Node\\CLSID\\{...}". Empty
+// when both views share the key (HKCU, the classes root apart from class ids
+// and interfaces, App Paths, Fonts, SYSTEM ...) or the path names a
+// Wow6432Node itself.
+std::string Wow64Path32(RegRoot root, const std::string& path);
+
 // "(default)" in any letter case addresses the unnamed value.
 std::string EffectiveValueName(const std::string& name);
 

@@ -113,10 +113,19 @@ long SimRegistry::Walk(RegKey parent, const std::string& subKey, uint32_t mask, 
   bool ok;
   std::vector<std::string> parts = SplitPath(subKey, &ok);
   if (!ok) return kErrBadPathname;
-  // The 32-bit view of a WOW64 process: HKLM\SOFTWARE\X is SOFTWARE\Wow6432Node\X.
-  if (wow64_ && fromHklm && !(mask & kWow64Key64) && parts.size() >= 2 && EqualsNoCase(parts[0], "SOFTWARE") &&
-      !EqualsNoCase(parts[1], "Wow6432Node") && !EqualsNoCase(parts[1], "Classes"))
-    parts.insert(parts.begin() + 1, "Wow6432Node");
+  // The 32-bit view (a WOW64 process without KEY_WOW64_64KEY, or any process
+  // with KEY_WOW64_32KEY on 64-bit Windows) keeps the redirected keys under
+  // Wow6432Node; shared keys are the same in both views.
+  const bool view32 = windows64_ && ((mask & kWow64Key32) || (wow64_ && !(mask & kWow64Key64)));
+  if (view32 && parent >= kHKCR && parent <= kHKDD) {
+    bool joined;
+    const std::string redirected = Wow64Path32(static_cast<RegRoot>(parent), subKey);
+    if (!redirected.empty()) parts = SplitPath(redirected, &joined);
+  }
+  // HKLM\SOFTWARE\Wow6432Node\Classes is a link to SOFTWARE\Classes\Wow6432Node.
+  if (fromHklm && parts.size() >= 3 && EqualsNoCase(parts[0], "SOFTWARE") && EqualsNoCase(parts[1], "Wow6432Node") &&
+      EqualsNoCase(parts[2], "Classes"))
+    std::swap(parts[1], parts[2]);
   for (const auto& part : parts) {
     NodePtr next = Child(node, part);
     if (!next) {

@@ -4,8 +4,10 @@
 // case-insensitive order, values in creation order, HKEY_CURRENT_USER is the
 // current user's hive below HKEY_USERS, HKEY_CLASSES_ROOT is
 // HKLM\SOFTWARE\Classes, and an open handle to a deleted key reports
-// kErrKeyDeleted. With WOW64 on, HKLM\SOFTWARE opened without KEY_WOW64_64KEY
-// shows the 32-bit view (SOFTWARE\Wow6432Node).
+// kErrKeyDeleted. On 64-bit Windows the 32-bit view (KEY_WOW64_32KEY, or a
+// WOW64 process without KEY_WOW64_64KEY) finds redirected keys under
+// Wow6432Node, following Wow64Path32; keys opened below an open handle are
+// not redirected again.
 #pragma once
 #include <map>
 #include <memory>
@@ -22,7 +24,13 @@ class SimRegistry : public RegistryApi {
   explicit SimRegistry(std::string currentUserSid = "S-1-5-21-1004336348-1177238915-682003330-1001");
   ~SimRegistry() override;
 
-  void SetWow64(bool on) { wow64_ = on; }
+  // A WOW64 process runs on 64-bit Windows.
+  void SetWow64(bool on) {
+    wow64_ = on;
+    if (on) windows64_ = true;
+  }
+  // 64-bit Windows, whatever the process: the two views exist.
+  void SetWindows64(bool on) { windows64_ = on; }
   const std::string& currentUserSid() const { return sid_; }
   size_t OpenHandleCount();
 
@@ -69,6 +77,7 @@ class SimRegistry : public RegistryApi {
   std::mutex mu_;
   std::string sid_;
   bool wow64_ = false;
+  bool windows64_ = false;
   NodePtr hklm_, hku_, hkcu_, hkcr_, hkcc_;
   std::map<RegKey, NodePtr> handles_;
   RegKey nextHandle_ = 0x1000;

@@ -125,11 +125,13 @@ SimPlatform::~SimPlatform() {
 void SimPlatform::SetWow64(bool on) {
   system_->SetWow64(on);
   registry_->SetWow64(on);
+  registry_->SetWindows64(on);
 }
 
 void SimPlatform::Set64BitProcess() {
   SetWow64(false);
   system_->Set64BitProcess(true);
+  registry_->SetWindows64(true);
 }
 
 void SimPlatform::MapDrive(char letter, SimDrive drive) {
