@@ -139,7 +139,7 @@ class SimFileSystem : public FileSystem {
   std::function<bool()> redirect_;
   std::string windows_;
   bool criticalOff_ = false;
-  std::set<FileId> held_;
+  std::set<FileId> heldFiles_;  // host files a HeldFile holds
 };
 
 }  // namespace vl::sys

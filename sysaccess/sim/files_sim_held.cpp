@@ -86,7 +86,7 @@ uint32_t SimFileSystem::CreateHeldFile(const std::string& path, const std::strin
   const FileId id{st.st_dev, st.st_ino};
   {
     std::lock_guard<std::mutex> lock(mu_);
-    held_.insert(id);
+    heldFiles_.insert(id);
   }
   *out = std::make_unique<SimHeldFile>(*this, fd, id);
   return err::kSuccess;
@@ -94,14 +94,14 @@ uint32_t SimFileSystem::CreateHeldFile(const std::string& path, const std::strin
 
 void SimFileSystem::Release(FileId id) {
   std::lock_guard<std::mutex> lock(mu_);
-  held_.erase(id);
+  heldFiles_.erase(id);
 }
 
 bool SimFileSystem::IsHeld(const std::string& host) {
   struct stat st;
   if (host.empty() || lstat(host.c_str(), &st) != 0) return false;
   std::lock_guard<std::mutex> lock(mu_);
-  return held_.count({st.st_dev, st.st_ino}) != 0;
+  return heldFiles_.count({st.st_dev, st.st_ino}) != 0;
 }
 
 }  // namespace vl::sys
