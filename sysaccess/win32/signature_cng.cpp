@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sysaccess/signature.h"
+#include "sysaccess/win32/system_dll.h"
 
 namespace vl::sys {
 namespace {
@@ -15,9 +16,8 @@ namespace {
 #ifndef STATUS_SUCCESS
 #define STATUS_SUCCESS ((NTSTATUS)0x00000000L)
 #endif
-#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
-#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
-#endif
+
+using win32::SystemDll;
 
 struct Cng {
   decltype(&BCryptOpenAlgorithmProvider) open = nullptr;
@@ -33,7 +33,7 @@ struct Cng {
   bool ok = false;
 
   Cng() {
-    HMODULE dll = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE dll = SystemDll(L"bcrypt.dll");
     if (!dll) return;
     ok = Bind(dll, open, "BCryptOpenAlgorithmProvider") && Bind(dll, close, "BCryptCloseAlgorithmProvider") &&
          Bind(dll, createHash, "BCryptCreateHash") && Bind(dll, hashData, "BCryptHashData") &&
