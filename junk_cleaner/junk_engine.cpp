@@ -16,6 +16,15 @@ namespace {
 
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
+// The folders Windows keeps at a drive's root for itself: the recycle bin
+// (the files there are the user's way back from a delete, whatever their
+// names) and the restore points. Never walked, whatever is protected.
+bool IsSystemRootFolder(const std::string& folder, const std::string& name) {
+  if (folder.size() != 3 || folder[1] != ':') return false;
+  const std::string n = sys::AsciiLower(name);
+  return n == "$recycle.bin" || n == "recycler" || n == "recycled" || n == "system volume information";
+}
+
 class Walker {
  public:
   Walker(sys::FileSystem& files, const MaskList& masks, const ProtectedFolders* protect, JunkContext& context,
@@ -69,6 +78,7 @@ class Walker {
       // A link leads out of the tree: never listed, never entered.
       if (e.IsReparsePoint()) return true;
       if (e.IsFolder()) {
+        if (IsSystemRootFolder(folder, e.name)) return true;
         const std::string sub = folder + e.name;
         // A protected folder is not entered: only what it leaves open is walked.
         const std::vector<std::string>* open = protect_ ? protect_->Find(sub) : nullptr;

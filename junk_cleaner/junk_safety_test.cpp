@@ -79,7 +79,11 @@ class JunkSafetyTest : public ::testing::Test {
                           "C:\\Users\\Tester\\Documents\\~state.db", "C:\\Users\\Tester\\Documents\\~state.db-journal",
                           "C:\\Users\\Tester\\AppData\\Local\\Temp\\cache.tmp",
                           "C:\\Users\\Tester\\AppData\\Local\\Temp\\cache.tmp-wal",
-                          "C:\\Users\\Tester\\Documents\\~books.mdb", "C:\\Users\\Tester\\Documents\\~books.ldb"})
+                          "C:\\Users\\Tester\\Documents\\~books.mdb", "C:\\Users\\Tester\\Documents\\~books.ldb",
+                          // What the user deleted, still in the bin, and the restore points.
+                          "C:\\$Recycle.Bin\\S-1-5-21-1-2-3-1001\\$RX1Y2Z3.tmp",
+                          "C:\\$Recycle.Bin\\S-1-5-21-1-2-3-1001\\$IX1Y2Z3.tmp",
+                          "C:\\System Volume Information\\tracking.log"})
       File(p);
     // Junk a careful user would remove.
     for (const char* p : {"C:\\Windows\\Temp\\setup.tmp", "C:\\Windows\\Temp\\cab_1234.log",
@@ -154,6 +158,18 @@ TEST_F(JunkSafetyTest, AWindows11ScanListsExactlyTheJunkOutsideProtectedPlaces) 
   for (const char* f : {"C:\\Windows\\Temp", "C:\\Users\\Bob\\AppData\\Local\\Microsoft\\Windows\\INetCache\\IE",
                         "C:\\Users\\Tester\\AppData\\Local\\Microsoft\\Windows\\Explorer"})
     EXPECT_TRUE(Entered(f)) << f;
+}
+
+TEST_F(JunkSafetyTest, TheRecycleBinAndRestorePointsAreNeverWalkedEvenWithNothingProtected) {
+  Windows11();
+  for (const std::string& p : Scan(nullptr)) {
+    EXPECT_EQ(p.find("$Recycle.Bin"), std::string::npos) << p;
+    EXPECT_EQ(p.find("System Volume Information"), std::string::npos) << p;
+  }
+  // Only at a drive's root: a folder of that name elsewhere is an ordinary folder.
+  File("C:\\Data\\recycled\\left.tmp");
+  const std::vector<std::string> found = Scan(nullptr);
+  EXPECT_NE(std::find(found.begin(), found.end(), "C:\\Data\\recycled\\left.tmp"), found.end());
 }
 
 TEST_F(JunkSafetyTest, ThePlacesAreFoundThroughTheShellAndTheProfileList) {
