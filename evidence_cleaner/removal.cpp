@@ -93,7 +93,8 @@ void RemoveEvidence(RemovalContext& c, const std::vector<TSearchEvidence*>& reco
       for (const TScanEvidence& item : e->items)
         if (item.selected && remover.Remove(item)) ++cleaned;
     }
-    e->cleanedCount.store(cleaned);
+    // A run that removed nothing keeps the count of the run before.
+    if (cleaned > 0) e->cleanedCount.store(cleaned);
   }
 }
 
