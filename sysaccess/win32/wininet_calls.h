@@ -43,6 +43,8 @@ VL_WININET_CALL(BOOL, FALSE, InternetQueryDataAvailable, (HINTERNET h, LPDWORD n
                 (h, n, f, c))
 VL_WININET_CALL(INTERNET_STATUS_CALLBACK, INTERNET_INVALID_STATUS_CALLBACK, InternetSetStatusCallbackW,
                 (HINTERNET h, INTERNET_STATUS_CALLBACK cb), (h, cb))
+VL_WININET_CALL(BOOL, FALSE, InternetCombineUrlW, (LPCWSTR b, LPCWSTR r, LPWSTR o, LPDWORD n, DWORD f),
+                (b, r, o, n, f))
 
 #undef VL_WININET_CALL
 
