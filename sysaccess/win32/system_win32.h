@@ -16,6 +16,7 @@ class Win32System : public System {
   bool RunRegistryEditor(const std::string& arguments, uint32_t timeoutMs) override;
   bool StartRegistryEditor(const std::string& arguments) override;
   DateNames UserDateNames() override;
+  std::string DecimalSeparator() override;
 };
 
 }  // namespace vl::sys
