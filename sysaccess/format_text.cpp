@@ -1,5 +1,6 @@
 // Size texts and text splitting.
 #include <cstdio>
+#include <mutex>
 
 #include "sysaccess/format_text.h"
 
@@ -14,7 +15,31 @@ std::string OneDecimal(uint64_t n, uint64_t unit, const std::string& sep) {
   std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(tenths / 10));
   return std::string(buf) + sep + static_cast<char>('0' + tenths % 10);
 }
+
+// The separator FormatSize(bytes) uses: set once at start, read by workers.
+std::mutex& SeparatorLock() {
+  static std::mutex mu;
+  return mu;
+}
+std::string& UserSeparator() {
+  static std::string sep = ".";
+  return sep;
+}
 }  // namespace
+
+void UseDecimalSeparator(const std::string& separator) {
+  std::lock_guard<std::mutex> lock(SeparatorLock());
+  UserSeparator() = separator.empty() ? "." : separator;
+}
+
+std::string FormatSize(uint64_t n) {
+  std::string sep;
+  {
+    std::lock_guard<std::mutex> lock(SeparatorLock());
+    sep = UserSeparator();
+  }
+  return FormatSize(n, sep);
+}
 
 std::string FormatSize(uint64_t n, const std::string& sep) {
   if (n > 1073741824ull) return OneDecimal(n, 1073741824ull, sep) + " GB";

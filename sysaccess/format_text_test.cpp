@@ -79,3 +79,19 @@ TEST(FileTime, CalendarConversion) {
 
 }  // namespace
 }  // namespace vl::sys
+
+namespace vl::sys {
+namespace {
+
+// The program takes the separator from the user's locale once at start.
+TEST(FormatSize, FollowsTheSeparatorTakenFromTheLocale) {
+  UseDecimalSeparator(",");
+  EXPECT_EQ(FormatSize(1536), "1,5 KB");
+  EXPECT_EQ(FormatSize(0), "0 B");
+  UseDecimalSeparator("");
+  EXPECT_EQ(FormatSize(1536), "1.5 KB");
+  UseDecimalSeparator(".");
+}
+
+}  // namespace
+}  // namespace vl::sys

@@ -441,7 +441,8 @@ TEST_F(RegistryViewContract, The32BitViewOfMachineSoftwareAndClassIdsIsBelowWow6
   EXPECT_TRUE(reg().KeyExists(kHKCR, ext, view32));
   EXPECT_EQ(reg().DeleteKeyTree(kHKLM, "SOFTWARE\\Wow6432Node\\VantorelTestView" + suffix, kMaskAll64), kErrSuccess);
   EXPECT_EQ(reg().DeleteKeyTree(kHKCR, "Wow6432Node\\" + clsid, kMaskAll64), kErrSuccess);
-  EXPECT_EQ(reg().DeleteKeyTree(kHKCR, ext, view32), kErrSuccess);
+  const std::string extAt = reg().KeyExists(kHKCR, ext, kMaskAll64) ? ext : "Wow6432Node\\" + ext;
+  EXPECT_EQ(reg().DeleteKeyTree(kHKCR, extAt, kMaskAll64), kErrSuccess);
   EXPECT_FALSE(reg().KeyExists(kHKCR, clsid, view32));
 }
 

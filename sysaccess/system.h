@@ -54,6 +54,8 @@ class System {
   virtual bool StartRegistryEditor(const std::string& arguments) = 0;
   // Names for dates shown to the user, from the user's locale.
   virtual DateNames UserDateNames() = 0;
+  // The user's decimal separator for numbers shown ("." when the locale has none).
+  virtual std::string DecimalSeparator() = 0;
 };
 
 // What the process is, asked once at start: the registry mask and the

@@ -8,6 +8,7 @@
 #include "programs/vantorel/main_window.h"
 #include "ui/win32/win32_ports.h"
 #include "sysaccess/win32/system_dll.h"
+#include "sysaccess/format_text.h"
 #include "sysaccess/win32/win32_platform.h"
 #include "programs/cli/win32/cli_console.h"
 #include "vl_version.h"
@@ -44,6 +45,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Handlers of modal forms fail the same way as the main window's.
   ports->SetGuard([&main](const std::function<void()>& f) { main.Guard(f); });
   main.bitness = vl::sys::ProcessBitness(*platform->platform().system);
+  // Size texts ("1,5 KB") follow the user's locale.
+  vl::sys::UseDecimalSeparator(platform->platform().system->DecimalSeparator());
   // The running file itself: a copy under another name writes its own path
   // into the Run value and shows its own version.
   main.exePath = vl::sys::ProgramPath();

@@ -75,6 +75,16 @@ void SimSystem::SetDateNames(const DateNames& names) {
   names_ = names;
 }
 
+std::string SimSystem::DecimalSeparator() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return decimal_;
+}
+
+void SimSystem::SetDecimalSeparator(const std::string& separator) {
+  std::lock_guard<std::mutex> lock(mu_);
+  decimal_ = separator;
+}
+
 std::vector<std::string> SimSystem::registryEditorRuns() {
   std::lock_guard<std::mutex> lock(mu_);
   return runs_;

@@ -59,6 +59,9 @@ class SimSystem : public System {
   // English unless a test set other names.
   DateNames UserDateNames() override;
   void SetDateNames(const DateNames& names);
+  // "." unless a test set another.
+  std::string DecimalSeparator() override;
+  void SetDecimalSeparator(const std::string& separator);
 
  private:
   void Record(const std::string& arguments);
@@ -78,6 +81,7 @@ class SimSystem : public System {
   std::map<std::string, std::string> env_;  // upper-cased names
   std::vector<std::string> runs_;
   DateNames names_ = EnglishDateNames();
+  std::string decimal_ = ".";
 };
 
 // Splits a command line into arguments (double quotes group, and are removed).

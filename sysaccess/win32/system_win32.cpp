@@ -157,4 +157,10 @@ DateNames Win32System::UserDateNames() {
   return names;
 }
 
+std::string Win32System::DecimalSeparator() {
+  wchar_t buf[8] = {0};  // LOCALE_SDECIMAL holds at most four characters
+  const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8);
+  return n > 1 ? Narrow(buf, n - 1) : std::string(".");
+}
+
 }  // namespace vl::sys

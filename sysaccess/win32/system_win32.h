@@ -18,6 +18,7 @@ class Win32System : public System {
                                   const std::function<void()>& started) override;
   bool StartRegistryEditor(const std::string& arguments) override;
   DateNames UserDateNames() override;
+  std::string DecimalSeparator() override;
 };
 
 }  // namespace vl::sys

@@ -13,6 +13,7 @@
 
 #include "programs/cli/cli_args.h"
 #include "programs/cli/cli_run.h"
+#include "sysaccess/format_text.h"
 #include "sysaccess/win32/win32_platform.h"
 #include "sysaccess/win32/wide.h"
 
@@ -87,6 +88,8 @@ int RunCommandLine(const char* version) {
   {
     auto platform = sys::MakeWin32Platform();
     platform->platform().files->SuppressCriticalErrorDialogs();
+    // The report's size texts follow the user's locale, as in the window.
+    sys::UseDecimalSeparator(platform->platform().system->DecimalSeparator());
     Environment env;
     env.version = version;
     env.exePath = sys::ProgramPath();
