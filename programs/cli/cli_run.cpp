@@ -81,6 +81,9 @@ class SilentShell : public sys::Shell {
   std::string FileVersion(const std::string& path) override { return real_.FileVersion(path); }
   void ShowKeyInRegistryEditor(const std::string&) override {}
   uint32_t SendToRecycleBin(const std::string& path) override { return real_.SendToRecycleBin(path); }
+  uint32_t RecycleSeen(const std::string& path, const sys::SeenEntry& seen) override {
+    return real_.RecycleSeen(path, seen);
+  }
 
  private:
   sys::Shell& real_;
