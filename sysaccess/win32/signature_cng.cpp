@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "sysaccess/signature.h"
-#include "sysaccess/win32/system_dll.h"
 
 namespace vl::sys {
 namespace {
@@ -16,8 +15,9 @@ namespace {
 #ifndef STATUS_SUCCESS
 #define STATUS_SUCCESS ((NTSTATUS)0x00000000L)
 #endif
-
-using win32::SystemDll;
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
 
 struct Cng {
   decltype(&BCryptOpenAlgorithmProvider) open = nullptr;
@@ -33,7 +33,7 @@ struct Cng {
   bool ok = false;
 
   Cng() {
-    HMODULE dll = SystemDll(L"bcrypt.dll");
+    HMODULE dll = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!dll) return;
     ok = Bind(dll, open, "BCryptOpenAlgorithmProvider") && Bind(dll, close, "BCryptCloseAlgorithmProvider") &&
          Bind(dll, createHash, "BCryptCreateHash") && Bind(dll, hashData, "BCryptHashData") &&
